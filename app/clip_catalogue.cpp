@@ -1,0 +1,1 @@
+#include "app/clip_catalogue.h"

@@ -1,0 +1,20 @@
+// Step arithmetic of the window fades. Double precision, truncation toward zero.
+#pragma once
+
+namespace board {
+
+struct FadePlan {
+  int stepDelay;  // pause after each step, ms: the requested delay clamped to 0..64
+  double unit;    // stepDelay, or 1 when it is 0
+  int steps;      // trunc(4 * unit)
+};
+
+FadePlan PlanFade(int delay);
+// Alpha at step i (1-based) of a fade-in and of a fade-out; not yet clamped.
+int FadeInAlpha(const FadePlan& plan, int step);
+int FadeOutAlpha(const FadePlan& plan, int step);
+
+// Layered alpha for a mode: 1 = 192, 2 = the argument clamped to 0..255, others = 255.
+int LayeredAlpha(int mode, int alpha);
+
+}  // namespace board

@@ -1,0 +1,1 @@
+#include "app/form_description.h"

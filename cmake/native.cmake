@@ -1,0 +1,65 @@
+# Native (host) build: the portable core, the build-time generators, native tests and fuzzers.
+option(SANITIZE "Build the core and its tests with AddressSanitizer and UBSan" ON)
+set(IS_CLANG OFF)
+if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  set(IS_CLANG ON)
+endif()
+if(SANITIZE)
+  set(san -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  if(IS_CLANG)
+    # Coverage counters in the core so the fuzzers can steer through it.
+    list(APPEND san -fsanitize=fuzzer-no-link)
+  endif()
+  add_compile_options(${san})
+  add_link_options(-fsanitize=address,undefined)
+endif()
+add_compile_options(-Wall -Wextra)
+
+set(GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+file(MAKE_DIRECTORY ${GENERATED_DIR})
+
+# Build-time generators: tools/gen_*.cpp, each one program, sharing tools/*/ helpers.
+file(GLOB TOOL_SUPPORT CONFIGURE_DEPENDS tools/*/*.cpp)
+add_library(tool_support STATIC ${TOOL_SUPPORT} tools/empty.cpp)
+target_link_libraries(tool_support PUBLIC board_core)
+target_include_directories(tool_support PUBLIC ${CMAKE_SOURCE_DIR}/tools)
+file(GLOB GENERATORS CONFIGURE_DEPENDS tools/gen_*.cpp)
+foreach(src ${GENERATORS})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE tool_support)
+endforeach()
+include(cmake/generated.cmake)
+
+# Native tests: one executable, one CTest entry.
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+file(GLOB NATIVE_TESTS CONFIGURE_DEPENDS tests/native/*.cpp)
+add_executable(native_tests ${NATIVE_TESTS})
+target_link_libraries(native_tests PRIVATE tool_support GTest::gtest_main)
+target_compile_definitions(native_tests PRIVATE GENERATED_DIR="${GENERATED_DIR}")
+add_dependencies(native_tests generated_resources)
+add_test(NAME native_tests COMMAND native_tests)
+
+# Fuzz targets (clang's libFuzzer); CTest runs each briefly on its own seeds.
+if(IS_CLANG AND SANITIZE)
+  file(GLOB FUZZERS CONFIGURE_DEPENDS tests/fuzz/fuzz_*.cpp)
+  foreach(src ${FUZZERS})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE tool_support)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    add_test(NAME ${name} COMMAND ${name} -runs=200000 -max_total_time=20 -seed=1
+             ${GENERATED_DIR}/fuzz_seeds/${name})
+  endforeach()
+endif()
+
+# Benchmarks that need no Windows.
+file(GLOB NATIVE_BENCH CONFIGURE_DEPENDS bench/native_*.cpp)
+foreach(src ${NATIVE_BENCH})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE tool_support)
+  target_compile_definitions(${name} PRIVATE GENERATED_DIR="${GENERATED_DIR}")
+endforeach()

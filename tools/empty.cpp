@@ -1,0 +1,1 @@
+// Anchors the tool_support library when no helper sources exist yet.
