@@ -3,7 +3,7 @@ if(NOT GENERATED_DIR OR NOT EXISTS ${GENERATED_DIR}/main_form.bin)
   message(FATAL_ERROR "GENERATED_DIR must name the native build's generated/ folder")
 endif()
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
-add_compile_options(-Wall -Wextra)
+add_compile_options(-Wall -Wextra -Wno-missing-field-initializers)
 # One self-contained exe: no MinGW runtime DLL beside it.
 add_link_options(-static -static-libgcc -static-libstdc++)
 
