@@ -1,26 +1,10 @@
 # Native (host) build: the portable core, the build-time generators, native tests and fuzzers.
-option(SANITIZE "Build the core and its tests with AddressSanitizer and UBSan" ON)
-set(IS_CLANG OFF)
-if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
-  set(IS_CLANG ON)
-endif()
-if(SANITIZE)
-  set(san -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
-  if(IS_CLANG)
-    # Coverage counters in the core so the fuzzers can steer through it.
-    list(APPEND san -fsanitize=fuzzer-no-link)
-  endif()
-  add_compile_options(${san})
-  add_link_options(-fsanitize=address,undefined)
-endif()
-add_compile_options(-Wall -Wextra)
-
 set(GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 file(MAKE_DIRECTORY ${GENERATED_DIR})
 
 # Build-time generators: tools/gen_*.cpp, each one program, sharing tools/*/ helpers.
 file(GLOB TOOL_SUPPORT CONFIGURE_DEPENDS tools/*/*.cpp)
-add_library(tool_support STATIC ${TOOL_SUPPORT} tools/empty.cpp)
+add_library(tool_support STATIC ${TOOL_SUPPORT})
 target_link_libraries(tool_support PUBLIC board_core)
 target_include_directories(tool_support PUBLIC ${CMAKE_SOURCE_DIR}/tools)
 file(GLOB GENERATORS CONFIGURE_DEPENDS tools/gen_*.cpp)

@@ -2,8 +2,6 @@
 if(NOT GENERATED_DIR OR NOT EXISTS ${GENERATED_DIR}/main_form.bin)
   message(FATAL_ERROR "GENERATED_DIR must name the native build's generated/ folder")
 endif()
-add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
-add_compile_options(-Wall -Wextra -Wno-missing-field-initializers)
 # One self-contained exe: no MinGW runtime DLL beside it.
 add_link_options(-static -static-libgcc -static-libstdc++)
 
@@ -17,7 +15,7 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I ${GENERATED_DIR} -I ${CMAKE_SOURCE_DIR}
 
 add_executable(SoundBoard WIN32 app/win32/main.cpp ${RC_FILE})
 target_link_libraries(SoundBoard PRIVATE board_win)
-target_link_options(SoundBoard PRIVATE -municode)
+target_link_options(SoundBoard PRIVATE -municode $<$<CONFIG:Release>:-s>)
 
 # Windows tests: one gtest executable run under Wine, with the program's resources linked in.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)

@@ -1,6 +1,70 @@
-// Placeholder until the real generator lands: writes an empty output file.
+// gen_clips CLIPS_OUT SEEDS_DIR: synthesizes the 73 clips from their recipes, writes the
+// catalogue (73 ByteSets back to back, in ClipId order) and a few small clips as fuzz seeds.
+#include <atomic>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/clip_catalogue.h"
+#include "audio/wave_chunks.h"
+#include "clip_synth/recipes.h"
+#include "runtime/byte_io.h"
+#include "runtime/value_types.h"
+
+namespace {
+
+using namespace clipsynth;
+
+int Fail(const std::string& what) {
+  std::fprintf(stderr, "gen_clips: %s\n", what.c_str());
+  return 1;
+}
+
+bool WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  out.close();
+  return bool(out);
+}
+
+// Small clips covering an odd data size, trailing chunks and both sample widths.
+constexpr int kSeedClips[] = {56, 35, 50, 7};
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) if (FILE* f = std::fopen(argv[i], "wb")) std::fclose(f);
+  if (argc != 3) return Fail("usage: gen_clips CLIPS_OUT SEEDS_DIR");
+  std::vector<std::vector<uint8_t>> files(board::kClipCount);
+  // Clips are independent and each is deterministic, so rendering them on two threads
+  // leaves the output unchanged.
+  std::atomic<int> next{1};
+  auto worker = [&] {
+    for (int id = next++; id <= board::kClipCount; id = next++) files[size_t(id - 1)] = ClipFile(id);
+  };
+  std::thread helper(worker);
+  worker();
+  helper.join();
+
+  board::ByteWriter catalogue;
+  for (int id = 1; id <= board::kClipCount; ++id) {
+    const std::vector<uint8_t>& file = files[size_t(id - 1)];
+    board::WaveChunks chunks;
+    if (!board::FindWaveChunks(file, chunks) ||
+        chunks.dataSize != board::kClipFormats[size_t(id - 1)].dataBytes)
+      return Fail("clip " + std::to_string(id) + " does not read back");
+    catalogue.u32(board::kByteSetMarker);
+    catalogue.u32(uint32_t(file.size()));
+    catalogue.bytes(file);
+  }
+  if (!WriteFile(argv[1], catalogue.data())) return Fail("cannot write the catalogue");
+
+  std::error_code ec;
+  std::filesystem::create_directories(argv[2], ec);
+  for (int id : kSeedClips)
+    if (!WriteFile(std::filesystem::path(argv[2]) / ("clip" + std::to_string(id) + ".wav"), files[size_t(id - 1)]))
+      return Fail("cannot write the fuzz seeds");
   return 0;
 }

@@ -1,0 +1,33 @@
+#include "clip_synth/recipes.h"
+
+#include "app/clip_catalogue.h"
+#include "clip_synth/wave_file.h"
+
+namespace clipsynth {
+
+Stereo RenderClip(int clipId) {
+  if (clipId < 1 || clipId > board::kClipCount) return Stereo(8000, 0);
+  const board::ClipFormat& format = board::kClipFormats[size_t(clipId - 1)];
+  const int rate = int(format.sampleRate);
+  const size_t frames = ClipFrames(format);
+  Take take{rate, frames, double(frames) / rate, Rng(0x5EED0000ull + uint64_t(clipId)), {}};
+  if (MusicRecipe(clipId)) take.master.targetRmsDb = -15;
+  Recipe recipe = WeaponRecipe(clipId);
+  if (!recipe) recipe = VoiceRecipe(clipId);
+  if (!recipe) recipe = MusicRecipe(clipId);
+  if (!recipe) recipe = SignalRecipe(clipId);
+  Stereo mix = recipe ? recipe(take) : take.mix();
+  if (mix.frames() != frames) mix = take.mix();  // a recipe must fill the clip exactly
+  if (format.channels == 1) mix.foldToMono();
+  Master(mix, take.master);
+  return mix;
+}
+
+std::vector<uint8_t> ClipFile(int clipId) {
+  if (clipId < 1 || clipId > board::kClipCount) return {};
+  const board::ClipFormat& format = board::kClipFormats[size_t(clipId - 1)];
+  std::vector<uint8_t> pcm = EncodePcm(RenderClip(clipId), format, 0xD17E0000ull + uint64_t(clipId));
+  return BuildWaveFile(clipId, format, pcm);
+}
+
+}  // namespace clipsynth

@@ -1,0 +1,388 @@
+// Clips of people and animals: laughter, shouts, coughs, kisses, applause, dogs, a sheep.
+#include <cmath>
+
+#include "clip_synth/effects.h"
+#include "clip_synth/recipes.h"
+#include "clip_synth/voice.h"
+
+namespace clipsynth {
+namespace {
+
+// Renders syllables with one voice into a mono track as long as the clip.
+Signal Say(const Take& k, uint64_t seed, const VoiceTraits& traits, const std::vector<Syllable>& syllables) {
+  Signal s(k.frames);
+  Voice voice(k.rate, seed, traits);
+  Speak(s, k.rate, syllables, voice);
+  return s;
+}
+
+// A dog's bark: a rough, noisy voice with an open vowel and a falling pitch.
+Signal Bark(int rate, Rng& rng, double pitch, double formantScale, double length) {
+  VoiceTraits traits{.jitter = 0.05, .shimmer = 0.3, .openQuotient = 0.5, .creak = 0.35};
+  Voice voice(rate, rng.next(), traits);
+  Syllable s{.onset = 0.012, .length = length, .pitchFrom = pitch * 1.25, .pitchTo = pitch * 0.75,
+             .breath = 0.45, .attack = 0.006, .release = length * 0.5};
+  s.vowel = Vowel('o', formantScale);
+  s.vowelEnd = Vowel('a', formantScale);
+  s.glide = length * 0.3;
+  Signal out(Samples(length + 0.1, rate));
+  Speak(out, rate, {s}, voice);
+  for (float& v : out) v = float(Saturate(v * 4) / 2);
+  return out;
+}
+
+Stereo DogBark2(Take& k) {
+  Stereo m = k.mix();
+  m.mix(Bark(k.rate, k.rng, 520, 1.25, 0.13), 0.03);
+  m.mix(Bark(k.rate, k.rng, 480, 1.25, 0.16), 0.33, 0.9);
+  ApplyReverb(m, {.room = 0.5, .damping = 0.5, .wet = 0.15});
+  return m;
+}
+
+Stereo DogBark(Take& k) {
+  Stereo m = k.mix();
+  m.mix(Bark(k.rate, k.rng, 270, 0.95, 0.2), 0.02);
+  m.mix(Bark(k.rate, k.rng, 240, 0.95, 0.16), 0.4, 0.85);
+  ApplyReverb(m, {.room = 0.5, .damping = 0.5, .wet = 0.15});
+  return m;
+}
+
+// "Help!" shouted: breath, an "e" gliding into "l", the lips closing and a small release.
+void AddHelp(std::vector<Syllable>& out, double at, double pitch, double loud, bool me) {
+  Syllable help{.start = at, .onset = 0.07, .length = 0.42, .pitchFrom = pitch * 1.1,
+                .pitchTo = pitch * 0.82, .loudness = loud, .breath = 0.15, .attack = 0.02,
+                .release = 0.08, .vibratoHz = 6, .vibratoSemitones = 0.3};
+  help.vowel = Vowel('e', 1.05);
+  help.vowelEnd = Vowel('l', 1.05);
+  help.glide = 0.42;
+  out.push_back(help);
+  Syllable p{.start = at + 0.07 + 0.42 + 0.05, .onset = 0.015, .length = 0, .loudness = loud * 0.7};
+  p.vowel = p.vowelEnd = Vowel('@', 1.3);
+  out.push_back(p);
+  if (me) {
+    Syllable meS{.start = at + 0.62, .onset = 0, .length = 0.5, .pitchFrom = pitch * 1.2,
+                 .pitchTo = pitch * 0.75, .loudness = loud, .breath = 0.12, .attack = 0.04,
+                 .release = 0.15, .vibratoHz = 6, .vibratoSemitones = 0.4};
+    meS.vowel = Vowel('m', 1.05);
+    meS.vowelEnd = Vowel('i', 1.05);
+    meS.glide = 0.08;
+    out.push_back(meS);
+  }
+}
+
+Stereo CryForHelp(Take& k) {
+  Stereo m = k.mix();
+  std::vector<Syllable> shouts;
+  double t = 0.25;
+  int n = 0;
+  while (t < k.seconds - 1.3) {
+    bool me = n % 3 == 2;
+    double pitch = k.rng.range(270, 330);
+    AddHelp(shouts, t, pitch, k.rng.range(0.8, 1.0), me);
+    t += (me ? 1.25 : 0.7) + k.rng.range(0.05, 0.25);
+    if (n % 3 == 2) {  // a gasp for breath between calls
+      Syllable gasp{.start = t, .onset = 0.3, .length = 0, .loudness = 0.5};
+      gasp.vowel = gasp.vowelEnd = Vowel('A');
+      shouts.push_back(gasp);
+      t += 0.45;
+    }
+    ++n;
+  }
+  VoiceTraits traits{.jitter = 0.015, .shimmer = 0.08, .openQuotient = 0.5, .creak = 0.1};
+  Signal voice = Say(k, k.rng.next(), traits, shouts);
+  // The caller moves about a little: the voice drifts across the field.
+  for (size_t i = 0; i < k.frames; ++i) m.add(i, voice[i], 0.35 * std::sin(kTwoPi * 0.05 * i / k.rate));
+  // Wind in the open.
+  PinkNoise wl, wr;
+  OnePole lpl(300, k.rate), lpr(300, k.rate), gust(0.3, k.rate);
+  for (size_t i = 0; i < k.frames; ++i) {
+    double g = 0.5 + 3 * std::fabs(gust.low(k.rng.bipolar() * 10));
+    m.left[i] += float(lpl.low(wl.tick(k.rng)) * 0.08 * g);
+    m.right[i] += float(lpr.low(wr.tick(k.rng)) * 0.08 * g);
+  }
+  ApplyReverb(m, {.room = 0.85, .damping = 0.4, .wet = 0.35, .preDelay = 0.03});
+  return m;
+}
+
+// Lips parting: a short resonance sweeping upward with a hiss.
+Signal LipPop(int rate, Rng& rng, double from, double to) {
+  Signal s(Samples(0.05, rate));
+  OnePole hp(1500, rate);
+  double phase = 0;
+  for (size_t i = 0; i < s.size(); ++i) {
+    double t = double(i) / rate;
+    phase += (from + (to - from) * std::min(1.0, t / 0.015)) / rate;
+    s[i] = float(std::sin(kTwoPi * phase) * Strike(t, 0.0008, 0.006) +
+                 hp.high(rng.bipolar()) * 0.3 * Strike(t, 0.0003, 0.004));
+  }
+  return s;
+}
+
+Stereo Kiss(Take& k) {
+  Stereo m = k.mix();
+  m.mix(LipPop(k.rate, k.rng, 700, 1800), 0.15, 1, -0.3);
+  m.mix(LipPop(k.rate, k.rng, 800, 2100), 0.42, 0.9, 0.3);
+  // "Mmm-wah!"
+  std::vector<Syllable> mwah;
+  Syllable hum{.start = 0.95, .onset = 0, .length = 0.4, .pitchFrom = 230, .pitchTo = 250,
+               .loudness = 0.6, .breath = 0.2, .attack = 0.05, .release = 0.05};
+  hum.vowel = hum.vowelEnd = Vowel('m', 1.15);
+  Syllable wah{.start = 1.38, .onset = 0, .length = 0.45, .pitchFrom = 300, .pitchTo = 210,
+               .loudness = 0.9, .breath = 0.35, .attack = 0.01, .release = 0.2};
+  wah.vowel = Vowel('u', 1.15);
+  wah.vowelEnd = Vowel('a', 1.15);
+  wah.glide = 0.08;
+  mwah = {hum, wah};
+  m.mix(Say(k, k.rng.next(), {.nasal = 0.2}, mwah), 0, 0.8, 0.1);
+  m.mix(LipPop(k.rate, k.rng, 600, 2000), 1.36, 1.1, 0.1);
+  m.mix(LipPop(k.rate, k.rng, 900, 2400), 2.2, 0.7, -0.2);
+  m.mix(LipPop(k.rate, k.rng, 850, 2200), 2.33, 0.6, 0.25);
+  ApplyReverb(m, {.room = 0.45, .damping = 0.5, .wet = 0.15});
+  return m;
+}
+
+Stereo BigLaugh(Take& k) {
+  Stereo m = k.mix();
+  std::vector<Syllable> laugh;
+  LaughStyle ha{.pitch = 165, .fall = 0.3, .syllableRate = 5.2, .voicedShare = 0.6, .onset = 0.04,
+                .breath = 0.15, .vowel = 'a', .fade = 0.3, .inhale = 0.45};
+  LaughStyle ho = ha;
+  ho.pitch = 130;
+  ho.vowel = 'o';
+  ho.syllableRate = 4.5;
+  LaughStyle hee = ha;
+  hee.pitch = 270;
+  hee.vowel = 'i';
+  hee.syllableRate = 6.5;
+  hee.breath = 0.35;
+  LaughStyle wheeze = ha;
+  wheeze.breath = 0.7;
+  wheeze.pitch = 200;
+  wheeze.voicedShare = 0.45;
+  double t = 0.05;
+  int bout = 0;
+  while (t < k.seconds - 1.5) {
+    const LaughStyle& style = bout % 5 == 3 ? hee : bout % 5 == 1 ? ho : bout % 7 == 5 ? wheeze : ha;
+    int count = 5 + k.rng.below(8);
+    t = AddLaughBout(laugh, k.rng, style, t, count, k.rng.range(0.75, 1.0));
+    ++bout;
+  }
+  VoiceTraits traits{.jitter = 0.02, .shimmer = 0.12, .creak = 0.15};
+  m.mix(Say(k, k.rng.next(), traits, laugh), 0);
+  ApplyReverb(m, {.room = 0.5, .damping = 0.5, .wet = 0.12});
+  return m;
+}
+
+Stereo CheekySnicker(Take& k) {
+  Stereo m = k.mix();
+  std::vector<Syllable> s;
+  LaughStyle st{.pitch = 260, .fall = 0.1, .syllableRate = 9, .voicedShare = 0.35, .onset = 0.03,
+                .breath = 0.6, .vowel = 'i', .fade = 0.2, .inhale = 0};
+  AddLaughBout(s, k.rng, st, 0.04, 7, 1);
+  m.mix(Say(k, k.rng.next(), {.jitter = 0.02, .nasal = 0.5}, s), 0, 1, 0.15);
+  ApplyReverb(m, {.room = 0.4, .damping = 0.5, .wet = 0.15});
+  return m;
+}
+
+Stereo Sheep(Take& k) {
+  Stereo m = k.mix();
+  Syllable baa{.start = 0.03, .onset = 0, .length = 0.88, .pitchFrom = 340, .pitchTo = 290,
+               .breath = 0.25, .attack = 0.02, .release = 0.2, .vibratoHz = 7.5,
+               .vibratoSemitones = 0.8, .tremoloHz = 7.5, .tremoloDepth = 0.5};
+  baa.vowel = Vowel('m', 1.15);  // lips closed for the b
+  baa.vowelEnd = Vowel('A', 1.15);
+  baa.glide = 0.05;
+  VoiceTraits traits{.jitter = 0.03, .shimmer = 0.2, .creak = 0.2, .nasal = 0.3};
+  m.mix(Say(k, k.rng.next(), traits, {baa}), 0);
+  ApplyReverb(m, {.room = 0.5, .damping = 0.5, .wet = 0.12});
+  return m;
+}
+
+Stereo SillyGiggle(Take& k) {
+  Stereo m = k.mix();
+  std::vector<Syllable> s;
+  LaughStyle st{.pitch = 330, .pitchSpread = 0.12, .fall = -0.15, .syllableRate = 8,
+                .voicedShare = 0.45, .onset = 0.025, .breath = 0.25, .vowel = 'i',
+                .formantScale = 1.15, .fade = 0.1, .inhale = 0};
+  double t = AddLaughBout(s, k.rng, st, 0.05, 7, 1);
+  // A squeaky breath in, then more.
+  Syllable squeak{.start = t + 0.02, .onset = 0.05, .length = 0.18, .pitchFrom = 520,
+                  .pitchTo = 640, .loudness = 0.5, .breath = 0.6};
+  squeak.vowel = squeak.vowelEnd = Vowel('i', 1.15);
+  s.push_back(squeak);
+  st.vowel = 'e';
+  st.pitch = 360;
+  st.fall = 0.25;
+  AddLaughBout(s, k.rng, st, t + 0.3, 6, 0.95);
+  m.mix(Say(k, k.rng.next(), {.jitter = 0.015, .nasal = 0.2}, s), 0);
+  ApplyReverb(m, {.room = 0.4, .damping = 0.5, .wet = 0.12});
+  return m;
+}
+
+// Crowd shouts of joy: "woo!" rising and "yeah!" falling.
+void AddCheers(Stereo& m, Rng& rng, int shouts, double from, double to, double gain) {
+  for (int n = 0; n < shouts; ++n) {
+    bool woo = rng.chance(0.5);
+    double pitch = rng.range(220, 420), at = rng.range(from, std::max(from, to - 0.8));
+    Syllable s{.start = at, .onset = woo ? 0.02 : 0.0, .length = rng.range(0.4, 0.8),
+               .pitchFrom = pitch * (woo ? 0.85 : 1.15), .pitchTo = pitch * (woo ? 1.3 : 0.8),
+               .breath = 0.25, .attack = 0.04, .release = 0.2, .vibratoHz = 6, .vibratoSemitones = 0.3};
+    double scale = rng.range(1.0, 1.2);
+    s.vowel = Vowel(woo ? 'u' : 'i', scale);
+    s.vowelEnd = Vowel(woo ? 'u' : 'A', scale);
+    s.glide = 0.12;
+    Signal v(Samples(s.onset + s.length + 0.05, m.rate));
+    Voice voice(m.rate, rng.next(), {.jitter = 0.02, .shimmer = 0.1});
+    s.start = 0;
+    Speak(v, m.rate, {s}, voice);
+    m.mix(v, at, gain * rng.range(0.5, 1), rng.bipolar() * 0.8);
+  }
+}
+
+void AddWhistle(Stereo& m, Rng& rng, double at, double gain) {
+  Signal w(Samples(0.9, m.rate));
+  double f0 = rng.range(1300, 1700), phase = 0;
+  // The two-part whistle of an enthusiast: up, then up again.
+  const Curve pitch{{0, f0}, {0.2, f0 * 1.8}, {0.35, f0 * 0.9}, {0.75, f0 * 1.7}};
+  for (size_t i = 0; i < w.size(); ++i) {
+    double t = double(i) / m.rate;
+    phase += std::min(pitch(t), 0.45 * m.rate) / m.rate;
+    double env = SmoothStep(t / 0.03) * (t < 0.25 ? 1 : t < 0.33 ? 0.2 : 1) * SmoothStep((0.9 - t) / 0.1);
+    w[i] = float(std::sin(kTwoPi * phase) * env * 0.3);
+  }
+  m.mix(w, at, gain, rng.bipolar() * 0.7);
+}
+
+Stereo CheeringApplause(Take& k) {
+  Stereo m = k.mix();
+  AddApplause(m, k.rng, 0, k.seconds, 30, Curve{{0, 0.6}, {0.3, 1}, {3.0, 0.9}, {3.85, 0.6}}, 0.5);
+  AddCheers(m, k.rng, 12, 0, k.seconds, 0.6);
+  AddWhistle(m, k.rng, 0.4, 0.8);
+  AddWhistle(m, k.rng, 2.0, 0.6);
+  ApplyReverb(m, {.room = 0.7, .damping = 0.5, .wet = 0.2});
+  return m;
+}
+
+Stereo IntenseApplause(Take& k) {
+  Stereo m = k.mix();
+  const Curve swell{{0, 0.3}, {1.5, 1}, {12, 0.85}, {20, 1}, {30, 0.9}, {38, 1}, {46, 0.9}, {49.5, 0.7}};
+  AddApplause(m, k.rng, 0, k.seconds, 60, swell, 0.4);
+  AddCheers(m, k.rng, 70, 0, k.seconds, 0.45);
+  for (int n = 0; n < 12; ++n) AddWhistle(m, k.rng, k.rng.range(0.5, k.seconds - 1), 0.5);
+  // The roar of the crowd under it all.
+  PinkNoise pl, pr;
+  Biquad bl(Biquad::kBandPass, 700, 0.6, k.rate), br(Biquad::kBandPass, 700, 0.6, k.rate);
+  for (size_t i = 0; i < k.frames; ++i) {
+    double level = swell(double(i) / k.rate) * 0.12;
+    m.left[i] += float(bl.tick(pl.tick(k.rng)) * level);
+    m.right[i] += float(br.tick(pr.tick(k.rng)) * level);
+  }
+  ApplyReverb(m, {.room = 0.85, .damping = 0.5, .wet = 0.25});
+  return m;
+}
+
+Stereo SitcomLaugh(Take& k) {
+  Stereo m = k.mix();
+  AddCrowdLaughter(m, k.rng, 22, 0, k.seconds, Curve{{0, 0.3}, {0.15, 1}, {1.4, 0.95}, {2.72, 0.4}},
+                   110, 320, 1.05, 0.5);
+  ApplyReverb(m, {.room = 0.6, .damping = 0.5, .wet = 0.2});
+  return m;
+}
+
+Stereo CrowdLaughter(Take& k) {
+  Stereo m = k.mix();
+  const Curve waves{{0, 0.5}, {1, 1}, {6, 0.7}, {9, 1}, {14, 0.5}, {16, 0.9}, {21, 0.6}, {24, 1}, {29.5, 0.7}};
+  AddCrowdLaughter(m, k.rng, 18, 0, k.seconds, waves, 100, 340, 1.05, 0.5);
+  AddApplause(m, k.rng, 0, k.seconds, 6, Curve{{0, 0}, {8, 0}, {9, 0.8}, {11, 0}, {23.5, 0}, {24.5, 0.8}, {27, 0}}, 0.3);
+  ApplyReverb(m, {.room = 0.7, .damping = 0.5, .wet = 0.2});
+  return m;
+}
+
+Stereo ChildrenLaughing(Take& k) {
+  Stereo m = k.mix();
+  AddCrowdLaughter(m, k.rng, 5, 0, k.seconds, Curve{{0, 1}, {2.27, 0.8}}, 300, 480, 1.3, 0.6);
+  ApplyReverb(m, {.room = 0.5, .damping = 0.5, .wet = 0.12});
+  return m;
+}
+
+Stereo SlyLaugh(Take& k) {
+  Stereo m = k.mix();
+  std::vector<Syllable> s;
+  LaughStyle st{.pitch = 120, .fall = 0.15, .syllableRate = 6.5, .voicedShare = 0.4, .onset = 0.05,
+                .breath = 0.35, .vowel = 'e', .fade = 0.2, .inhale = 0};
+  AddLaughBout(s, k.rng, st, 0.02, 5, 1);
+  m.mix(Say(k, k.rng.next(), {.jitter = 0.02, .creak = 0.5, .nasal = 0.3}, s), 0);
+  ApplyReverb(m, {.room = 0.5, .damping = 0.5, .wet = 0.15});
+  return m;
+}
+
+Stereo Fart(Take& k) {
+  Stereo m = k.mix();
+  // The same voice model, with a low, wobbly, very rough source and a dull tube.
+  Formants tube{{300, 900, 1800, 3000}, {120, 200, 300, 400}};
+  std::vector<Syllable> s;
+  auto add = [&](double at, double length, double from, double to, double loud) {
+    Syllable x{.start = at, .onset = 0.01, .length = length, .pitchFrom = from, .pitchTo = to,
+               .loudness = loud, .breath = 0.4, .attack = 0.02, .release = std::min(0.1, length / 3),
+               .vibratoHz = 9, .vibratoSemitones = 1.5, .tremoloHz = 13, .tremoloDepth = 0.4};
+    x.vowel = x.vowelEnd = tube;
+    s.push_back(x);
+  };
+  add(0.08, 1.5, 95, 70, 1);
+  add(1.9, 0.45, 170, 250, 0.7);  // squeaky
+  for (int i = 0; i < 4; ++i) add(2.6 + i * 0.28, 0.16, k.rng.range(80, 120), 75, 0.8);
+  add(3.75, 0.28, 110, 60, 0.6);
+  VoiceTraits traits{.jitter = 0.12, .shimmer = 0.45, .openQuotient = 0.7, .creak = 0.5};
+  m.mix(Say(k, k.rng.next(), traits, s), 0);
+  ApplyReverb(m, {.room = 0.3, .damping = 0.6, .wet = 0.1});
+  return m;
+}
+
+Stereo Cough(Take& k) {
+  Stereo m = k.mix();
+  std::vector<Syllable> s;
+  const double coughs[][3] = {{0.02, 0.17, 1.0}, {0.32, 0.14, 0.8}};
+  for (const auto& c : coughs) {
+    Syllable x{.start = c[0], .onset = 0.0, .length = c[1], .pitchFrom = 180, .pitchTo = 130,
+               .loudness = c[2], .breath = 0.9, .attack = 0.003, .release = c[1] * 0.6};
+    x.vowel = Vowel('V');
+    x.vowelEnd = Vowel('@');
+    s.push_back(x);
+  }
+  m.mix(Say(k, k.rng.next(), {.jitter = 0.05, .shimmer = 0.2, .creak = 0.4}, s), 0);
+  OnePole lp(2000, k.rate);
+  for (const auto& c : coughs) {  // the burst as the glottis opens
+    Signal burst(Samples(0.08, k.rate));
+    for (size_t i = 0; i < burst.size(); ++i)
+      burst[i] = float(lp.low(k.rng.bipolar()) * 0.6 * Strike(double(i) / k.rate, 0.001, 0.03));
+    m.mix(burst, c[0], c[2]);
+  }
+  ApplyReverb(m, {.room = 0.3, .damping = 0.5, .wet = 0.1});
+  return m;
+}
+
+}  // namespace
+
+Recipe VoiceRecipe(int clipId) {
+  switch (clipId) {
+    case 2: return DogBark2;
+    case 8: return CryForHelp;
+    case 11: return Kiss;
+    case 12: return BigLaugh;
+    case 13: return CheekySnicker;
+    case 15: return Sheep;
+    case 18: return DogBark;
+    case 21: return SillyGiggle;
+    case 23: return CheeringApplause;
+    case 24: return SitcomLaugh;
+    case 29: return CrowdLaughter;
+    case 32: return Fart;
+    case 33: return IntenseApplause;
+    case 35: return Cough;
+    case 49: return ChildrenLaughing;
+    case 50: return SlyLaugh;
+    default: return nullptr;
+  }
+}
+
+}  // namespace clipsynth

@@ -1,0 +1,38 @@
+// Turning a finished mix into a clip's RIFF/WAVE file, and measuring the PCM of one.
+#pragma once
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "app/clip_catalogue.h"
+#include "clip_synth/stereo.h"
+
+namespace clipsynth {
+
+// Frames a clip of this format holds (its data bytes over the block size).
+size_t ClipFrames(const board::ClipFormat& format);
+
+// The mix as PCM in the clip's format (8-bit unsigned around 128 or 16-bit signed
+// little-endian, channels interleaved), exactly `format.dataBytes` long. Triangular dither
+// from a seeded generator keeps quiet passages smooth and the output reproducible.
+std::vector<uint8_t> EncodePcm(const Stereo& mix, const board::ClipFormat& format, uint64_t seed);
+
+// The ids listed in `format.extraChunks`, in order.
+std::vector<std::string> ExtraChunkIds(const board::ClipFormat& format);
+
+// The complete file: RIFF header, 16-byte PCM "fmt ", "data" (with its pad byte when odd),
+// then the extra chunks the format lists, each with a small plausible body.
+std::vector<uint8_t> BuildWaveFile(int clipId, const board::ClipFormat& format,
+                                   std::span<const uint8_t> pcm);
+
+struct PcmLevels {
+  double peak = 0;          // of full scale
+  double rms = 0;           // of full scale, all channels
+  double longestQuiet = 0;  // seconds: longest run of 50 ms windows under -50 dBFS
+  double side = 0;          // stereo: RMS of (L - R) / 2 over RMS of (L + R) / 2; 0 for mono
+};
+PcmLevels MeasurePcm(std::span<const uint8_t> pcm, uint16_t channels, uint32_t rate,
+                     uint16_t bitsPerSample);
+
+}  // namespace clipsynth

@@ -1,1 +1,0 @@
-// Anchors the tool_support library when no helper sources exist yet.
