@@ -13,10 +13,12 @@ board_test_arch() {
   fi
 }
 
-# board_wine_setup ARCH PREFIX_DIR: exports WINE, WINEPREFIX and friends and makes sure the
-# prefix exists with the Chinese font mapping and a running wineserver.
+# board_wine_setup ARCH PREFIX_DIR [headless]: exports WINE, WINEPREFIX and friends and
+# makes sure the prefix exists with the Chinese font mapping. A headless prefix (Xvfb, no
+# window manager) keeps its windows unmanaged: otherwise Wine waits 2 s for a window
+# manager to withdraw every window it destroys.
 board_wine_setup() {
-  local arch=$1 prefix=$2
+  local arch=$1 prefix=$2 headless=${3:-}
   if [ "$arch" = i686 ]; then
     export WINE=/usr/lib/wine/wine
   else
@@ -31,9 +33,15 @@ board_wine_setup() {
     mkdir -p "$WINEPREFIX"
     "$WINE" wineboot -i >/dev/null 2>&1 || true
     wineserver -w
+    # Anti-aliased text, as a desktop shows it.
+    "$WINE" reg add 'HKCU\Control Panel\Desktop' /v FontSmoothing /d 2 /f >/dev/null 2>&1
+    "$WINE" reg add 'HKCU\Control Panel\Desktop' /v FontSmoothingType /t REG_DWORD /d 2 /f >/dev/null 2>&1
     for face in 宋体 SimSun 新宋体 NSimSun; do
       "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "WenQuanYi Zen Hei" /f >/dev/null 2>&1
     done
+    if [ "$headless" = headless ]; then
+      "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    fi
     wineserver -w
     touch "$WINEPREFIX/.board-ready"
   fi

@@ -1,2 +1,7 @@
 #include <windows.h>
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+
+#include "app/win32/program.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  return board::RunProgram(instance);
+}

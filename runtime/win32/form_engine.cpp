@@ -17,9 +17,9 @@ constexpr UINT kMsgDestroyRequest = WM_APP + 0x101;
 constexpr UINT_PTR kContainerSubclassId = 0xB0A7D;
 
 // The runtime's font for controls that carry none of their own.
-LOGFONTW DefaultLogFont() {
+LOGFONTW DefaultLogFont(int height) {
   LOGFONTW lf{};
-  lf.lfHeight = -12;
+  lf.lfHeight = -height;
   lf.lfWeight = FW_NORMAL;
   lf.lfCharSet = GB2312_CHARSET;
   lf.lfQuality = DEFAULT_QUALITY;
@@ -54,7 +54,7 @@ struct Form {
   bool alive = false;
   bool escCloses = false;
   bool visibilityWritten = false;
-  ScopedFont defaultFont;
+  ScopedFont defaultFont, headerFont;
   ScopedIcon bigIcon, smallIcon;
   ScopedBrush groupBrush;
 
@@ -103,6 +103,18 @@ LRESULT CALLBACK ContainerSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
       if (reinterpret_cast<NMHDR*>(lp)->hwndFrom != hwnd)
         return SendMessageW(reinterpret_cast<HWND>(ref), msg, wp, lp);
       break;
+    case WM_ERASEBKGND:
+      // A group box draws only its frame; its inside takes the brush the form hands out.
+      if ((GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX) {
+        HDC dc = reinterpret_cast<HDC>(wp);
+        auto brush = reinterpret_cast<HBRUSH>(
+            SendMessageW(reinterpret_cast<HWND>(ref), WM_CTLCOLORSTATIC, wp, LPARAM(hwnd)));
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        FillRect(dc, &rc, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
+        return 1;
+      }
+      break;
     case WM_NCDESTROY:
       RemoveWindowSubclass(hwnd, ContainerSubclassProc, kContainerSubclassId);
       break;
@@ -144,8 +156,11 @@ bool FormEngine::LoadFormFromBytes(std::span<const uint8_t> description) {
   const ControlRecord& wr = d.records[0];
   form->controls.resize(d.records.size());
   form->escCloses = win->settings[kWinEscCloses] != 0;
-  LOGFONTW lf = DefaultLogFont();
+  LOGFONTW lf = DefaultLogFont(14);
   form->defaultFont.reset(CreateFontIndirectW(&lf));
+  // Page headers in a smaller face, so they stay within a category row laid over them.
+  lf = DefaultLogFont(12);
+  form->headerFont.reset(CreateFontIndirectW(&lf));
 
   // The window class: the stored name, or the runtime's own.
   std::wstring className = FromGbk(win->className);
@@ -224,7 +239,15 @@ bool FormEngine::LoadFormFromBytes(std::span<const uint8_t> description) {
     state[i] = 2;
     if (!parent || !r.kindDataOk) return nullptr;
 
-    DWORD base = WS_CHILD | WS_CLIPSIBLINGS;
+    // Shown from the start when visible and on no page or on the stored current page:
+    // creating it visible saves a round of ShowWindow calls.
+    bool show = c.visible;
+    if (c.page >= 0) {
+      const auto* tab = std::get_if<TabKindData>(&d.records[c.tab].kindData);
+      int last = tab ? int(tab->pageTitles.size()) - 1 : 0;
+      show &= c.page == std::clamp(tab ? tab->currentPage : 0, 0, std::max(last, 0));
+    }
+    DWORD base = WS_CHILD | WS_CLIPSIBLINGS | (show ? WS_VISIBLE : 0);
     if (r.flags & kFlagDisabled) base |= WS_DISABLED;
     if (r.flags & kFlagTabStop) base |= WS_TABSTOP;
     const HMENU id = reinterpret_cast<HMENU>(uintptr_t(r.controlId & 0xFFFF));
@@ -255,7 +278,7 @@ bool FormEngine::LoadFormFromBytes(std::span<const uint8_t> description) {
       case kKindTab: {
         TabKindData t;
         if (auto* p = std::get_if<TabKindData>(&r.kindData)) t = *p;
-        DWORD style = WS_CHILD | (base & (WS_DISABLED | WS_TABSTOP));
+        DWORD style = WS_CHILD | (base & (WS_DISABLED | WS_TABSTOP | WS_VISIBLE));
         if (t.headerPosition & 1) style |= TCS_BOTTOM;
         if (t.headerPosition & 2) style |= TCS_VERTICAL;
         if (t.multiLine) style |= TCS_MULTILINE;
@@ -286,13 +309,15 @@ bool FormEngine::LoadFormFromBytes(std::span<const uint8_t> description) {
     }
     if (!h) return nullptr;
     c.hwnd = h;
-    if (r.kind != kKindTransLabel) SendMessageW(h, WM_SETFONT, WPARAM(f->defaultFont.get()), 0);
+    if (r.kind != kKindTransLabel) {
+      HFONT font = r.kind == kKindTab ? f->headerFont.get() : f->defaultFont.get();
+      SendMessageW(h, WM_SETFONT, WPARAM(font), 0);
+    }
     if (r.kind == kKindTab || r.kind == kKindGroupBox)
       SetWindowSubclass(h, ContainerSubclassProc, kContainerSubclassId, DWORD_PTR(hwnd));
     return h;
   };
   for (size_t i = 1; i < d.records.size(); ++i) create(i);
-  for (size_t i = 1; i < d.records.size(); ++i) f->applyVisibility(i);
   // Controls lying over a tab control (the category row) stay above it.
   for (size_t i = 1; i < d.records.size(); ++i)
     if (d.records[i].kind == kKindTab && f->controls[i].hwnd)

@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# End to end: the real SoundBoard.exe under Xvfb and Wine with a PulseAudio null sink,
+# operated with the real X pointer (xdotool) and watched by board_probe.exe.
+# Expects DISPLAY, WINE, WINEPREFIX and a PulseAudio sink "board" (tests/run_all.sh sets
+# them up). Usage: run_e2e.sh SoundBoard.exe board_probe.exe OUT_DIR
+set -uo pipefail
+board=$1 probe_exe=$2 out=$3
+mkdir -p "$out"
+: "${WINE:?WINE must name the Wine loader}"
+
+failures=0 passes=0
+pass() { echo "PASS: $*"; passes=$((passes + 1)); }
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+probe() { "$WINE" "$probe_exe" "$@" 2>/dev/null | tr -d '\r'; }
+
+board_pid=
+start_board() {
+  "$WINE" "$board" 2>/dev/null &
+  board_pid=$!
+  if probe wait-window 30000 | tee -a "$out/log.txt" | grep -q '^window'; then
+    return 0
+  fi
+  fail "the board did not come up"
+  return 1
+}
+# Waits for the board's wine process; sets board_rc.
+await_board() {
+  local deadline=$((SECONDS + 20))
+  while kill -0 "$board_pid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.1; done
+  if kill -0 "$board_pid" 2>/dev/null; then
+    kill "$board_pid" 2>/dev/null
+    board_rc=timeout
+  else
+    wait "$board_pid"
+    board_rc=$?
+  fi
+}
+cleanup() { [ -n "$board_pid" ] && kill "$board_pid" 2>/dev/null; }
+trap cleanup EXIT
+
+click() {  # click ACTION: the real pointer onto the board's button
+  local xy
+  xy=$(probe where "$1")
+  [ -n "$xy" ] && [[ "$xy" != FAIL* ]] || { fail "no button for $1"; return 1; }
+  xdotool mousemove $xy click 1
+}
+# Starts a probe command in the background, waits for its "ready" line.
+watch() {
+  local file=$1
+  shift
+  # Straight into the file: a pipe would hold the "ready" line back until the probe ends.
+  "$WINE" "$probe_exe" "$@" >"$file" 2>/dev/null &
+  watch_pid=$!
+  for _ in $(seq 100); do grep -q '^ready' "$file" 2>/dev/null && return 0; sleep 0.1; done
+  fail "probe $1 did not get ready"
+}
+sink_inputs() { pactl list sink-inputs short 2>/dev/null | wc -l; }
+
+# 1. The window comes up centred and faded in; a screenshot; WM_CLOSE ends it with 0.
+if start_board; then
+  pass "window found: $(grep '^window' "$out/log.txt" | tail -1)"
+  read -r _ x y w h _ < <(grep '^window' "$out/log.txt" | tail -1 | tr -d ',')
+  import -window root -crop "${w}x${h}+${x}+${y}" "$out/board.png" && pass "screenshot $out/board.png"
+  probe close 20000 | tee -a "$out/log.txt" | grep -q 'exit code 0' || fail "WM_CLOSE: no clean exit"
+  await_board
+  [ "$board_rc" = 0 ] && pass "closed with WM_CLOSE, exit code 0" || fail "WM_CLOSE exit code $board_rc"
+fi
+
+# 2. Clicks make sound within 300 ms, two clips sound together, stop silences.
+if start_board; then
+  base=$(sink_inputs)
+  watch "$out/listen.txt" listen 6000
+  click clip:29
+  sleep 1.2
+  click clip:33
+  sleep 0.8
+  both=$(( $(sink_inputs) - base ))
+  sleep 0.7
+  click stop
+  wait "$watch_pid"
+  tr -d '\r' <"$out/listen.txt" >"$out/listen.log" && mv "$out/listen.log" "$out/listen.txt"
+  cat "$out/listen.txt" >>"$out/log.txt"
+  first=$(awk -F'[= ]' '/^click 1:/{print $4}' "$out/listen.txt")
+  stop_quiet=$(awk -F'[= ]' '/^click 3:/{print $6}' "$out/listen.txt")
+  [ -n "$first" ] && awk "BEGIN{exit !($first >= 0 && $first <= 300)}" &&
+    pass "first click sounded after $first ms" || fail "first click: no sound within 300 ms ($first)"
+  [ "$both" -ge 2 ] && pass "two clips played together ($both streams)" ||
+    fail "two clips did not play together ($both streams)"
+  [ -n "$stop_quiet" ] && awk "BEGIN{exit !($stop_quiet >= 0 && $stop_quiet <= 300)}" &&
+    pass "stop silenced after $stop_quiet ms" || fail "stop: no silence within 300 ms ($stop_quiet)"
+
+  # 3. A volume button's key reaches a watching hook.
+  watch "$out/keys.txt" watch-keys 2500
+  click key:175
+  wait "$watch_pid"
+  keys=$(tr -d '\r' <"$out/keys.txt" | tr '\n' ' ')
+  grep -q 'down 175 up 175' <<<"$keys" && pass "volume-up key seen by the hook" ||
+    fail "volume-up key: $keys"
+
+  # 4. Close-program while clips play: exit code 0 without a fade, nothing left behind.
+  click clip:29
+  click clip:23
+  sleep 0.5
+  click close
+  await_board
+  [ "$board_rc" = 0 ] && pass "close-program while playing: exit code 0" ||
+    fail "close-program exit code $board_rc"
+  sleep 1
+  if pgrep -x SoundBoard.exe >/dev/null; then fail "a board process was left behind"; else pass "no process left"; fi
+fi
+
+# 5. Esc raises the close query: the alpha falls to 0, then the program ends with 0.
+if start_board; then
+  probe escape-fade 20000 | tee -a "$out/log.txt" | grep -q 'exit code 0' &&
+    pass "Esc faded the window out and the program ended with 0" || fail "Esc did not fade out and end"
+  await_board
+  [ "$board_rc" = 0 ] || fail "Esc exit code $board_rc"
+fi
+
+echo "$passes passed, $failures failed"
+[ "$failures" = 0 ]
