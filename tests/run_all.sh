@@ -62,13 +62,12 @@ tally "build/win-$arch/ctest.log"
 
 echo "== benchmarks, once, quick"
 bench_ok=1
-for b in build/native/native_*; do
-  [ -x "$b" ] && [ -f "$b" ] || continue
-  "$b" --quick || bench_ok=0
-done
-for b in build/win-"$arch"/win_*.exe; do
-  [ -f "$b" ] || continue
-  "$WINE" "$b" --quick || bench_ok=0
+for src in bench/*.cpp; do
+  name=$(basename "$src" .cpp)
+  case "$name" in
+    native_*) "build/native/$name" --quick || bench_ok=0 ;;
+    win_*) "$WINE" "build/win-$arch/$name.exe" --quick || bench_ok=0 ;;
+  esac
 done
 [ "$bench_ok" = 1 ] && passed=$((passed + 1)) || failed=$((failed + 1))
 

@@ -50,30 +50,31 @@ int Fail(const char* what) {
 
 HWND BoardWindow() { return FindWindowW(L"BoardForm", nullptr); }
 
+struct ControlSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK MatchControl(HWND h, LPARAM lp) {
+  auto* s = reinterpret_cast<ControlSearch*>(lp);
+  if (GetDlgCtrlID(h) == s->id) s->found = h;
+  return s->found == nullptr;
+}
+
 HWND ControlOf(HWND board, uint32_t controlId) {
-  struct Search {
-    int id;
-    HWND found;
-  } s{int(controlId & 0xFFFF), nullptr};
-  EnumChildWindows(
-      board,
-      [](HWND h, LPARAM lp) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lp);
-        if (GetDlgCtrlID(h) == s->id) s->found = h;
-        return s->found == nullptr;
-      },
-      LPARAM(&s));
+  ControlSearch s{int(controlId & 0xFFFF), nullptr};
+  EnumChildWindows(board, MatchControl, LPARAM(&s));
   return s.found;
 }
 
-const LayoutControl* ControlOfAction(const char* spec) {
+const LayoutControl* ControlOfAction(const char* what) {
   Action action = Action::None;
   int arg = 0;
-  if (std::sscanf(spec, "clip:%d", &arg) == 1) action = Action::PlayClip;
-  else if (std::sscanf(spec, "page:%d", &arg) == 1) action = Action::SelectPage;
-  else if (std::sscanf(spec, "key:%d", &arg) == 1) action = Action::PressKey;
-  else if (std::strcmp(spec, "stop") == 0) action = Action::StopPlayback;
-  else if (std::strcmp(spec, "close") == 0) action = Action::CloseProgram;
+  if (std::sscanf(what, "clip:%d", &arg) == 1) action = Action::PlayClip;
+  else if (std::sscanf(what, "page:%d", &arg) == 1) action = Action::SelectPage;
+  else if (std::sscanf(what, "key:%d", &arg) == 1) action = Action::PressKey;
+  else if (std::strcmp(what, "stop") == 0) action = Action::StopPlayback;
+  else if (std::strcmp(what, "close") == 0) action = Action::CloseProgram;
   if (action == Action::None) return nullptr;
   for (const LayoutControl& c : kMainFormControls)
     if (c.action == action && (c.actionArg == arg || action == Action::StopPlayback ||
@@ -104,8 +105,8 @@ int WaitWindow(int ms) {
   return Fail("the board did not show and fade in");
 }
 
-int Where(const char* spec) {
-  const LayoutControl* c = ControlOfAction(spec);
+int Where(const char* what) {
+  const LayoutControl* c = ControlOfAction(what);
   HWND board = BoardWindow();
   HWND h = (c && board) ? ControlOf(board, c->controlId) : nullptr;
   if (!h) return Fail("no such button on the board");

@@ -13,19 +13,14 @@
 #include "audio/wave_chunks.h"
 #include "clip_synth/recipes.h"
 #include "clip_synth/wave_file.h"
+#include "generated_files.h"
 #include "runtime/byte_io.h"
 #include "runtime/value_types.h"
 
 namespace board {
 namespace {
 
-const std::vector<uint8_t>& Catalogue() {
-  static const std::vector<uint8_t> bytes = [] {
-    std::ifstream in(std::string(GENERATED_DIR) + "/clips.bin", std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  }();
-  return bytes;
-}
+const std::vector<uint8_t>& Catalogue() { return GeneratedFile("clips.bin"); }
 
 // The RIFF file of a clip (the ByteSet without its header).
 std::span<const uint8_t> File(int id) {

@@ -27,23 +27,13 @@
 #include <sanitizer/asan_interface.h>
 #endif
 
+#include "generated_files.h"
+
 namespace board {
 namespace {
 
-std::vector<uint8_t> LoadGenerated(const char* name) {
-  std::ifstream in(std::string(GENERATED_DIR) + "/" + name, std::ios::binary);
-  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)),
-                              std::istreambuf_iterator<char>());
-}
-
-const std::vector<uint8_t>& RealDescription() {
-  static const std::vector<uint8_t> bytes = LoadGenerated("main_form.bin");
-  return bytes;
-}
-const std::vector<uint8_t>& RealIcon() {
-  static const std::vector<uint8_t> bytes = LoadGenerated("app.ico");
-  return bytes;
-}
+const std::vector<uint8_t>& RealDescription() { return GeneratedFile("main_form.bin"); }
+const std::vector<uint8_t>& RealIcon() { return GeneratedFile("app.ico"); }
 
 void Store32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));

@@ -1,26 +1,20 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "app/icon_file.h"
+#include "generated_files.h"
 #include "runtime/byte_io.h"
 
 namespace board {
 namespace {
-
-std::vector<uint8_t> ReadFile(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 int32_t WidthOf(std::span<const uint8_t> image) {
   return image.size() >= 8 ? int32_t(LoadU32(image.data() + 4)) : -1;
 }
 
 TEST(IconFile, PicksTheExactSizeElseTheNextLarger) {
-  std::vector<uint8_t> ico = ReadFile(GENERATED_DIR "/app.ico");
+  const std::vector<uint8_t>& ico = GeneratedFile("app.ico");
   ASSERT_EQ(ico.size(), 99678u);
   struct Case { int ask, width; };
   for (Case c : {Case{16, 16}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {20, 32}, {24, 32},
@@ -29,7 +23,7 @@ TEST(IconFile, PicksTheExactSizeElseTheNextLarger) {
 }
 
 TEST(IconFile, MalformedFilesGiveNothing) {
-  std::vector<uint8_t> ico = ReadFile(GENERATED_DIR "/app.ico");
+  std::vector<uint8_t> ico = GeneratedFile("app.ico");
   ASSERT_GT(ico.size(), 100u);
   for (size_t cut : {size_t(0), size_t(5), size_t(21), size_t(86), ico.size() - 1}) {
     std::vector<uint8_t> head(ico.begin(), ico.begin() + long(cut));

@@ -12,25 +12,14 @@
 #include "app/form_description.h"
 #include "app/main_form_layout.h"
 #include "form_builder/main_form_builder.h"
+#include "generated_files.h"
 #include "runtime/byte_io.h"
 
 namespace board {
 namespace {
 
-std::vector<uint8_t> LoadGenerated(const char* name) {
-  std::ifstream in(std::string(GENERATED_DIR) + "/" + name, std::ios::binary);
-  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)),
-                              std::istreambuf_iterator<char>());
-}
-
-const std::vector<uint8_t>& Icon() {
-  static const std::vector<uint8_t> bytes = LoadGenerated("app.ico");
-  return bytes;
-}
-const std::vector<uint8_t>& Description() {
-  static const std::vector<uint8_t> bytes = LoadGenerated("main_form.bin");
-  return bytes;
-}
+const std::vector<uint8_t>& Icon() { return GeneratedFile("app.ico"); }
+const std::vector<uint8_t>& Description() { return GeneratedFile("main_form.bin"); }
 const FormDescription& Form() {
   static const FormDescription form = [] {
     FormDescription f;
