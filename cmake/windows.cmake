@@ -1,5 +1,5 @@
 # Windows build: SoundBoard.exe, the Windows tests and the end-to-end probe.
-if(NOT GENERATED_DIR OR NOT EXISTS ${GENERATED_DIR}/main_form.bin)
+if(NOT EXISTS ${GENERATED_DIR}/main_form.bin)
   message(FATAL_ERROR "GENERATED_DIR must name the native build's generated/ folder")
 endif()
 # One self-contained exe: no MinGW runtime DLL beside it.
@@ -20,11 +20,12 @@ target_link_options(SoundBoard PRIVATE -municode $<$<CONFIG:Release>:-s>)
 # Windows tests: one gtest executable run under Wine, with the program's resources linked in.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 file(GLOB WINE_TESTS CONFIGURE_DEPENDS tests/wine/*.cpp)
 add_executable(wine_tests ${WINE_TESTS} ${RC_FILE})
 target_link_libraries(wine_tests PRIVATE board_win GTest::gtest_main)
 add_test(NAME wine_tests COMMAND wine_tests)
+set_tests_properties(wine_tests PROPERTIES TIMEOUT 600)
 
 # The end-to-end probe runs beside the board and watches it like a user would.
 file(GLOB E2E_PROBE CONFIGURE_DEPENDS tests/e2e/*.cpp)
@@ -33,6 +34,7 @@ target_link_libraries(board_probe PRIVATE board_win)
 target_link_options(board_probe PRIVATE -municode)
 add_test(NAME end_to_end COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/run_e2e.sh
          $<TARGET_FILE:SoundBoard> $<TARGET_FILE:board_probe> ${CMAKE_BINARY_DIR}/e2e)
+set_tests_properties(end_to_end PROPERTIES TIMEOUT 600)
 
 # Benchmarks that need Windows.
 file(GLOB WIN_BENCH CONFIGURE_DEPENDS bench/win_*.cpp)

@@ -48,6 +48,9 @@ pacat --playback --rate=44100 --channels=1 --format=s16le </dev/zero >/dev/null 
 keeper_pid=$!
 board_wine_setup "$arch" "$root/build/win-$arch/wineprefix-headless" headless
 wineserver -p
+# Start Wine's own services now, away from CTest: started by the first test they would
+# inherit its output pipe and keep CTest waiting for them to close it.
+"$WINE" wineboot </dev/null >/dev/null 2>&1
 cleanup() {
   kill "$keeper_pid" 2>/dev/null
   wineserver -k 2>/dev/null

@@ -101,10 +101,15 @@ if start_board; then
   click clip:29
   click clip:23
   sleep 0.5
+  started=$(date +%s%N)
   click close
   await_board
-  [ "$board_rc" = 0 ] && pass "close-program while playing: exit code 0" ||
+  took=$(( ($(date +%s%N) - started) / 1000000 ))
+  [ "$board_rc" = 0 ] && pass "close-program while playing: exit code 0 after $took ms" ||
     fail "close-program exit code $board_rc"
+  # A fade-out would take 120 steps of 30 ms.
+  [ "$took" -lt 2500 ] && pass "close-program ended without a fade" ||
+    fail "close-program took $took ms: faded?"
   sleep 1
   if pgrep -x SoundBoard.exe >/dev/null; then fail "a board process was left behind"; else pass "no process left"; fi
 fi
