@@ -62,11 +62,8 @@ int main(int argc, char** argv) {
     double t0 = NowUs();
     if (!engine.LoadForm(kMainFormId)) return std::printf("FAIL: the main form does not load\n"), 1;
     create.push_back(NowUs() - t0);
-    t0 = NowUs();
     DestroyWindow(engine.WindowHandle(kMainFormId));
-    double t1 = NowUs();
     DrainQueue();
-    std::printf("destroy %.1f ms drain %.1f ms\n", (t1 - t0) / 1000, (NowUs() - t1) / 1000);
   }
   std::printf("parse the stored description (%zu bytes): median %.1f us (%.1f x a plain copy)\n",
               stored.size(), Median(parse), Median(parse) / std::max(Median(copy), 0.01));
