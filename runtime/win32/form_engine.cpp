@@ -15,6 +15,9 @@ namespace {
 constexpr wchar_t kDefaultFormClass[] = L"BoardForm";
 constexpr UINT kMsgDestroyRequest = WM_APP + 0x101;
 constexpr UINT_PTR kContainerSubclassId = 0xB0A7D;
+// Nothing here listens for WM_PARENTNOTIFY, so the controls are spared sending it: one
+// message less per control while the form is created.
+constexpr DWORD kControlExStyle = WS_EX_NOPARENTNOTIFY;
 
 // The runtime's font for controls that carry none of their own.
 LOGFONTW DefaultLogFont(int height) {
@@ -264,13 +267,13 @@ bool FormEngine::LoadFormFromBytes(std::span<const uint8_t> description) {
         DWORD style = base | BS_MULTILINE | (b.type == 1 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) |
                       alignBits(b.hAlign, b.vAlign);
         if (!b.picture.empty()) style |= BS_BITMAP;
-        h = CreateWindowExW(0, L"BUTTON", FromGbk(b.caption).c_str(), style, r.left, r.top,
+        h = CreateWindowExW(kControlExStyle, L"BUTTON", FromGbk(b.caption).c_str(), style, r.left, r.top,
                             r.width, r.height, parent, id, instance_, nullptr);
         break;
       }
       case kKindGroupBox: {
         // No kind data: left-aligned caption, no text, the button-face colour.
-        h = CreateWindowExW(0, L"BUTTON", L"", base | BS_GROUPBOX | BS_LEFT, r.left, r.top,
+        h = CreateWindowExW(kControlExStyle, L"BUTTON", L"", base | BS_GROUPBOX | BS_LEFT, r.left, r.top,
                             r.width, r.height, parent, id, instance_, nullptr);
         f->groupBrush.reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
         break;
@@ -282,7 +285,7 @@ bool FormEngine::LoadFormFromBytes(std::span<const uint8_t> description) {
         if (t.headerPosition & 1) style |= TCS_BOTTOM;
         if (t.headerPosition & 2) style |= TCS_VERTICAL;
         if (t.multiLine) style |= TCS_MULTILINE;
-        h = CreateWindowExW(0, WC_TABCONTROLW, L"", style, r.left, r.top, r.width, r.height,
+        h = CreateWindowExW(kControlExStyle, WC_TABCONTROLW, L"", style, r.left, r.top, r.width, r.height,
                             parent, id, instance_, nullptr);
         if (!h) break;
         for (size_t p = 0; p < t.pageTitles.size(); ++p) {
@@ -300,7 +303,7 @@ bool FormEngine::LoadFormFromBytes(std::span<const uint8_t> description) {
         LabelKindData l;
         if (auto* p = std::get_if<LabelKindData>(&r.kindData)) l = *p;
         c.label = std::make_unique<TransLabel>(l);
-        h = c.label->Create(instance_, parent, base, r.left, r.top, r.width, r.height, id);
+        h = c.label->Create(instance_, parent, kControlExStyle, base, r.left, r.top, r.width, r.height, id);
         break;
       }
       default:

@@ -32,9 +32,9 @@ TransLabel::TransLabel(const LabelKindData& data)
   font_.reset(CreateFontIndirectW(&w));
 }
 
-HWND TransLabel::Create(HINSTANCE instance, HWND parent, DWORD style, int x, int y, int width,
-                        int height, HMENU id) {
-  return CreateWindowExW(WS_EX_TRANSPARENT, kClassName, text_.c_str(), style, x, y, width,
+HWND TransLabel::Create(HINSTANCE instance, HWND parent, DWORD exStyle, DWORD style, int x,
+                        int y, int width, int height, HMENU id) {
+  return CreateWindowExW(exStyle | WS_EX_TRANSPARENT, kClassName, text_.c_str(), style, x, y, width,
                          height, parent, id, instance, this);
 }
 

@@ -15,8 +15,8 @@ class TransLabel {
   static void Register(HINSTANCE instance);
 
   explicit TransLabel(const LabelKindData& data);
-  HWND Create(HINSTANCE instance, HWND parent, DWORD style, int x, int y, int width, int height,
-              HMENU id);
+  HWND Create(HINSTANCE instance, HWND parent, DWORD exStyle, DWORD style, int x, int y,
+              int width, int height, HMENU id);
 
   const std::wstring& text() const { return text_; }
 
