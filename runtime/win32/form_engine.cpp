@@ -57,6 +57,7 @@ struct Form {
   bool alive = false;
   bool escCloses = false;
   bool visibilityWritten = false;
+  bool closing = false;  // the close query's handler is running
   ScopedFont defaultFont, headerFont;
   ScopedIcon bigIcon, smallIcon;
   ScopedBrush groupBrush;
@@ -509,10 +510,15 @@ LRESULT FormEngine::HandleFormMessage(Form& form, HWND hwnd, UINT msg, WPARAM wp
                                  return b.event == kEventWindowCloseQuery &&
                                         b.handler < handlers_.size() && handlers_[b.handler];
                                });
-      if (bound)
-        RaiseEvent(form, 0, kEventWindowCloseQuery);
-      else
+      if (!bound) {
         DestroyWindow(hwnd);
+      } else if (!form.closing) {
+        // A close query that is still running (a fade-out pumping messages) is not raised
+        // again by a second Esc or close: the window would flash back to opaque.
+        form.closing = true;
+        RaiseEvent(form, 0, kEventWindowCloseQuery);
+        form.closing = false;
+      }
       return 0;
     }
     case kMsgDestroyRequest:

@@ -210,6 +210,22 @@ TEST_F(MainFormTest, EscapeAndCloseRaiseTheCloseQueryWithoutClosing) {
   EXPECT_TRUE(IsWindow(window)) << "the handler decides; the window stays";
 }
 
+TEST(MainFormCloseQuery, IsNotRaisedAgainWhileItRuns) {
+  int queries = 0;
+  std::vector<EventHandler> handlers(HandlerOfControl(kMainFormControlCount));
+  // Like the fade-out: while the handler pumps messages, a second close arrives.
+  handlers[kHandlerFormCloseQuery] = [&](FormEngine& e) {
+    ++queries;
+    SendMessageW(e.WindowHandle(kMainFormId), WM_CLOSE, 0, 0);
+    e.RequestDestroy(kMainFormId);
+  };
+  FormEngine engine(GetModuleHandleW(nullptr), std::move(handlers));
+  ASSERT_TRUE(engine.LoadForm(kMainFormId));
+  PostMessageW(engine.WindowHandle(kMainFormId), WM_CLOSE, 0, 0);
+  EXPECT_EQ(engine.RunMessageLoop(), 0);
+  EXPECT_EQ(queries, 1);
+}
+
 TEST_F(MainFormTest, DestroyRequestIsAsynchronousAndEndsTheLoop) {
   engine->RequestDestroy(kMainFormId);
   EXPECT_TRUE(IsWindow(window)) << "destroyed before the request was handled";
