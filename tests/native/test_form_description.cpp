@@ -169,40 +169,32 @@ TEST(FormDescription, ParseTime) {
   std::printf("  parse of the %zu-byte description: %.1f us (this build)\n", bytes.size(), us);
 }
 
-// Every prefix shorter than the whole is refused. The prefix is made unreadable past its end
-// (poisoned under AddressSanitizer), so any read beyond it is caught.
+// Reads the first `len` bytes of `buffer` with the rest made unreadable (poisoned under
+// AddressSanitizer), so any read beyond the prefix is caught.
+bool ReadPrefix(std::vector<uint8_t>& buffer, size_t len) {
+#ifdef BOARD_ASAN
+  ASAN_POISON_MEMORY_REGION(buffer.data() + len, buffer.size() - len);
+#endif
+  FormDescription form;
+  bool ok = ReadFormDescription(std::span<const uint8_t>(buffer.data(), len), form);
+#ifdef BOARD_ASAN
+  ASAN_UNPOISON_MEMORY_REGION(buffer.data() + len, buffer.size() - len);
+#endif
+  return ok;
+}
+
 TEST(FormDescription, EveryTruncationIsRefused) {
   std::vector<uint8_t> buffer = RealDescription();
-  const size_t size = buffer.size();
-  for (size_t len = 0; len < size; ++len) {
-#ifdef BOARD_ASAN
-    ASAN_POISON_MEMORY_REGION(buffer.data() + len, size - len);
-#endif
-    FormDescription form;
-    bool ok = ReadFormDescription(std::span<const uint8_t>(buffer.data(), len), form);
-#ifdef BOARD_ASAN
-    ASAN_UNPOISON_MEMORY_REGION(buffer.data() + len, size - len);
-#endif
-    ASSERT_FALSE(ok) << "length " << len;
-  }
+  for (size_t len = 0; len < buffer.size(); ++len) ASSERT_FALSE(ReadPrefix(buffer, len)) << len;
 }
 
 // The same, with the header's byte count rewritten to fit each prefix, so that the reader
 // walks into the records and must find the cut there.
 TEST(FormDescription, EveryTruncationWithMatchingByteCountIsRefused) {
   std::vector<uint8_t> buffer = RealDescription();
-  const size_t size = buffer.size();
-  for (size_t len = 36; len < size; ++len) {
+  for (size_t len = 36; len < buffer.size(); ++len) {
     Store32(buffer, 32, uint32_t(len - 36));
-#ifdef BOARD_ASAN
-    ASAN_POISON_MEMORY_REGION(buffer.data() + len, size - len);
-#endif
-    FormDescription form;
-    bool ok = ReadFormDescription(std::span<const uint8_t>(buffer.data(), len), form);
-#ifdef BOARD_ASAN
-    ASAN_UNPOISON_MEMORY_REGION(buffer.data() + len, size - len);
-#endif
-    ASSERT_FALSE(ok) << "length " << len;
+    ASSERT_FALSE(ReadPrefix(buffer, len)) << len;
   }
 }
 
