@@ -77,11 +77,24 @@ struct Form {
   }
   // A control is on screen when its visible property is set and, on a tab page, its page
   // is the current one.
+  bool onScreen(size_t i) const {
+    const ControlInstance& c = controls[i];
+    return c.visible && (c.page < 0 || c.page == currentPage(c.tab));
+  }
   void applyVisibility(size_t i) {
-    ControlInstance& c = controls[i];
-    if (!c.hwnd || i == 0) return;
-    bool show = c.visible && (c.page < 0 || c.page == currentPage(c.tab));
-    ShowWindow(c.hwnd, show ? SW_SHOWNA : SW_HIDE);
+    if (!controls[i].hwnd || i == 0) return;
+    ShowWindow(controls[i].hwnd, onScreen(i) ? SW_SHOWNA : SW_HIDE);
+  }
+  // Left, top, width and height; a control's relative to its container's client area.
+  void geometry(size_t i, int (&v)[4]) const {
+    HWND h = controls[i].hwnd;
+    RECT rc;
+    GetWindowRect(h, &rc);
+    if (i != 0) MapWindowPoints(nullptr, GetParent(h), reinterpret_cast<POINT*>(&rc), 2);
+    v[0] = rc.left;
+    v[1] = rc.top;
+    v[2] = rc.right - rc.left;
+    v[3] = rc.bottom - rc.top;
   }
   void applyPages(size_t tab) {
     for (size_t i = 1; i < controls.size(); ++i)
@@ -243,15 +256,9 @@ bool FormEngine::LoadFormFromBytes(std::span<const uint8_t> description) {
     state[i] = 2;
     if (!parent || !r.kindDataOk) return nullptr;
 
-    // Shown from the start when visible and on no page or on the stored current page:
-    // creating it visible saves a round of ShowWindow calls.
-    bool show = c.visible;
-    if (c.page >= 0) {
-      const auto* tab = std::get_if<TabKindData>(&d.records[c.tab].kindData);
-      int last = tab ? int(tab->pageTitles.size()) - 1 : 0;
-      show &= c.page == std::clamp(tab ? tab->currentPage : 0, 0, std::max(last, 0));
-    }
-    DWORD base = WS_CHILD | WS_CLIPSIBLINGS | (show ? WS_VISIBLE : 0);
+    // The container exists by now, its page selected: a control that starts on screen is
+    // created visible, which saves a round of ShowWindow calls.
+    DWORD base = WS_CHILD | WS_CLIPSIBLINGS | (f->onScreen(i) ? WS_VISIBLE : 0);
     if (r.flags & kFlagDisabled) base |= WS_DISABLED;
     if (r.flags & kFlagTabStop) base |= WS_TABSTOP;
     const HMENU id = reinterpret_cast<HMENU>(uintptr_t(r.controlId & 0xFFFF));
@@ -365,10 +372,8 @@ bool FormEngine::SetProperty(uint32_t formId, uint32_t controlId, uint32_t index
     case kPropTop:
     case kPropWidth:
     case kPropHeight: {
-      RECT rc;
-      GetWindowRect(h, &rc);
-      if (i != 0) MapWindowPoints(nullptr, GetParent(h), reinterpret_cast<POINT*>(&rc), 2);
-      int v[4] = {rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top};
+      int v[4];
+      f->geometry(size_t(i), v);
       v[index] = value;
       SetWindowPos(h, nullptr, v[0], v[1], v[2], v[3], SWP_NOZORDER | SWP_NOACTIVATE);
       return true;
@@ -405,10 +410,8 @@ bool FormEngine::GetProperty(uint32_t formId, uint32_t controlId, uint32_t index
     case kPropTop:
     case kPropWidth:
     case kPropHeight: {
-      RECT rc;
-      GetWindowRect(c.hwnd, &rc);
-      if (i != 0) MapWindowPoints(nullptr, GetParent(c.hwnd), reinterpret_cast<POINT*>(&rc), 2);
-      int v[4] = {rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top};
+      int v[4];
+      f->geometry(size_t(i), v);
       value = v[index];
       return true;
     }
@@ -428,13 +431,14 @@ void FormEngine::RequestDestroy(uint32_t formId) {
   if (Form* f = FindForm(formId)) PostMessageW(f->hwnd, kMsgDestroyRequest, 0, 0);
 }
 
-void FormEngine::RaiseEvent(Form& form, size_t record, uint32_t event) {
+bool FormEngine::RaiseEvent(Form& form, size_t record, uint32_t event) {
   for (const EventBinding& b : form.desc.records[record].events) {
     if (b.event == event && b.handler < handlers_.size() && handlers_[b.handler]) {
       handlers_[b.handler](*this);
-      return;
+      return true;
     }
   }
+  return false;
 }
 
 bool FormEngine::Translate(MSG& msg) {
@@ -503,24 +507,15 @@ LRESULT FormEngine::HandleFormMessage(Form& form, HWND hwnd, UINT msg, WPARAM wp
       }
       break;
     }
-    case WM_CLOSE: {
-      // The close query decides; without a handler the window simply goes.
-      bool bound = std::any_of(form.desc.records[0].events.begin(),
-                               form.desc.records[0].events.end(), [&](const EventBinding& b) {
-                                 return b.event == kEventWindowCloseQuery &&
-                                        b.handler < handlers_.size() && handlers_[b.handler];
-                               });
-      if (!bound) {
-        DestroyWindow(hwnd);
-      } else if (!form.closing) {
-        // A close query that is still running (a fade-out pumping messages) is not raised
-        // again by a second Esc or close: the window would flash back to opaque.
-        form.closing = true;
-        RaiseEvent(form, 0, kEventWindowCloseQuery);
-        form.closing = false;
-      }
+    case WM_CLOSE:
+      // The close query decides; without a handler the window simply goes. A query still
+      // running (a fade-out pumping messages) is not raised again by a second Esc or close:
+      // the window would flash back to opaque.
+      if (form.closing) return 0;
+      form.closing = true;
+      if (!RaiseEvent(form, 0, kEventWindowCloseQuery)) DestroyWindow(hwnd);
+      form.closing = false;
       return 0;
-    }
     case kMsgDestroyRequest:
       DestroyWindow(hwnd);
       return 0;

@@ -72,7 +72,8 @@ class FormEngine {
                                                 DWORD_PTR);
   Form* FindForm(uint32_t formId) const;
   bool Translate(MSG& msg);
-  void RaiseEvent(Form& form, size_t record, uint32_t event);
+  // Runs the handler bound to the event; false when none is bound.
+  bool RaiseEvent(Form& form, size_t record, uint32_t event);
   LRESULT HandleFormMessage(Form& form, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
   HINSTANCE instance_;
