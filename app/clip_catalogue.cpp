@@ -1,7 +1,7 @@
 #include "app/clip_catalogue.h"
 
-#include "runtime/byte_io.h"
-#include "runtime/value_types.h"
+#include "base/byte_io.h"
+#include "base/value_types.h"
 
 namespace board {
 

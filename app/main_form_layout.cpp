@@ -1,6 +1,6 @@
 #include "app/main_form_layout.h"
 
-#include "app/form_description.h"
+#include "runtime/form_description.h"
 
 namespace board {
 namespace {

@@ -17,8 +17,8 @@
 #include "app/clip_catalogue.h"
 #include "app/win32/clip_store.h"
 #include "audio/win32/wav_player.h"
-#include "runtime/win32/commands.h"
-#include "runtime/win32/host.h"
+#include "audio/win32/commands.h"
+#include "audio/win32/host.h"
 #include "tests/wine/wave_test_support.h"
 
 namespace board {

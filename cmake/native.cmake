@@ -53,3 +53,6 @@ foreach(src ${NATIVE_BENCH})
   target_link_libraries(${name} PRIVATE tool_support)
   target_compile_definitions(${name} PRIVATE GENERATED_DIR="${GENERATED_DIR}")
 endforeach()
+
+# The folders stay layered: no include points up or sideways.
+add_test(NAME layers COMMAND bash ${CMAKE_SOURCE_DIR}/tests/check_layers.sh)

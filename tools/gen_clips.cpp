@@ -11,8 +11,8 @@
 #include "app/clip_catalogue.h"
 #include "audio/wave_chunks.h"
 #include "clip_synth/recipes.h"
-#include "runtime/byte_io.h"
-#include "runtime/value_types.h"
+#include "base/byte_io.h"
+#include "base/value_types.h"
 
 namespace {
 

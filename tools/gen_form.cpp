@@ -6,7 +6,7 @@
 #include <iterator>
 #include <vector>
 
-#include "app/form_description.h"
+#include "runtime/form_description.h"
 #include "form_builder/main_form_builder.h"
 
 namespace {

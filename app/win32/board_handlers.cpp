@@ -4,7 +4,7 @@
 #include "app/win32/clip_store.h"
 #include "app/win32/program.h"
 #include "host/win32/key_press.h"
-#include "runtime/win32/commands.h"
+#include "audio/win32/commands.h"
 
 namespace board {
 

@@ -5,7 +5,7 @@
 
 #include "app/main_form_layout.h"
 #include "app/win32/window_fade.h"
-#include "runtime/win32/host.h"
+#include "audio/win32/host.h"
 
 namespace board {
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "audio/wave_chunks.h"
-#include "runtime/byte_io.h"
+#include "base/byte_io.h"
 
 namespace board {
 namespace {

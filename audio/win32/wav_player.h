@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "audio/win32/wave_out_api.h"
-#include "runtime/win32/scoped_win.h"
+#include "base/win32/scoped_win.h"
 
 namespace board {
 

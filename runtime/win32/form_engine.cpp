@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/icon_file.h"
-#include "runtime/win32/scoped_win.h"
+#include "base/win32/gbk_text.h"
+#include "runtime/icon_file.h"
+#include "base/win32/scoped_win.h"
 #include "runtime/win32/trans_label.h"
 
 namespace board {
@@ -31,14 +32,6 @@ LOGFONTW DefaultLogFont(int height) {
 }
 
 }  // namespace
-
-std::wstring FromGbk(const std::string& text) {
-  if (text.empty()) return {};
-  int n = MultiByteToWideChar(936, 0, text.data(), int(text.size()), nullptr, 0);
-  std::wstring out(size_t(n > 0 ? n : 0), L'\0');
-  if (n > 0) MultiByteToWideChar(936, 0, text.data(), int(text.size()), out.data(), n);
-  return out;
-}
 
 struct ControlInstance {
   HWND hwnd = nullptr;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/form_description.h"
+#include "runtime/form_description.h"
 
 namespace board {
 
@@ -80,8 +80,5 @@ class FormEngine {
   std::vector<EventHandler> handlers_;
   std::vector<std::unique_ptr<Form>> forms_;
 };
-
-// Stored texts are GBK; the program works in UTF-16.
-std::wstring FromGbk(const std::string& text);
 
 }  // namespace board

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/win32/gbk_text.h"
 #include "runtime/win32/form_engine.h"
 
 namespace board {

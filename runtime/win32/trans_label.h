@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/form_description.h"
-#include "runtime/win32/scoped_win.h"
+#include "runtime/form_description.h"
+#include "base/win32/scoped_win.h"
 
 namespace board {
 

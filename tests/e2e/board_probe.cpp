@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "app/main_form_layout.h"
-#include "runtime/win32/scoped_win.h"
+#include "base/win32/scoped_win.h"
 
 namespace {
 

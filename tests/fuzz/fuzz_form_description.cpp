@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "app/form_description.h"
+#include "runtime/form_description.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace board;

@@ -10,7 +10,7 @@
 #include "clip_synth/stereo.h"
 #include "clip_synth/voice.h"
 #include "clip_synth/wave_file.h"
-#include "runtime/byte_io.h"
+#include "base/byte_io.h"
 
 namespace clipsynth {
 namespace {

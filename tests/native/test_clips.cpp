@@ -14,8 +14,8 @@
 #include "clip_synth/recipes.h"
 #include "clip_synth/wave_file.h"
 #include "generated_files.h"
-#include "runtime/byte_io.h"
-#include "runtime/value_types.h"
+#include "base/byte_io.h"
+#include "base/value_types.h"
 
 namespace board {
 namespace {

@@ -10,10 +10,10 @@
 #include <random>
 #include <vector>
 
-#include "app/form_description.h"
+#include "runtime/form_description.h"
 #include "app/main_form_layout.h"
 #include "form_builder/main_form_builder.h"
-#include "runtime/byte_io.h"
+#include "base/byte_io.h"
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)

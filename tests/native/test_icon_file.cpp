@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "app/icon_file.h"
+#include "runtime/icon_file.h"
 #include "generated_files.h"
-#include "runtime/byte_io.h"
+#include "base/byte_io.h"
 
 namespace board {
 namespace {

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "app/form_description.h"
+#include "runtime/form_description.h"
 #include "app/main_form_layout.h"
 #include "form_builder/main_form_builder.h"
 #include "generated_files.h"
-#include "runtime/byte_io.h"
+#include "base/byte_io.h"
 
 namespace board {
 namespace {

@@ -10,9 +10,9 @@
 #include "app/main_form_layout.h"
 #include "app/win32/clip_store.h"
 #include "app/win32/program.h"
-#include "runtime/byte_io.h"
-#include "runtime/win32/commands.h"
-#include "runtime/win32/host.h"
+#include "base/byte_io.h"
+#include "audio/win32/commands.h"
+#include "audio/win32/host.h"
 
 namespace board {
 namespace {

@@ -6,8 +6,8 @@
 
 #include "audio/win32/wav_player.h"
 #include "tests/wine/wave_test_support.h"
-#include "runtime/win32/commands.h"
-#include "runtime/win32/host.h"
+#include "audio/win32/commands.h"
+#include "audio/win32/host.h"
 
 namespace board {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "audio/win32/wav_player.h"
 #include "tests/wine/wave_test_support.h"
-#include "runtime/win32/host.h"
+#include "audio/win32/host.h"
 
 namespace board {
 namespace {

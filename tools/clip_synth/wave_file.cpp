@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string_view>
 
-#include "runtime/byte_io.h"
+#include "base/byte_io.h"
 
 namespace clipsynth {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/form_description.h"
+#include "runtime/form_description.h"
 
 namespace board {
 

@@ -1,4 +1,4 @@
-#include "runtime/win32/commands.h"
+#include "audio/win32/commands.h"
 
 #include <windows.h>
 
@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "runtime/byte_io.h"
-#include "runtime/win32/host.h"
-#include "runtime/win32/scoped_win.h"
+#include "base/byte_io.h"
+#include "audio/win32/host.h"
+#include "base/win32/scoped_win.h"
 
 namespace board {
 namespace {

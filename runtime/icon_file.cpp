@@ -1,6 +1,6 @@
-#include "app/icon_file.h"
+#include "runtime/icon_file.h"
 
-#include "runtime/byte_io.h"
+#include "base/byte_io.h"
 
 namespace board {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "runtime/value_types.h"
+#include "base/value_types.h"
 
 namespace board {
 

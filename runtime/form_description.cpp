@@ -1,9 +1,9 @@
-#include "app/form_description.h"
+#include "runtime/form_description.h"
 
 #include <algorithm>
 #include <type_traits>
 
-#include "runtime/byte_io.h"
+#include "base/byte_io.h"
 
 namespace board {
 namespace {

@@ -1,6 +1,6 @@
-#include "runtime/value_types.h"
+#include "base/value_types.h"
 
-#include "runtime/byte_io.h"
+#include "base/byte_io.h"
 
 namespace board {
 

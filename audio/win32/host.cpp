@@ -1,4 +1,4 @@
-#include "runtime/win32/host.h"
+#include "audio/win32/host.h"
 
 #include <new>
 #include <optional>
@@ -7,7 +7,7 @@
 #include "audio/sound_data.h"
 #include "audio/win32/midi_player.h"
 #include "audio/win32/wav_player.h"
-#include "runtime/win32/commands.h"
+#include "audio/win32/commands.h"
 
 namespace board {
 namespace {
