@@ -12,6 +12,9 @@ constexpr uint32_t kMainWindowControlId = 0x06010000;
 constexpr uint32_t kTabControlId = 0x1601003B;
 constexpr uint32_t kGroupBoxControlId = 0x1601015D;
 constexpr uint32_t kTabCurrentPageProperty = 12;
+// The program icon as an ICO file of five 32-bit images (128, 64, 48, 32, 16 pixels): the
+// icon group and the main window's stored icon are both this file.
+constexpr size_t kAppIconFileSize = 99678;
 
 // Where a control lives: the window, the group box, or a tab page 0..5.
 constexpr int kInWindow = -1;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/main_form_layout.h"
+#include "base/win32/resource_bytes.h"
 #include "runtime/win32/form_engine.h"
 
 namespace {
@@ -28,9 +29,7 @@ double Median(std::vector<double> v) {
 }
 
 std::span<const uint8_t> StoredForm() {
-  HRSRC res = FindResourceW(nullptr, L"FORM_52010001", MAKEINTRESOURCEW(10));
-  return {static_cast<const uint8_t*>(LockResource(LoadResource(nullptr, res))),
-          SizeofResource(nullptr, res)};
+  return ResourceBytes(L"FORM_52010001");
 }
 
 void DrainQueue() {

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <vector>
 
+#include "app/main_form_layout.h"
 #include "runtime/form_description.h"
 #include "form_builder/main_form_builder.h"
 
@@ -24,9 +25,9 @@ int main(int argc, char** argv) {
   std::ifstream in(argv[1], std::ios::binary);
   if (!in) return Fail("cannot open the icon file");
   std::vector<uint8_t> icon((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (icon.size() != kMainFormIconSize) {
+  if (icon.size() != kAppIconFileSize) {
     std::fprintf(stderr, "gen_form: icon is %zu bytes, expected %zu\n", icon.size(),
-                 kMainFormIconSize);
+                 kAppIconFileSize);
     return 1;
   }
   try {

@@ -13,9 +13,9 @@
 #include <fstream>
 #include <vector>
 
-namespace {
+#include "app/main_form_layout.h"
 
-constexpr size_t kIconFileSize = 99678;
+namespace {
 
 struct Vec {
   double x, y;
@@ -271,8 +271,8 @@ int main(int argc, char** argv) {
     offset += uint32_t(images[i].size());
   }
   for (const auto& image : images) ico.insert(ico.end(), image.begin(), image.end());
-  if (ico.size() != kIconFileSize) {
-    std::fprintf(stderr, "gen_icon: icon is %zu bytes, expected %zu\n", ico.size(), kIconFileSize);
+  if (ico.size() != board::kAppIconFileSize) {
+    std::fprintf(stderr, "gen_icon: icon is %zu bytes, expected %zu\n", ico.size(), board::kAppIconFileSize);
     return 1;
   }
   std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/win32/gbk_text.h"
+#include "base/win32/resource_bytes.h"
 #include "runtime/icon_file.h"
 #include "base/win32/scoped_win.h"
 #include "runtime/win32/trans_label.h"
@@ -147,11 +148,8 @@ FormEngine::~FormEngine() {
 bool FormEngine::LoadForm(uint32_t formId) {
   wchar_t name[32];
   swprintf(name, 32, L"FORM_%08X", formId);
-  HRSRC res = FindResourceW(instance_, name, MAKEINTRESOURCEW(10) /* RT_RCDATA */);
-  HGLOBAL mem = res ? LoadResource(instance_, res) : nullptr;
-  const void* bytes = mem ? LockResource(mem) : nullptr;
-  if (!bytes) return false;
-  return LoadFormFromBytes({static_cast<const uint8_t*>(bytes), SizeofResource(instance_, res)});
+  std::span<const uint8_t> bytes = ResourceBytes(name, MAKEINTRESOURCEW(10), instance_);
+  return !bytes.empty() && LoadFormFromBytes(bytes);
 }
 
 bool FormEngine::LoadFormFromBytes(std::span<const uint8_t> description) {

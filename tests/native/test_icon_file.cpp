@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "app/main_form_layout.h"
 #include "runtime/icon_file.h"
 #include "generated_files.h"
 #include "base/byte_io.h"
@@ -15,7 +16,7 @@ int32_t WidthOf(std::span<const uint8_t> image) {
 
 TEST(IconFile, PicksTheExactSizeElseTheNextLarger) {
   const std::vector<uint8_t>& ico = GeneratedFile("app.ico");
-  ASSERT_EQ(ico.size(), 99678u);
+  ASSERT_EQ(ico.size(), board::kAppIconFileSize);
   struct Case { int ask, width; };
   for (Case c : {Case{16, 16}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {20, 32}, {24, 32},
                  {100, 128}, {300, 128}, {8, 16}})

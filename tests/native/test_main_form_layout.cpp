@@ -228,7 +228,7 @@ TEST(MainFormDescription, HeaderAndSizes) {
   EXPECT_EQ(LoadU32(&d[32]), 115916u);
   EXPECT_EQ(LoadU32(&d[36]), 0x06010000u);          // the window's id first
   EXPECT_EQ(LoadU32(&d[36 + 4 * 92]), 0u);         // its offset 0
-  EXPECT_EQ(Icon().size(), 99678u);
+  EXPECT_EQ(Icon().size(), board::kAppIconFileSize);
   const FormDescription& f = Form();
   ASSERT_EQ(f.records.size(), 92u);
   EXPECT_EQ(f.formWords[2], 0x19010007u);
@@ -393,7 +393,7 @@ TEST(MainFormDescription, TabAndGroupBoxChildren) {
 
 TEST(MainFormIcon, FiveImagesOf32Bits) {
   const auto& ico = Icon();
-  ASSERT_EQ(ico.size(), 99678u);
+  ASSERT_EQ(ico.size(), board::kAppIconFileSize);
   EXPECT_EQ(LoadU16(&ico[0]), 0);
   EXPECT_EQ(LoadU16(&ico[2]), 1);
   ASSERT_EQ(LoadU16(&ico[4]), 5);

@@ -10,6 +10,7 @@
 
 #include "app/main_form_layout.h"
 #include "app/win32/window_fade.h"
+#include "base/win32/resource_bytes.h"
 #include "runtime/win32/form_engine.h"
 #include "runtime/win32/trans_label.h"
 
@@ -310,10 +311,8 @@ TEST(MainFormDescription, BrokenDescriptionsLoadNothing) {
 }
 
 TEST(MainFormDescription, AControlWithUnreadableKindDataIsNotCreated) {
-  HRSRC res = FindResourceW(nullptr, L"FORM_52010001", MAKEINTRESOURCEW(10));
-  ASSERT_NE(res, nullptr);
-  std::span<const uint8_t> stored{static_cast<const uint8_t*>(LockResource(LoadResource(nullptr, res))),
-                                  SizeofResource(nullptr, res)};
+  std::span<const uint8_t> stored = ResourceBytes(L"FORM_52010001");
+  ASSERT_FALSE(stored.empty());
   FormDescription form;
   ASSERT_TRUE(ReadFormDescription(stored, form));
   const uint32_t victim = kMainFormControls[0].controlId;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
-#include <windows.h>
+
+#include "base/win32/resource_bytes.h"
+
 TEST(Smoke, FindsTheFormResource) {
-  EXPECT_NE(FindResourceW(nullptr, L"FORM_52010001", MAKEINTRESOURCEW(10)), nullptr);
+  EXPECT_FALSE(board::ResourceBytes(L"FORM_52010001").empty());
 }

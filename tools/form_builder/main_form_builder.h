@@ -12,7 +12,6 @@ namespace board {
 
 constexpr size_t kMainFormDescriptionSize = 115952;  // the whole description
 constexpr uint32_t kMainFormByteCount = 115916;      // its header's byte count field
-constexpr size_t kMainFormIconSize = 99678;          // the ICO file held by the window
 constexpr uint32_t kMainFormHeaderValue = 8;
 constexpr uint32_t kMainFormWords[3] = {0x01314100, 0x00008056, 0x19010007};
 constexpr size_t kMainFormRecordCount = 92;
