@@ -8,9 +8,9 @@
 
 namespace board {
 
-std::vector<EventHandler> MakeBoardHandlers() {
+std::vector<EventHandler> MakeBoardHandlers(SkinEngine& skin) {
   std::vector<EventHandler> handlers(HandlerOfControl(kMainFormControlCount));
-  handlers[kHandlerFormCreated] = &OnMainFormCreated;
+  handlers[kHandlerFormCreated] = [&skin](FormEngine& e) { OnMainFormCreated(e, skin); };
   handlers[kHandlerFormCloseQuery] = &OnMainFormCloseQuery;
   for (size_t i = 0; i < kMainFormControlCount; ++i) {
     const LayoutControl& c = kMainFormControls[i];

@@ -8,35 +8,37 @@
 #include <vector>
 
 #include "app/win32/skin_calls.h"
+#include "base/win32/scoped_win.h"
 #include "runtime/win32/form_engine.h"
+#include "skin/win32/gdiplus_session.h"
 
 namespace board {
 
-// Process-wide skin state, alive from start-up to the exit routine.
+// Process-wide skin state, alive from start-up to the exit routine. The members are
+// declared in the order they must come to life, so they go in the reverse order: the
+// engine and its GDI+ objects first, the icon, and GDI+ itself last.
 struct SkinGlobals {
-  ULONG_PTR gdiPlusToken = 0;  // 0 when GDI+ failed to start
-  HICON appIcon = nullptr;
-  int firstSize = 0, controlsEnabled = 0, controlAlpha = 0;
-  COLORREF themeColour = 0;
-  int controlOption = 0;
+  SkinGlobals();  // starts GDI+ and loads the program icon
+  GdiPlusSession gdiPlus;
+  ScopedIcon appIcon;  // owned: loaded without LR_SHARED, destroyed once
+  SkinEngine skin;
 };
-SkinGlobals& TheSkinGlobals();
-SkinEngine* TheSkin();
 
-// Starts GDI+, loads the program icon and sets the skin defaults.
-void InitSkinGlobals();
-// Releases the skin object, its icon and GDI+ (registered to run at program end).
-void ExitRoutine();
+// The program's own copy of its "DEFAULT_ICON" at the system's large icon size; null when
+// the resource is missing.
+HICON LoadAppIcon(HINSTANCE instance);
 
-void OnMainFormCreated(FormEngine& engine);
+void OnMainFormCreated(FormEngine& engine, SkinEngine& skin);
 void OnMainFormCloseQuery(FormEngine& engine);
-void SkinMainWindow(std::span<const uint8_t> image, int32_t faceColour, int32_t themeColour,
-                    HWND window, int32_t controlAlpha, int32_t captionHeight, int32_t a,
-                    int32_t b, int32_t c);
-void SkinContainerWithFace(HWND control);
+// Sets the shared picture and colours, the control skinning, and attaches the window;
+// optionA, optionB and showTitle pass through to AttachWindow.
+void SkinMainWindow(SkinEngine& skin, std::span<const uint8_t> image, int32_t faceColour,
+                    int32_t themeColour, HWND window, int32_t controlAlpha,
+                    int32_t captionHeight, int32_t optionA, int32_t optionB, int32_t showTitle);
+void SkinContainerWithFace(SkinEngine& skin, HWND control);
 
 // The handler table of the main window: window events first, then each control's click.
-std::vector<EventHandler> MakeBoardHandlers();
+std::vector<EventHandler> MakeBoardHandlers(SkinEngine& skin);
 
 // The whole program; returns its exit code.
 int RunProgram(HINSTANCE instance);

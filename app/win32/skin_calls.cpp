@@ -8,7 +8,7 @@ bool SkinEngine::SetSkinImage(const wchar_t*, std::span<const uint8_t>, OptInt, 
   return true;
 }
 bool SkinEngine::SetControlSkinning(int32_t, OptInt, OptInt) { return true; }
-bool SkinEngine::AttachWindow(HWND, int32_t, int32_t, std::span<const OptInt>) { return true; }
+bool SkinEngine::AttachWindow(HWND, int32_t, int32_t, const AttachWindowOptions&) { return true; }
 bool SkinEngine::AttachContainer(HWND, OptInt, OptInt, OptInt, OptInt) { return true; }
 
 }  // namespace board

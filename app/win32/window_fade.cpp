@@ -23,7 +23,7 @@ void NoObserver(HWND, int) {}
 
 const FadeApi kRealApi{&RealIsNtFamily, &RealSleep, &NoObserver};
 const FadeApi* g_api = &kRealApi;
-void (*g_endProgram)() = nullptr;
+std::function<void()> g_endProgram;
 
 void EndProgramNow() {
   if (g_endProgram) g_endProgram();
@@ -34,7 +34,7 @@ void EndProgramNow() {
 
 const FadeApi& RealFadeApi() { return kRealApi; }
 void SetFadeApi(const FadeApi* api) { g_api = api ? api : &kRealApi; }
-void SetEndProgram(void (*endProgram)()) { g_endProgram = endProgram; }
+void SetEndProgram(std::function<void()> endProgram) { g_endProgram = std::move(endProgram); }
 
 void SetWindowAlpha(HWND window, int mode, int alpha) {
   if (!g_api->isNtFamily()) return;
@@ -62,6 +62,9 @@ void FadeInWindow(FormEngine& engine, uint32_t formId, uint32_t ownerFormId, int
   for (int i = 1; i <= plan.steps; ++i) {
     SetWindowAlpha(window, 2, FadeInAlpha(plan, i));
     engine.ProcessPendingEvents();
+    // A close begun by a handler that ran just now (Esc, the close button) owns the alpha
+    // from here: the fade-in stops where it is rather than fight the fade-out.
+    if (engine.IsClosing(formId)) return;
     if (plan.stepDelay) g_api->sleep(DWORD(plan.stepDelay));
   }
   SetWindowAlpha(window, 2, 255);

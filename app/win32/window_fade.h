@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 
 namespace board {
 
@@ -31,6 +32,6 @@ void FadeInWindow(FormEngine& engine, uint32_t formId, uint32_t ownerFormId, int
 void FadeOutWindow(FormEngine& engine, uint32_t formId, bool fade, bool endProgram, int delay);
 
 // Ends the program at once with exit code 0 (set by the program entry).
-void SetEndProgram(void (*endProgram)());
+void SetEndProgram(std::function<void()> endProgram);
 
 }  // namespace board

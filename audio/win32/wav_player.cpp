@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <span>
@@ -22,6 +24,29 @@ struct PlayerList {
 };
 PlayerList g_list;
 
+// Workers alive, listed or not. The list's lock is deleted only when this is back at 0, so
+// no worker can reach it afterwards: one that was never listed, or whose thread handle the
+// waiting stop could not take, is not waited for by thread handle.
+struct WorkerCount {
+  std::mutex mutex;
+  std::condition_variable zero;
+  int live = 0;
+};
+WorkerCount g_workers;
+
+void WorkerStarted() {
+  std::lock_guard<std::mutex> hold(g_workers.mutex);
+  ++g_workers.live;
+}
+void WorkerDone() {
+  std::lock_guard<std::mutex> hold(g_workers.mutex);
+  if (--g_workers.live == 0) g_workers.zero.notify_all();
+}
+void WaitForAllWorkers() {
+  std::unique_lock<std::mutex> hold(g_workers.mutex);
+  g_workers.zero.wait(hold, [] { return g_workers.live == 0; });
+}
+
 std::atomic<DWORD> g_idleTimeout{kPlayerIdleTimeoutMs};
 
 // Releases whatever a player holds, in an order that keeps the device away from freed
@@ -30,6 +55,10 @@ std::atomic<DWORD> g_idleTimeout{kPlayerIdleTimeoutMs};
 void ReleasePlayer(WavPlayer* p) {
   if (!p) return;
   if (p->waveOut) CloseWaveOut(*p->api, p->waveOut);
+  // The callback that handed the last buffer back counts it and wakes the worker inside the
+  // lock; passing through the lock once more waits until that callback has left it, so no
+  // callback still touches the record when it goes.
+  { ScopedCritSec drain(p->lock); }
   std::free(p->data);
   FreeBufferPool(p->pool);
   for (HANDLE h : {p->thread, p->wakeupAndStop[kWakeup], p->wakeupAndStop[kStop]})
@@ -66,6 +95,19 @@ void UnprepareAll(WavPlayer& p) {
 int32_t ReadFreeBuffers(WavPlayer& p) {
   ScopedCritSec hold(p.lock);
   return p.freeBuffers;
+}
+
+// After a reset every queued buffer comes back through the callback, possibly from the
+// device's thread after the reset has returned. The worker waits for the count to be whole
+// before it unprepares and closes, so no callback is still on its way to a freed player.
+// Bounded: a device that never hands a buffer back does not keep the worker forever.
+void WaitForAllBuffersBack(WavPlayer& p, DWORD limitMs) {
+  const ULONGLONG deadline = GetTickCount64() + limitMs;
+  while (ReadFreeBuffers(p) < kBufferCount) {
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline) return;
+    WaitForSingleObject(p.wakeupAndStop[kWakeup], DWORD(deadline - now));
+  }
 }
 
 enum class Turn { kGoOn, kFinished };
@@ -191,6 +233,7 @@ int32_t StartWavPlayer(const uint8_t* bytes, int32_t length, int32_t loop,
   if (!player->thread) return 0;
 
   WavPlayer* started = player.release();  // from here on the worker owns the player
+  WorkerStarted();
   bool listed = false;
   {
     ScopedCritSec hold(*g_list.lock);
@@ -215,6 +258,7 @@ DWORD WINAPI PlayerWorker(void* param) {
       // The reset hands every queued buffer back, so all can be unprepared.
       p->api->pause(p->waveOut);
       p->api->reset(p->waveOut);
+      WaitForAllBuffersBack(*p, g_idleTimeout.load());
       UnprepareAll(*p);
       break;
     }
@@ -222,6 +266,7 @@ DWORD WINAPI PlayerWorker(void* param) {
     if (ServeWakeup(*p) == Turn::kFinished) break;
   }
   LeaveList(p);
+  WorkerDone();  // the last touch of the list; what follows is the worker's own
   ReleasePlayer(p);
   return 0;
 }
@@ -229,11 +274,11 @@ DWORD WINAPI PlayerWorker(void* param) {
 void CALLBACK WaveOutDone(HWAVEOUT, UINT message, DWORD_PTR instance, DWORD_PTR, DWORD_PTR) {
   if (message != WOM_DONE) return;
   WavPlayer* p = reinterpret_cast<WavPlayer*>(instance);
-  {
-    ScopedCritSec hold(p->lock);
-    ++p->freeBuffers;
-  }
-  // Fails harmlessly when the semaphore is full: the worker is due to look anyway.
+  // Both inside the lock: once the worker sees its last buffer back it may free the record,
+  // and it passes through this lock before it does. The release fails harmlessly when the
+  // semaphore is full: the worker is due to look anyway.
+  ScopedCritSec hold(p->lock);
+  ++p->freeBuffers;
   ReleaseSemaphore(p->wakeupAndStop[kWakeup], 1, nullptr);
 }
 
@@ -272,6 +317,10 @@ void InitPlayerList() {
 }
 
 void ShutdownPlayerList() {
+  if (g_list.lock) {
+    SignalAllPlayers();
+    WaitForAllWorkers();
+  }
   g_list.lock.reset();
   g_list.players = {};
 }

@@ -2,34 +2,143 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <utility>
 
 namespace board {
 
-// Kernel handles (threads, events, semaphores, processes, files).
-class UniqueHandle {
+// GDI objects alive in this process that an owner below holds. Wine's GetGuiResources
+// always answers 0, so tests and benchmarks that look for GDI leaks count here instead.
+inline std::atomic<long> g_liveGdiObjects{0};
+inline long LiveGdiObjects() { return g_liveGdiObjects.load(); }
+
+// The one owner template. `Traits` names the handle type, its empty value, how a handle
+// handed in is taken (Adopt may turn a failure value into the empty one) and how it is
+// released.
+template <typename Traits>
+class Scoped {
  public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(HANDLE h) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
-  UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-  UniqueHandle& operator=(UniqueHandle&& o) noexcept {
-    if (this != &o) reset(std::exchange(o.h_, nullptr));
+  using Handle = typename Traits::Handle;
+
+  Scoped() = default;
+  explicit Scoped(Handle h) : h_(Traits::Adopt(h)) {}
+  Scoped(Scoped&& o) noexcept : h_(std::exchange(o.h_, Handle{})) {}
+  Scoped& operator=(Scoped&& o) noexcept {
+    if (this != &o) {
+      Free();
+      h_ = std::exchange(o.h_, Handle{});
+    }
     return *this;
   }
-  ~UniqueHandle() { reset(); }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  ~Scoped() { Free(); }
+  Scoped(const Scoped&) = delete;
+  Scoped& operator=(const Scoped&) = delete;
 
-  HANDLE get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
-  HANDLE release() { return std::exchange(h_, nullptr); }
-  void reset(HANDLE h = nullptr) {
-    if (h_) CloseHandle(h_);
-    h_ = h;
+  Handle get() const { return h_; }
+  explicit operator bool() const { return h_ != Handle{}; }
+  // Gives the handle up without releasing it.
+  Handle release() {
+    if (h_ != Handle{}) Traits::Disown(h_);
+    return std::exchange(h_, Handle{});
+  }
+  void reset(Handle h = Handle{}) {
+    Free();
+    h_ = Traits::Adopt(h);
   }
 
  private:
-  HANDLE h_ = nullptr;
+  void Free() {
+    if (h_ != Handle{}) Traits::Release(h_);
+    h_ = Handle{};
+  }
+  Handle h_{};
+};
+
+// Kernel handles (threads, events, semaphores, processes, files); INVALID_HANDLE_VALUE,
+// what a failed CreateFile returns, is taken as no handle.
+struct KernelHandleTraits {
+  using Handle = HANDLE;
+  static HANDLE Adopt(HANDLE h) { return h == INVALID_HANDLE_VALUE ? nullptr : h; }
+  static void Disown(HANDLE) {}
+  static void Release(HANDLE h) { CloseHandle(h); }
+};
+using UniqueHandle = Scoped<KernelHandleTraits>;
+
+// GDI objects (fonts, brushes, pens, bitmaps, regions), counted while owned.
+template <typename T>
+struct GdiObjectTraits {
+  using Handle = T;
+  static T Adopt(T obj) {
+    if (obj) ++g_liveGdiObjects;
+    return obj;
+  }
+  static void Disown(T) { --g_liveGdiObjects; }
+  static void Release(T obj) {
+    DeleteObject(obj);
+    --g_liveGdiObjects;
+  }
+};
+template <typename T>
+using ScopedGdiObj = Scoped<GdiObjectTraits<T>>;
+using ScopedFont = ScopedGdiObj<HFONT>;
+using ScopedBrush = ScopedGdiObj<HBRUSH>;
+using ScopedBitmap = ScopedGdiObj<HBITMAP>;
+using ScopedRegion = ScopedGdiObj<HRGN>;
+using ScopedPen = ScopedGdiObj<HPEN>;
+
+// Icons and cursors this program created or loaded without LR_SHARED.
+struct IconTraits {
+  using Handle = HICON;
+  static HICON Adopt(HICON icon) { return GdiObjectTraits<HICON>::Adopt(icon); }
+  static void Disown(HICON icon) { GdiObjectTraits<HICON>::Disown(icon); }
+  static void Release(HICON icon) {
+    DestroyIcon(icon);
+    --g_liveGdiObjects;
+  }
+};
+using ScopedIcon = Scoped<IconTraits>;
+
+// A memory DC from CreateCompatibleDC.
+struct MemoryDcTraits {
+  using Handle = HDC;
+  static HDC Adopt(HDC dc) { return GdiObjectTraits<HDC>::Adopt(dc); }
+  static void Disown(HDC dc) { GdiObjectTraits<HDC>::Disown(dc); }
+  static void Release(HDC dc) {
+    DeleteDC(dc);
+    --g_liveGdiObjects;
+  }
+};
+using ScopedMemoryDc = Scoped<MemoryDcTraits>;
+
+// A window's DC from GetDC, given back to that window.
+class ScopedGetDc {
+ public:
+  explicit ScopedGetDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+  ~ScopedGetDc() {
+    if (dc_) ReleaseDC(window_, dc_);
+  }
+  ScopedGetDc(const ScopedGetDc&) = delete;
+  ScopedGetDc& operator=(const ScopedGetDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// An object selected into a DC for a scope; the previous one goes back at its end.
+class ScopedSelectObject {
+ public:
+  ScopedSelectObject(HDC dc, HGDIOBJ obj) : dc_(dc), old_(SelectObject(dc, obj)) {}
+  ~ScopedSelectObject() {
+    if (old_) SelectObject(dc_, old_);
+  }
+  ScopedSelectObject(const ScopedSelectObject&) = delete;
+  ScopedSelectObject& operator=(const ScopedSelectObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
 };
 
 // A critical section and its scoped entry.
@@ -55,65 +164,6 @@ class ScopedCritSec {
 
  private:
   CritSec& cs_;
-};
-
-// GDI objects (fonts, brushes, pens, bitmaps, regions).
-template <typename T>
-class ScopedGdiObj {
- public:
-  ScopedGdiObj() = default;
-  explicit ScopedGdiObj(T obj) : obj_(obj) {}
-  ScopedGdiObj(ScopedGdiObj&& o) noexcept : obj_(std::exchange(o.obj_, nullptr)) {}
-  ScopedGdiObj& operator=(ScopedGdiObj&& o) noexcept {
-    if (this != &o) reset(std::exchange(o.obj_, nullptr));
-    return *this;
-  }
-  ~ScopedGdiObj() { reset(); }
-  ScopedGdiObj(const ScopedGdiObj&) = delete;
-  ScopedGdiObj& operator=(const ScopedGdiObj&) = delete;
-
-  T get() const { return obj_; }
-  explicit operator bool() const { return obj_ != nullptr; }
-  void reset(T obj = nullptr) {
-    if (obj_) DeleteObject(obj_);
-    obj_ = obj;
-  }
-
- private:
-  T obj_ = nullptr;
-};
-using ScopedFont = ScopedGdiObj<HFONT>;
-using ScopedBrush = ScopedGdiObj<HBRUSH>;
-
-class ScopedSelectObject {
- public:
-  ScopedSelectObject(HDC dc, HGDIOBJ obj) : dc_(dc), old_(SelectObject(dc, obj)) {}
-  ~ScopedSelectObject() {
-    if (old_) SelectObject(dc_, old_);
-  }
-  ScopedSelectObject(const ScopedSelectObject&) = delete;
-  ScopedSelectObject& operator=(const ScopedSelectObject&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ old_;
-};
-
-class ScopedIcon {
- public:
-  ScopedIcon() = default;
-  explicit ScopedIcon(HICON icon) : icon_(icon) {}
-  ~ScopedIcon() { reset(); }
-  ScopedIcon(const ScopedIcon&) = delete;
-  ScopedIcon& operator=(const ScopedIcon&) = delete;
-  HICON get() const { return icon_; }
-  void reset(HICON icon = nullptr) {
-    if (icon_) DestroyIcon(icon_);
-    icon_ = icon;
-  }
-
- private:
-  HICON icon_ = nullptr;
 };
 
 }  // namespace board

@@ -52,6 +52,7 @@ struct Form {
   bool escCloses = false;
   bool visibilityWritten = false;
   bool closing = false;  // the close query's handler is running
+  bool destroyRequested = false;
   ScopedFont defaultFont, headerFont;
   ScopedIcon bigIcon, smallIcon;
   ScopedBrush groupBrush;
@@ -419,7 +420,15 @@ bool FormEngine::GetProperty(uint32_t formId, uint32_t controlId, uint32_t index
 }
 
 void FormEngine::RequestDestroy(uint32_t formId) {
-  if (Form* f = FindForm(formId)) PostMessageW(f->hwnd, kMsgDestroyRequest, 0, 0);
+  if (Form* f = FindForm(formId)) {
+    f->destroyRequested = true;
+    PostMessageW(f->hwnd, kMsgDestroyRequest, 0, 0);
+  }
+}
+
+bool FormEngine::IsClosing(uint32_t formId) const {
+  const Form* f = FindForm(formId);
+  return !f || f->closing || f->destroyRequested;
 }
 
 bool FormEngine::RaiseEvent(Form& form, size_t record, uint32_t event) {

@@ -55,6 +55,9 @@ class FormEngine {
 
   // Asks for the form's window to be destroyed; it happens when the request is handled.
   void RequestDestroy(uint32_t formId);
+  // True while the form's close query runs, once its destruction has been asked for, and
+  // when it is gone: a fade-in stops there instead of raising the alpha again.
+  bool IsClosing(uint32_t formId) const;
 
   // Runs the message loop until the program's last form window is gone.
   int RunMessageLoop();

@@ -37,7 +37,7 @@ class BoardHandlersTest : public ::testing::Test {
   void SetUp() override {
     SetHostService(&RecordingService);
     g_requests.clear();
-    std::vector<EventHandler> handlers = MakeBoardHandlers();
+    std::vector<EventHandler> handlers = MakeBoardHandlers(skin);
     // The window's own events are the lifecycle's; here the window only has to exist.
     handlers[kHandlerFormCreated] = nullptr;
     handlers[kHandlerFormCloseQuery] = nullptr;
@@ -57,6 +57,7 @@ class BoardHandlersTest : public ::testing::Test {
       engine->SetProperty(kMainFormId, kTabControlId, kTabCurrentPageProperty, -1, c.container);
     SendMessageW(engine->WindowHandle(kMainFormId, c.controlId), BM_CLICK, 0, 0);
   }
+  SkinEngine skin;
   std::unique_ptr<FormEngine> engine;
 };
 

@@ -302,6 +302,35 @@ TEST_F(MainFormTest, SetWindowAlphaClampsByModeAndSkipsNonNtSystems) {
   SetFadeApi(nullptr);
 }
 
+// Esc during the fade-in runs the fade-out inside it; when that ends, the fade-in must not
+// take the window back up.
+TEST(MainFormFades, ACloseDuringTheFadeInStopsIt) {
+  std::vector<EventHandler> handlers(HandlerOfControl(kMainFormControlCount));
+  handlers[kHandlerFormCloseQuery] = [](FormEngine& e) {
+    FadeOutWindow(e, kMainFormId, true, false, 0);
+  };
+  FormEngine engine(GetModuleHandleW(nullptr), std::move(handlers));
+  ASSERT_TRUE(engine.LoadForm(kMainFormId));
+  HWND window = engine.WindowHandle(kMainFormId);
+  static HWND s_window;
+  s_window = window;
+  // The close arrives with the third step's pause: Esc pressed mid-fade.
+  static const FadeApi api{[] { return true; },
+                           [](DWORD) {
+                             if (++FadeRecorder::sleeps == 3) PostMessageW(s_window, WM_CLOSE, 0, 0);
+                           },
+                           [](HWND, int a) { FadeRecorder::alphas.push_back(a); }};
+  FadeRecorder::Api();
+  SetFadeApi(&api);
+  FadeInWindow(engine, kMainFormId, 0, 20);
+  SetFadeApi(nullptr);
+  // 0, three rising steps, the fade-in's fourth step, then the whole fade-out, and nothing after.
+  const std::vector<int> expected{0, 2, 5, 8, 11, 255, 191, 127, 63, 0};
+  EXPECT_EQ(FadeRecorder::alphas, expected);
+  EXPECT_EQ(engine.RunMessageLoop(), 0);
+  EXPECT_FALSE(IsWindow(window));
+}
+
 TEST(MainFormDescription, BrokenDescriptionsLoadNothing) {
   FormEngine engine(GetModuleHandleW(nullptr), {});
   const uint8_t garbage[] = {8, 0, 0, 0, 1, 0, 1, 0x52};

@@ -306,6 +306,28 @@ TEST_F(WavPlayerTest, StopWithoutWaitReturnsAtOnceAndWaitingStopOutlastsEveryExi
   fake().SetGate(Call::kPause, nullptr);
 }
 
+// The device hands buffers back from a thread of its own, as winmm does, while the worker
+// ends by itself or is stopped at the same moment. A callback still on its way when the
+// worker frees its player would touch freed memory and closed handles; the worker must wait
+// for every buffer to be counted back, and then for the counting callback to leave.
+TEST_F(WavPlayerTest, CallbacksFromTheDeviceThreadNeverOutliveTheirPlayer) {
+  const auto wav = MakeWav({.dataBytes = 3 * kStep});
+  const DWORD handlesBefore = testing::OpenHandleCount();
+  constexpr int kRounds = 400;
+  for (int i = 0; i < kRounds; ++i) {
+    ASSERT_EQ(StartWavPlayer(wav.data(), int32_t(wav.size()), 0), 1);
+    WaitWrites(i, 3);
+    std::thread device([i] { fake().returnOldest(i, 3); });
+    if (i % 2) StopAllPlayers(0);  // every other round a stop races the last buffer
+    device.join();
+    ASSERT_TRUE(fake().waitUntil([i](FakeWaveOut& f) { return f.closedOf(i); }, kWaitMs))
+        << "round " << i << ": the player did not end";
+  }
+  StopAllPlayers(1);
+  EXPECT_EQ(LivePlayerCount(), 0);
+  EXPECT_LE(testing::OpenHandleCount(), handlesBefore + 2) << "handles leaked over the rounds";
+}
+
 TEST_F(WavPlayerTest, StopRightAfterStartReachesTheNewPlayer) {
   const auto wav = MakeWav({.dataBytes = 40 * kStep});
   for (int i = 0; i < 50; ++i) {

@@ -1,0 +1,18 @@
+#include "skin/win32/gdiplus_session.h"
+
+#include <objidl.h>
+#include <gdiplus.h>
+
+namespace board {
+
+GdiPlusSession::GdiPlusSession() {
+  Gdiplus::GdiplusStartupInput input;
+  ULONG_PTR token = 0;
+  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok) token_ = token;
+}
+
+GdiPlusSession::~GdiPlusSession() {
+  if (token_) Gdiplus::GdiplusShutdown(token_);
+}
+
+}  // namespace board

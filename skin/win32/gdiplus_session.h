@@ -1,0 +1,21 @@
+// GDI+ for the life of an object: started by the constructor, shut down by the destructor.
+// Declare it before anything that holds GDI+ objects, so that it outlives them.
+#pragma once
+#include <windows.h>
+
+namespace board {
+
+class GdiPlusSession {
+ public:
+  GdiPlusSession();  // version 1, no debug callback, no suppressed thread or codecs
+  ~GdiPlusSession();
+  GdiPlusSession(const GdiPlusSession&) = delete;
+  GdiPlusSession& operator=(const GdiPlusSession&) = delete;
+  // 0 when GDI+ failed to start; drawing then fails quietly and nothing is shut down.
+  ULONG_PTR token() const { return token_; }
+
+ private:
+  ULONG_PTR token_ = 0;
+};
+
+}  // namespace board
