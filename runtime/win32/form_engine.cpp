@@ -99,6 +99,11 @@ struct Form {
 
 LRESULT CALLBACK FormWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
+// The form of a live form window; null once the window is gone.
+Form* FormOf(HWND hwnd) {
+  return IsWindow(hwnd) ? reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)) : nullptr;
+}
+
 // Containers (tab control, group box) pass their children's notifications on to the form.
 LRESULT CALLBACK ContainerSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
                                        DWORD_PTR ref) {
@@ -134,6 +139,124 @@ LRESULT CALLBACK ContainerSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
   return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
+namespace {
+
+// What every control's creation needs: its record, its container and the common style.
+struct ControlSpec {
+  const ControlRecord& record;
+  HWND parent;
+  DWORD baseStyle;  // WS_CHILD and the visible, disabled and tab-stop bits
+  HMENU id;
+  HINSTANCE instance;
+};
+
+HWND CreateChild(const ControlSpec& c, const wchar_t* className, const wchar_t* text,
+                 DWORD style) {
+  const ControlRecord& r = c.record;
+  return CreateWindowExW(kControlExStyle, className, text, style, r.left, r.top, r.width,
+                         r.height, c.parent, c.id, c.instance, nullptr);
+}
+
+template <typename T>
+T KindDataOf(const ControlRecord& r) {
+  const T* p = std::get_if<T>(&r.kindData);
+  return p ? *p : T{};
+}
+
+DWORD AlignmentStyle(int32_t horizontal, int32_t vertical) {
+  DWORD bits = horizontal == 0 ? BS_LEFT : horizontal == 1 ? BS_CENTER : BS_RIGHT;
+  bits |= vertical == 0 ? BS_TOP : vertical == 1 ? BS_VCENTER : BS_BOTTOM;
+  return bits;
+}
+
+HWND CreateButton(const ControlSpec& c, Form&) {
+  const ButtonKindData b = KindDataOf<ButtonKindData>(c.record);
+  DWORD style = c.baseStyle | BS_MULTILINE | (b.type == 1 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) |
+                AlignmentStyle(b.hAlign, b.vAlign);
+  if (!b.picture.empty()) style |= BS_BITMAP;
+  return CreateChild(c, L"BUTTON", FromGbk(b.caption).c_str(), style);
+}
+
+HWND CreateGroupBox(const ControlSpec& c, Form& form) {
+  // No kind data: left-aligned caption, no text, the button-face colour, one brush per form.
+  if (!form.groupBrush) form.groupBrush.reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
+  return CreateChild(c, L"BUTTON", L"", c.baseStyle | BS_GROUPBOX | BS_LEFT);
+}
+
+HWND CreateTab(const ControlSpec& c, Form&) {
+  const TabKindData t = KindDataOf<TabKindData>(c.record);
+  DWORD style = WS_CHILD | (c.baseStyle & (WS_DISABLED | WS_TABSTOP | WS_VISIBLE));
+  if (t.headerPosition & 1) style |= TCS_BOTTOM;
+  if (t.headerPosition & 2) style |= TCS_VERTICAL;
+  if (t.multiLine) style |= TCS_MULTILINE;
+  HWND h = CreateChild(c, WC_TABCONTROLW, L"", style);
+  if (!h) return nullptr;
+  for (size_t p = 0; p < t.pageTitles.size(); ++p) {
+    std::wstring title = FromGbk(t.pageTitles[p]);
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = title.data();
+    SendMessageW(h, TCM_INSERTITEMW, p, LPARAM(&item));
+  }
+  const int last = std::max(int(t.pageTitles.size()) - 1, 0);
+  SendMessageW(h, TCM_SETCURSEL, std::clamp(t.currentPage, 0, last), 0);
+  return h;
+}
+
+HWND CreateLabel(const ControlSpec& c, ControlInstance& instance) {
+  instance.label = std::make_unique<TransLabel>(KindDataOf<LabelKindData>(c.record));
+  const ControlRecord& r = c.record;
+  return instance.label->Create(c.instance, c.parent, kControlExStyle, c.baseStyle, r.left,
+                                r.top, r.width, r.height, c.id);
+}
+
+// The window class: the stored name, or the runtime's own; registered on first use.
+bool EnsureFormClass(HINSTANCE instance, const std::wstring& className) {
+  WNDCLASSEXW wc{sizeof(wc)};
+  if (GetClassInfoExW(instance, className.c_str(), &wc)) return true;
+  wc = WNDCLASSEXW{sizeof(wc)};
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = FormWindowProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = className.c_str();
+  return RegisterClassExW(&wc) != 0;
+}
+
+DWORD FormStyle(const WindowKindData& win) {
+  const bool bordered = win.settings[kWinBorder] != 0;
+  DWORD style = WS_CLIPCHILDREN | (bordered ? WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME : WS_POPUP);
+  if (win.settings[kWinControlBox]) style |= WS_SYSMENU;
+  if (win.settings[kWinMinButton]) style |= WS_MINIMIZEBOX;
+  if (win.settings[kWinMaxButton]) style |= WS_MAXIMIZEBOX;
+  return style;
+}
+
+DWORD FormExStyle(const WindowKindData& win) {
+  DWORD exStyle = 0;
+  if (win.settings[kWinInTaskbar]) exStyle |= WS_EX_APPWINDOW;
+  if (win.settings[kWinTopMost]) exStyle |= WS_EX_TOPMOST;
+  return exStyle;
+}
+
+// The window icon from the stored ICO file, at the two sizes the system shows.
+void SetFormIcons(Form& form, std::span<const uint8_t> icoFile) {
+  if (icoFile.empty()) return;
+  auto iconOfSize = [&](int size) -> HICON {
+    std::span<const uint8_t> image = FindIconImage(icoFile, size);
+    if (image.empty()) return nullptr;
+    return CreateIconFromResourceEx(const_cast<BYTE*>(image.data()), DWORD(image.size()), TRUE,
+                                    0x00030000, size, size, LR_DEFAULTCOLOR);
+  };
+  form.bigIcon.reset(iconOfSize(GetSystemMetrics(SM_CXICON)));
+  form.smallIcon.reset(iconOfSize(GetSystemMetrics(SM_CXSMICON)));
+  if (form.bigIcon) SendMessageW(form.hwnd, WM_SETICON, ICON_BIG, LPARAM(form.bigIcon.get()));
+  if (form.smallIcon) SendMessageW(form.hwnd, WM_SETICON, ICON_SMALL, LPARAM(form.smallIcon.get()));
+}
+
+}  // namespace
+
 FormEngine::FormEngine(HINSTANCE instance, std::vector<EventHandler> handlers)
     : instance_(instance), handlers_(std::move(handlers)) {
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
@@ -142,8 +265,12 @@ FormEngine::FormEngine(HINSTANCE instance, std::vector<EventHandler> handlers)
 }
 
 FormEngine::~FormEngine() {
-  for (auto& form : forms_)
-    if (form->alive && IsWindow(form->hwnd)) DestroyWindow(form->hwnd);
+  // Destroying a window erases its form, so they are taken from the back.
+  while (!forms_.empty()) {
+    Form* last = forms_.back().get();
+    if (last->alive && IsWindow(last->hwnd)) DestroyWindow(last->hwnd);
+    if (!forms_.empty() && forms_.back().get() == last) forms_.pop_back();
+  }
 }
 
 bool FormEngine::LoadForm(uint32_t formId) {
@@ -153,182 +280,110 @@ bool FormEngine::LoadForm(uint32_t formId) {
   return !bytes.empty() && LoadFormFromBytes(bytes);
 }
 
-bool FormEngine::LoadFormFromBytes(std::span<const uint8_t> description) {
-  auto form = std::make_unique<Form>();
-  form->engine = this;
-  if (!ReadFormDescription(description, form->desc)) return false;
-  FormDescription& d = form->desc;
-  if (d.records.empty() || d.records[0].kind != kKindWindow || !d.records[0].kindDataOk)
-    return false;
-  const auto* win = std::get_if<WindowKindData>(&d.records[0].kindData);
-  if (!win) return false;
-  const ControlRecord& wr = d.records[0];
-  form->controls.resize(d.records.size());
-  form->escCloses = win->settings[kWinEscCloses] != 0;
-  LOGFONTW lf = DefaultLogFont(14);
-  form->defaultFont.reset(CreateFontIndirectW(&lf));
-  // Page headers in a smaller face, so they stay within a category row laid over them.
-  lf = DefaultLogFont(12);
-  form->headerFont.reset(CreateFontIndirectW(&lf));
-
-  // The window class: the stored name, or the runtime's own.
-  std::wstring className = FromGbk(win->className);
+HWND FormEngine::CreateFormWindow(Form& form) {
+  const ControlRecord& wr = form.desc.records[0];
+  const auto& win = std::get<WindowKindData>(wr.kindData);
+  std::wstring className = FromGbk(win.className);
   if (className.empty()) className = kDefaultFormClass;
-  WNDCLASSEXW wc{sizeof(wc)};
-  if (!GetClassInfoExW(instance_, className.c_str(), &wc)) {
-    wc = WNDCLASSEXW{sizeof(wc)};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = FormWindowProc;
-    wc.hInstance = instance_;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = className.c_str();
-    if (!RegisterClassExW(&wc)) return false;
-  }
-
-  const bool bordered = win->settings[kWinBorder] != 0;
-  DWORD style = WS_CLIPCHILDREN | (bordered ? WS_OVERLAPPED | WS_CAPTION : WS_POPUP);
-  if (win->settings[kWinControlBox]) style |= WS_SYSMENU;
-  if (win->settings[kWinMinButton]) style |= WS_MINIMIZEBOX;
-  if (win->settings[kWinMaxButton]) style |= WS_MAXIMIZEBOX;
-  if (bordered) style |= WS_THICKFRAME;
-  DWORD exStyle = 0;
-  if (win->settings[kWinInTaskbar]) exStyle |= WS_EX_APPWINDOW;
-  if (win->settings[kWinTopMost]) exStyle |= WS_EX_TOPMOST;
+  if (!EnsureFormClass(instance_, className)) return nullptr;
   int x = wr.left, y = wr.top;
-  if (win->settings[kWinStartPosition] == 1) {
+  if (win.settings[kWinStartPosition] == 1) {
     x = (GetSystemMetrics(SM_CXSCREEN) - wr.width) / 2;
     y = (GetSystemMetrics(SM_CYSCREEN) - wr.height) / 2;
   }
+  return CreateWindowExW(FormExStyle(win), className.c_str(), FromGbk(win.caption).c_str(),
+                         FormStyle(win), x, y, wr.width, wr.height, nullptr, nullptr, instance_,
+                         &form);
+}
 
-  Form* f = form.get();
-  forms_.push_back(std::move(form));
-  std::wstring caption = FromGbk(win->caption);
-  HWND hwnd = CreateWindowExW(exStyle, className.c_str(), caption.c_str(), style, x, y, wr.width,
-                              wr.height, nullptr, nullptr, instance_, f);
+// Creates control `i`, its container first; `state` marks records 0 not yet, 1 being
+// created (a container cycle is refused), 2 done.
+HWND FormEngine::CreateControl(Form& form, size_t i, std::vector<uint8_t>& state) {
+  if (state[i] == 2) return form.controls[i].hwnd;
+  if (state[i] == 1) return nullptr;
+  state[i] = 1;
+  const FormDescription& d = form.desc;
+  const ControlRecord& r = d.records[i];
+  ControlInstance& c = form.controls[i];
+  c.visible = (r.flags & kFlagVisible) != 0;
+  HWND parent = form.hwnd;
+  if (r.container != 0 && r.container != d.records[0].controlId) {
+    const int ci = form.recordOf(r.container);
+    parent = ci > 0 ? CreateControl(form, size_t(ci), state) : nullptr;
+    if (ci > 0 && d.records[size_t(ci)].kind == kKindTab) {
+      c.tab = size_t(ci);
+      c.page = PageOfChild(d.records[size_t(ci)], r.controlId);
+    }
+  }
+  state[i] = 2;
+  if (!parent || !r.kindDataOk) return nullptr;
+
+  // The container exists by now, its page selected: a control that starts on screen is
+  // created visible, which saves a round of ShowWindow calls.
+  DWORD base = WS_CHILD | WS_CLIPSIBLINGS | (form.onScreen(i) ? WS_VISIBLE : 0);
+  if (r.flags & kFlagDisabled) base |= WS_DISABLED;
+  if (r.flags & kFlagTabStop) base |= WS_TABSTOP;
+  const ControlSpec spec{r, parent, base, reinterpret_cast<HMENU>(uintptr_t(r.controlId & 0xFFFF)),
+                         instance_};
+  HWND h = nullptr;
+  switch (r.kind) {
+    case kKindButton: h = CreateButton(spec, form); break;
+    case kKindGroupBox: h = CreateGroupBox(spec, form); break;
+    case kKindTab: h = CreateTab(spec, form); break;
+    case kKindTransLabel: h = CreateLabel(spec, c); break;
+    default: return nullptr;  // kinds this program never shows (the hidden viewer)
+  }
+  if (!h) return nullptr;
+  c.hwnd = h;
+  if (r.kind != kKindTransLabel) {
+    HFONT font = r.kind == kKindTab ? form.headerFont.get() : form.defaultFont.get();
+    SendMessageW(h, WM_SETFONT, WPARAM(font), 0);
+  }
+  if (r.kind == kKindTab || r.kind == kKindGroupBox)
+    SetWindowSubclass(h, ContainerSubclassProc, kContainerSubclassId, DWORD_PTR(form.hwnd));
+  return h;
+}
+
+bool FormEngine::LoadFormFromBytes(std::span<const uint8_t> description) {
+  auto owned = std::make_unique<Form>();
+  Form& form = *owned;
+  form.engine = this;
+  if (!ReadFormDescription(description, form.desc)) return false;
+  const FormDescription& d = form.desc;
+  if (d.records.empty() || d.records[0].kind != kKindWindow || !d.records[0].kindDataOk ||
+      !std::holds_alternative<WindowKindData>(d.records[0].kindData))
+    return false;
+  const auto& win = std::get<WindowKindData>(d.records[0].kindData);
+  form.controls.resize(d.records.size());
+  form.escCloses = win.settings[kWinEscCloses] != 0;
+  LOGFONTW lf = DefaultLogFont(14);
+  form.defaultFont.reset(CreateFontIndirectW(&lf));
+  // Page headers in a smaller face, so they stay within a category row laid over them.
+  lf = DefaultLogFont(12);
+  form.headerFont.reset(CreateFontIndirectW(&lf));
+
+  forms_.push_back(std::move(owned));
+  HWND hwnd = CreateFormWindow(form);
   if (!hwnd) {
     forms_.pop_back();
     return false;
   }
-  f->controls[0].hwnd = hwnd;
-  f->controls[0].visible = (wr.flags & kFlagVisible) != 0;
+  form.controls[0].hwnd = hwnd;
+  form.controls[0].visible = (d.records[0].flags & kFlagVisible) != 0;
+  SetFormIcons(form, win.icon);
 
-  // The window icon from the stored ICO file, at the two sizes the system shows.
-  if (!win->icon.empty()) {
-    auto iconOfSize = [&](int size) -> HICON {
-      std::span<const uint8_t> image = FindIconImage(win->icon, size);
-      if (image.empty()) return nullptr;
-      return CreateIconFromResourceEx(const_cast<BYTE*>(image.data()), DWORD(image.size()), TRUE,
-                                      0x00030000, size, size, LR_DEFAULTCOLOR);
-    };
-    f->bigIcon.reset(iconOfSize(GetSystemMetrics(SM_CXICON)));
-    f->smallIcon.reset(iconOfSize(GetSystemMetrics(SM_CXSMICON)));
-    if (f->bigIcon.get()) SendMessageW(hwnd, WM_SETICON, ICON_BIG, LPARAM(f->bigIcon.get()));
-    if (f->smallIcon.get()) SendMessageW(hwnd, WM_SETICON, ICON_SMALL, LPARAM(f->smallIcon.get()));
-  }
-
-  // Controls; a container is created before the controls it holds.
-  std::vector<int> state(d.records.size(), 0);  // 0 not yet, 1 creating, 2 done
-  std::function<HWND(size_t)> create = [&](size_t i) -> HWND {
-    if (state[i] == 2) return f->controls[i].hwnd;
-    if (state[i] == 1) return nullptr;  // a container cycle: refuse
-    state[i] = 1;
-    const ControlRecord& r = d.records[i];
-    ControlInstance& c = f->controls[i];
-    c.visible = (r.flags & kFlagVisible) != 0;
-    HWND parent = hwnd;
-    if (r.container != 0 && r.container != wr.controlId) {
-      int ci = f->recordOf(r.container);
-      parent = ci > 0 ? create(size_t(ci)) : nullptr;
-      if (ci > 0 && d.records[size_t(ci)].kind == kKindTab) {
-        c.tab = size_t(ci);
-        c.page = PageOfChild(d.records[size_t(ci)], r.controlId);
-      }
-    }
-    state[i] = 2;
-    if (!parent || !r.kindDataOk) return nullptr;
-
-    // The container exists by now, its page selected: a control that starts on screen is
-    // created visible, which saves a round of ShowWindow calls.
-    DWORD base = WS_CHILD | WS_CLIPSIBLINGS | (f->onScreen(i) ? WS_VISIBLE : 0);
-    if (r.flags & kFlagDisabled) base |= WS_DISABLED;
-    if (r.flags & kFlagTabStop) base |= WS_TABSTOP;
-    const HMENU id = reinterpret_cast<HMENU>(uintptr_t(r.controlId & 0xFFFF));
-    HWND h = nullptr;
-    auto alignBits = [](int32_t h, int32_t v) -> DWORD {
-      DWORD bits = h == 0 ? BS_LEFT : h == 1 ? BS_CENTER : BS_RIGHT;
-      bits |= v == 0 ? BS_TOP : v == 1 ? BS_VCENTER : BS_BOTTOM;
-      return bits;
-    };
-    switch (r.kind) {
-      case kKindButton: {
-        ButtonKindData b;
-        if (auto* p = std::get_if<ButtonKindData>(&r.kindData)) b = *p;
-        DWORD style = base | BS_MULTILINE | (b.type == 1 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) |
-                      alignBits(b.hAlign, b.vAlign);
-        if (!b.picture.empty()) style |= BS_BITMAP;
-        h = CreateWindowExW(kControlExStyle, L"BUTTON", FromGbk(b.caption).c_str(), style, r.left, r.top,
-                            r.width, r.height, parent, id, instance_, nullptr);
-        break;
-      }
-      case kKindGroupBox: {
-        // No kind data: left-aligned caption, no text, the button-face colour.
-        h = CreateWindowExW(kControlExStyle, L"BUTTON", L"", base | BS_GROUPBOX | BS_LEFT, r.left, r.top,
-                            r.width, r.height, parent, id, instance_, nullptr);
-        f->groupBrush.reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
-        break;
-      }
-      case kKindTab: {
-        TabKindData t;
-        if (auto* p = std::get_if<TabKindData>(&r.kindData)) t = *p;
-        DWORD style = WS_CHILD | (base & (WS_DISABLED | WS_TABSTOP | WS_VISIBLE));
-        if (t.headerPosition & 1) style |= TCS_BOTTOM;
-        if (t.headerPosition & 2) style |= TCS_VERTICAL;
-        if (t.multiLine) style |= TCS_MULTILINE;
-        h = CreateWindowExW(kControlExStyle, WC_TABCONTROLW, L"", style, r.left, r.top, r.width, r.height,
-                            parent, id, instance_, nullptr);
-        if (!h) break;
-        for (size_t p = 0; p < t.pageTitles.size(); ++p) {
-          std::wstring title = FromGbk(t.pageTitles[p]);
-          TCITEMW item{};
-          item.mask = TCIF_TEXT;
-          item.pszText = title.data();
-          SendMessageW(h, TCM_INSERTITEMW, p, LPARAM(&item));
-        }
-        int last = int(t.pageTitles.size()) - 1;
-        SendMessageW(h, TCM_SETCURSEL, std::clamp(t.currentPage, 0, std::max(last, 0)), 0);
-        break;
-      }
-      case kKindTransLabel: {
-        LabelKindData l;
-        if (auto* p = std::get_if<LabelKindData>(&r.kindData)) l = *p;
-        c.label = std::make_unique<TransLabel>(l);
-        h = c.label->Create(instance_, parent, kControlExStyle, base, r.left, r.top, r.width, r.height, id);
-        break;
-      }
-      default:
-        // Kinds this program never shows (the hidden viewer) are not created.
-        return nullptr;
-    }
-    if (!h) return nullptr;
-    c.hwnd = h;
-    if (r.kind != kKindTransLabel) {
-      HFONT font = r.kind == kKindTab ? f->headerFont.get() : f->defaultFont.get();
-      SendMessageW(h, WM_SETFONT, WPARAM(font), 0);
-    }
-    if (r.kind == kKindTab || r.kind == kKindGroupBox)
-      SetWindowSubclass(h, ContainerSubclassProc, kContainerSubclassId, DWORD_PTR(hwnd));
-    return h;
-  };
-  for (size_t i = 1; i < d.records.size(); ++i) create(i);
+  std::vector<uint8_t> state(d.records.size(), 0);
+  for (size_t i = 1; i < d.records.size(); ++i) CreateControl(form, i, state);
   // Controls lying over a tab control (the category row) stay above it.
   for (size_t i = 1; i < d.records.size(); ++i)
-    if (d.records[i].kind == kKindTab && f->controls[i].hwnd)
-      SetWindowPos(f->controls[i].hwnd, HWND_BOTTOM, 0, 0, 0, 0,
+    if (d.records[i].kind == kKindTab && form.controls[i].hwnd)
+      SetWindowPos(form.controls[i].hwnd, HWND_BOTTOM, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-  RaiseEvent(*f, 0, kEventWindowCreated);
-  if (f->alive && f->controls[0].visible && !f->visibilityWritten) ShowWindow(hwnd, SW_SHOW);
+  RaiseEvent(form, 0, kEventWindowCreated);
+  // The created event may have destroyed the window, and with it the form.
+  if (Form* still = FormOf(hwnd); still && still->controls[0].visible && !still->visibilityWritten)
+    ShowWindow(hwnd, SW_SHOW);
   return true;
 }
 
@@ -514,7 +569,8 @@ LRESULT FormEngine::HandleFormMessage(Form& form, HWND hwnd, UINT msg, WPARAM wp
       if (form.closing) return 0;
       form.closing = true;
       if (!RaiseEvent(form, 0, kEventWindowCloseQuery)) DestroyWindow(hwnd);
-      form.closing = false;
+      // The handler may have pumped the destroy request through: the form may be gone.
+      if (Form* still = FormOf(hwnd)) still->closing = false;
       return 0;
     case kMsgDestroyRequest:
       DestroyWindow(hwnd);
@@ -523,8 +579,20 @@ LRESULT FormEngine::HandleFormMessage(Form& form, HWND hwnd, UINT msg, WPARAM wp
       form.alive = false;
       if (LiveFormCount() == 0) PostQuitMessage(0);
       break;
+    case WM_NCDESTROY: {
+      // The controls are gone by now: the form's fonts, icons, brush and labels go with it.
+      LRESULT result = DefWindowProcW(hwnd, msg, wp, lp);
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      EraseForm(&form);
+      return result;
+    }
   }
   return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void FormEngine::EraseForm(const Form* form) {
+  auto it = std::find_if(forms_.begin(), forms_.end(), [&](auto& f) { return f.get() == form; });
+  if (it != forms_.end()) forms_.erase(it);
 }
 
 LRESULT CALLBACK FormWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

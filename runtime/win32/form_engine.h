@@ -74,6 +74,9 @@ class FormEngine {
   friend LRESULT CALLBACK ContainerSubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR,
                                                 DWORD_PTR);
   Form* FindForm(uint32_t formId) const;
+  HWND CreateFormWindow(Form& form);
+  HWND CreateControl(Form& form, size_t record, std::vector<uint8_t>& state);
+  void EraseForm(const Form* form);
   bool Translate(MSG& msg);
   // Runs the handler bound to the event; false when none is bound.
   bool RaiseEvent(Form& form, size_t record, uint32_t event);

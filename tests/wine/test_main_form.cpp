@@ -11,6 +11,7 @@
 #include "app/main_form_layout.h"
 #include "app/win32/window_fade.h"
 #include "base/win32/resource_bytes.h"
+#include "base/win32/scoped_win.h"
 #include "runtime/win32/form_engine.h"
 #include "runtime/win32/trans_label.h"
 
@@ -329,6 +330,21 @@ TEST(MainFormFades, ACloseDuringTheFadeInStopsIt) {
   EXPECT_EQ(FadeRecorder::alphas, expected);
   EXPECT_EQ(engine.RunMessageLoop(), 0);
   EXPECT_FALSE(IsWindow(window));
+}
+
+// A destroyed form takes its fonts, icons, brush and labels with it: a board that opens
+// and closes windows does not pile them up.
+TEST(MainFormLifetime, ADestroyedFormFreesWhatItMade) {
+  FormEngine engine(GetModuleHandleW(nullptr), {});
+  const long before = LiveGdiObjects();
+  for (int i = 0; i < 5; ++i) {
+    ASSERT_TRUE(engine.LoadForm(kMainFormId));
+    EXPECT_GT(LiveGdiObjects(), before + 4) << "fonts, icons and the brush are owned";
+    engine.RequestDestroy(kMainFormId);
+    EXPECT_EQ(engine.RunMessageLoop(), 0);
+    EXPECT_EQ(LiveGdiObjects(), before) << "round " << i;
+  }
+  DrainQueue();
 }
 
 TEST(MainFormDescription, BrokenDescriptionsLoadNothing) {
