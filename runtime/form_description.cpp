@@ -26,72 +26,157 @@ int WindowIntCount(uint32_t version) {
 // Integers of the tab's block: version 1 three, version 2 four, version 3 six.
 int TabIntCount(uint32_t version) { return version >= 3 ? 6 : version == 2 ? 4 : 3; }
 
-bool SkipZeros(ByteReader& r, size_t n) {
-  auto b = r.bytes(n);
-  if (!r.ok()) return false;
-  return std::all_of(b.begin(), b.end(), [](uint8_t v) { return v == 0; });
-}
-
-bool ParseWindow(ByteReader& r, WindowKindData& w) {
-  w = WindowKindData();
-  w.version = r.u32();
-  if (!r.ok() || w.version == 0 || w.version > kWindowVersion) return false;
-  for (int i = 0; i < WindowIntCount(w.version); ++i) w.settings[i] = r.i32();
-  if (w.version >= kWindowVersion) w.className = r.countedText();
-  w.picture = r.countedBlob();
-  w.icon = r.countedBlob();
-  w.music = r.countedBlob();
-  w.caption = r.countedText();
-  w.helpFile = r.countedText();
-  return r.ok();
-}
-
-bool ParseButton(ByteReader& r, ButtonKindData& b) {
-  b = ButtonKindData();
-  b.version = r.u32();
-  if (!r.ok() || b.version == 0 || b.version > kButtonVersion) return false;
-  b.type = r.i32();
-  b.hAlign = r.i32();
-  b.vAlign = r.i32();
-  b.picture = r.countedBlob();
-  b.font = r.countedBlob();
-  b.caption = r.countedText();
-  return r.ok();
-}
-
-bool ParseTab(ByteReader& r, TabKindData& t) {
-  t = TabKindData();
-  t.version = r.u32();
-  if (!r.ok() || t.version == 0 || t.version > kTabVersion) return false;
-  int n = TabIntCount(t.version);
-  t.headerPosition = r.i32();
-  t.multiLine = r.i32();
-  t.currentPage = r.i32();
-  if (n >= 4) t.flag1 = r.i32();
-  if (n >= 6) {
-    t.flag2 = r.i32();
-    t.backColour = r.i32();
+// Every stored layout below is one field list, walked by the reader and by the writer
+// alike, so a format change is a single edit. The reader fails on the first field that runs
+// outside the data or breaks a rule; the writer writes what it is given.
+class FieldReader {
+ public:
+  explicit FieldReader(ByteReader& r) : r_(r) {}
+  static constexpr bool kReading = true;
+  bool ok() const { return r_.ok() && !bad_; }
+  void u32(uint32_t& v) { v = r_.u32(); }
+  void i32(int32_t& v) { v = r_.i32(); }
+  void blob(Blob& v) { v = r_.countedBlob(); }
+  void text(std::string& v) { v = r_.countedText(); }
+  void cstring(std::string& v) { v = r_.cstring(); }
+  void zeros(size_t n) {
+    auto b = r_.bytes(n);
+    if (!std::all_of(b.begin(), b.end(), [](uint8_t v) { return v == 0; })) bad_ = true;
   }
-  t.font = r.countedBlob();
-  uint16_t pages = r.u16();
-  if (!r.ok() || pages > r.remaining() / 4) return false;  // each title takes at least 4 bytes
-  t.pageTitles.reserve(pages);
-  for (uint16_t i = 0; i < pages && r.ok(); ++i) t.pageTitles.push_back(r.countedText());
-  return r.ok();
+  void zeroWord() { zeros(4); }
+  // A count, then that many items; a count the remaining bytes can't hold fails at once.
+  template <typename Count, typename T, typename Item>
+  void list(std::vector<T>& items, size_t minItemBytes, Item&& item) {
+    const Count n = sizeof(Count) == 2 ? Count(r_.u16()) : Count(r_.u32());
+    if (!r_.ok() || n > r_.remaining() / minItemBytes) {
+      bad_ = true;
+      return;
+    }
+    items.assign(n, T{});
+    for (T& t : items) item(t);
+  }
+  // A kind's version: 1 up to the kind's own; a higher one is not read.
+  bool version(uint32_t& v, uint32_t highest) {
+    u32(v);
+    return ok() && v != 0 && v <= highest;
+  }
+
+ private:
+  ByteReader& r_;
+  bool bad_ = false;
+};
+
+class FieldWriter {
+ public:
+  explicit FieldWriter(ByteWriter& w) : w_(w) {}
+  static constexpr bool kReading = false;
+  bool ok() const { return true; }
+  void u32(uint32_t v) { w_.u32(v); }
+  void i32(int32_t v) { w_.i32(v); }
+  void blob(const Blob& v) { w_.countedBlob(v); }
+  void text(const std::string& v) { w_.countedText(v); }
+  void cstring(const std::string& v) { w_.cstring(v); }
+  void zeros(size_t n) { w_.zeros(n); }
+  void zeroWord() { w_.u32(0); }
+  template <typename Count, typename T, typename Item>
+  void list(const std::vector<T>& items, size_t, Item&& item) {
+    const size_t n = std::min<size_t>(items.size(), Count(~Count(0)));
+    if (sizeof(Count) == 2) w_.u16(uint16_t(n)); else w_.u32(uint32_t(n));
+    for (size_t i = 0; i < n; ++i) item(items[i]);
+  }
+  bool version(uint32_t v, uint32_t) {
+    u32(v);
+    return true;
+  }
+
+ private:
+  ByteWriter& w_;
+};
+
+// K is the kind data, const for the writer.
+template <typename IO, typename K>
+bool WindowFields(IO& io, K& w) {
+  if (!io.version(w.version, kWindowVersion)) return false;
+  const int n = std::min(WindowIntCount(w.version), int(kWindowSettingCount));
+  for (int i = 0; i < n; ++i) io.i32(w.settings[i]);
+  if (w.version >= kWindowVersion) io.text(w.className);
+  io.blob(w.picture);
+  io.blob(w.icon);
+  io.blob(w.music);
+  io.text(w.caption);
+  io.text(w.helpFile);
+  return io.ok();
 }
 
-bool ParseLabel(ByteReader& r, LabelKindData& l) {
-  l = LabelKindData();
-  l.version = r.u32();
-  if (!r.ok() || l.version == 0 || l.version > kLabelVersion) return false;
-  l.setting0 = r.i32();
-  l.textColour = r.i32();
-  l.setting2 = r.i32();
-  l.flag = r.i32();
-  l.setting4 = r.i32();
-  l.font = r.countedBlob();
-  l.text = r.countedText();
-  return r.ok();
+template <typename IO, typename K>
+bool ButtonFields(IO& io, K& b) {
+  if (!io.version(b.version, kButtonVersion)) return false;
+  io.i32(b.type);
+  io.i32(b.hAlign);
+  io.i32(b.vAlign);
+  io.blob(b.picture);
+  io.blob(b.font);
+  io.text(b.caption);
+  return io.ok();
+}
+
+template <typename IO, typename K>
+bool TabFields(IO& io, K& t) {
+  if (!io.version(t.version, kTabVersion)) return false;
+  const int n = TabIntCount(t.version);
+  io.i32(t.headerPosition);
+  io.i32(t.multiLine);
+  io.i32(t.currentPage);
+  if (n >= 4) io.i32(t.flag1);
+  if (n >= 6) {
+    io.i32(t.flag2);
+    io.i32(t.backColour);
+  }
+  io.blob(t.font);
+  // Each title takes at least its 4-byte length.
+  io.template list<uint16_t>(t.pageTitles, 4, [&](auto& title) { io.text(title); });
+  return io.ok();
+}
+
+template <typename IO, typename K>
+bool LabelFields(IO& io, K& l) {
+  if (!io.version(l.version, kLabelVersion)) return false;
+  io.i32(l.setting0);
+  io.i32(l.textColour);
+  io.i32(l.setting2);
+  io.i32(l.flag);
+  io.i32(l.setting4);
+  io.blob(l.font);
+  io.text(l.text);
+  return io.ok();
+}
+
+// The fields of a record before its kind data.
+template <typename IO, typename R>
+bool RecordFields(IO& io, R& rec) {
+  io.u32(rec.kind);
+  io.zeros(kReservedBlock);
+  io.cstring(rec.name);
+  io.cstring(rec.secondText);
+  io.u32(rec.objectSlot);
+  io.i32(rec.left);
+  io.i32(rec.top);
+  io.i32(rec.width);
+  io.i32(rec.height);
+  io.zeroWord();
+  io.u32(rec.container);
+  io.template list<uint32_t>(rec.children, 4, [&](auto& child) { io.u32(child); });
+  io.blob(rec.cursor);
+  io.cstring(rec.tag);
+  io.zeroWord();
+  io.u32(rec.flags);
+  io.zeroWord();
+  io.template list<uint32_t>(rec.events, 8, [&](auto& e) {
+    io.u32(e.event);
+    io.u32(e.handler);
+  });
+  io.zeros(kReservedBlock);
+  return io.ok();
 }
 
 // Parses the kind data of the kinds this program knows; the data must be used up exactly.
@@ -107,12 +192,13 @@ void ReadKindData(std::span<const uint8_t> raw, ControlRecord& rec) {
     return;
   }
   ByteReader r(raw);
+  FieldReader io(r);
   bool ok = false;
   switch (rec.kind) {
-    case kKindWindow: ok = ParseWindow(r, rec.kindData.emplace<WindowKindData>()); break;
-    case kKindButton: ok = ParseButton(r, rec.kindData.emplace<ButtonKindData>()); break;
-    case kKindTab: ok = ParseTab(r, rec.kindData.emplace<TabKindData>()); break;
-    case kKindTransLabel: ok = ParseLabel(r, rec.kindData.emplace<LabelKindData>()); break;
+    case kKindWindow: ok = WindowFields(io, rec.kindData.emplace<WindowKindData>()); break;
+    case kKindButton: ok = ButtonFields(io, rec.kindData.emplace<ButtonKindData>()); break;
+    case kKindTab: ok = TabFields(io, rec.kindData.emplace<TabKindData>()); break;
+    case kKindTransLabel: ok = LabelFields(io, rec.kindData.emplace<LabelKindData>()); break;
   }
   if (!ok || !r.atEnd()) {
     rec.kindData = std::monostate();
@@ -124,123 +210,26 @@ void ReadKindData(std::span<const uint8_t> raw, ControlRecord& rec) {
 // One record's L bytes (the length field already taken off).
 bool ReadRecord(std::span<const uint8_t> body, uint32_t controlId, ControlRecord& rec) {
   ByteReader r(body);
+  FieldReader io(r);
   rec.controlId = controlId;
-  rec.kind = r.u32();
-  if (!SkipZeros(r, kReservedBlock)) return false;
-  rec.name = r.cstring();
-  rec.secondText = r.cstring();
-  rec.objectSlot = r.u32();
-  rec.left = r.i32();
-  rec.top = r.i32();
-  rec.width = r.i32();
-  rec.height = r.i32();
-  if (r.u32() != 0) return false;
-  rec.container = r.u32();
-  uint32_t children = r.u32();
-  if (!r.ok() || children > r.remaining() / 4) return false;
-  rec.children.reserve(children);
-  for (uint32_t i = 0; i < children; ++i) rec.children.push_back(r.u32());
-  uint32_t cursorLength = r.u32();
-  auto cursor = r.bytes(cursorLength);
-  if (!r.ok()) return false;
-  rec.cursor.assign(cursor.begin(), cursor.end());
-  rec.tag = r.cstring();
-  if (r.u32() != 0) return false;
-  rec.flags = r.u32();
-  if (r.u32() != 0) return false;
-  uint32_t events = r.u32();
-  if (!r.ok() || events > r.remaining() / 8) return false;
-  rec.events.reserve(events);
-  for (uint32_t i = 0; i < events; ++i) {
-    EventBinding e;
-    e.event = r.u32();
-    e.handler = r.u32();
-    rec.events.push_back(e);
-  }
-  if (!SkipZeros(r, kReservedBlock)) return false;
+  if (!RecordFields(io, rec)) return false;
   ReadKindData(body.subspan(r.position()), rec);
   return true;
 }
 
-void WriteKindData(ByteWriter& w, const ControlRecord& rec) {
+void WriteRecordBody(ByteWriter& w, const ControlRecord& rec) {
+  FieldWriter io(w);
+  RecordFields(io, rec);
   std::visit(
       [&](const auto& k) {
         using T = std::decay_t<decltype(k)>;
-        if constexpr (std::is_same_v<T, std::monostate>) {
-          w.bytes(rec.otherKindData);
-        } else if constexpr (std::is_same_v<T, WindowKindData>) {
-          w.u32(k.version);
-          int n = std::min(WindowIntCount(k.version), int(kWindowSettingCount));
-          for (int i = 0; i < n; ++i) w.i32(k.settings[i]);
-          if (k.version >= kWindowVersion) w.countedText(k.className);
-          w.countedBlob(k.picture);
-          w.countedBlob(k.icon);
-          w.countedBlob(k.music);
-          w.countedText(k.caption);
-          w.countedText(k.helpFile);
-        } else if constexpr (std::is_same_v<T, ButtonKindData>) {
-          w.u32(k.version);
-          w.i32(k.type);
-          w.i32(k.hAlign);
-          w.i32(k.vAlign);
-          w.countedBlob(k.picture);
-          w.countedBlob(k.font);
-          w.countedText(k.caption);
-        } else if constexpr (std::is_same_v<T, TabKindData>) {
-          w.u32(k.version);
-          int n = TabIntCount(k.version);
-          w.i32(k.headerPosition);
-          w.i32(k.multiLine);
-          w.i32(k.currentPage);
-          if (n >= 4) w.i32(k.flag1);
-          if (n >= 6) {
-            w.i32(k.flag2);
-            w.i32(k.backColour);
-          }
-          w.countedBlob(k.font);
-          size_t pages = std::min<size_t>(k.pageTitles.size(), 0xFFFF);
-          w.u16(uint16_t(pages));
-          for (size_t i = 0; i < pages; ++i) w.countedText(k.pageTitles[i]);
-        } else if constexpr (std::is_same_v<T, LabelKindData>) {
-          w.u32(k.version);
-          w.i32(k.setting0);
-          w.i32(k.textColour);
-          w.i32(k.setting2);
-          w.i32(k.flag);
-          w.i32(k.setting4);
-          w.countedBlob(k.font);
-          w.countedText(k.text);
-        }
+        if constexpr (std::is_same_v<T, std::monostate>) w.bytes(rec.otherKindData);
+        if constexpr (std::is_same_v<T, WindowKindData>) WindowFields(io, k);
+        if constexpr (std::is_same_v<T, ButtonKindData>) ButtonFields(io, k);
+        if constexpr (std::is_same_v<T, TabKindData>) TabFields(io, k);
+        if constexpr (std::is_same_v<T, LabelKindData>) LabelFields(io, k);
       },
       rec.kindData);
-}
-
-void WriteRecordBody(ByteWriter& w, const ControlRecord& rec) {
-  w.u32(rec.kind);
-  w.zeros(kReservedBlock);
-  w.cstring(rec.name);
-  w.cstring(rec.secondText);
-  w.u32(rec.objectSlot);
-  w.i32(rec.left);
-  w.i32(rec.top);
-  w.i32(rec.width);
-  w.i32(rec.height);
-  w.u32(0);
-  w.u32(rec.container);
-  w.u32(uint32_t(rec.children.size()));
-  for (uint32_t c : rec.children) w.u32(c);
-  w.countedBlob(rec.cursor);
-  w.cstring(rec.tag);
-  w.u32(0);
-  w.u32(rec.flags);
-  w.u32(0);
-  w.u32(uint32_t(rec.events.size()));
-  for (const EventBinding& e : rec.events) {
-    w.u32(e.event);
-    w.u32(e.handler);
-  }
-  w.zeros(kReservedBlock);
-  WriteKindData(w, rec);
 }
 
 }  // namespace
