@@ -64,9 +64,9 @@ struct KernelHandleTraits {
 };
 using UniqueHandle = Scoped<KernelHandleTraits>;
 
-// GDI objects (fonts, brushes, pens, bitmaps, regions), counted while owned.
-template <typename T>
-struct GdiObjectTraits {
+// GDI and USER objects counted while owned; `Destroy` is the call that frees one.
+template <typename T, auto Destroy>
+struct CountedTraits {
   using Handle = T;
   static T Adopt(T obj) {
     if (obj) ++g_liveGdiObjects;
@@ -74,41 +74,22 @@ struct GdiObjectTraits {
   }
   static void Disown(T) { --g_liveGdiObjects; }
   static void Release(T obj) {
-    DeleteObject(obj);
+    Destroy(obj);
     --g_liveGdiObjects;
   }
 };
+// Fonts, brushes, pens, bitmaps, regions.
 template <typename T>
-using ScopedGdiObj = Scoped<GdiObjectTraits<T>>;
+using ScopedGdiObj = Scoped<CountedTraits<T, &DeleteObject>>;
 using ScopedFont = ScopedGdiObj<HFONT>;
 using ScopedBrush = ScopedGdiObj<HBRUSH>;
 using ScopedBitmap = ScopedGdiObj<HBITMAP>;
 using ScopedRegion = ScopedGdiObj<HRGN>;
 using ScopedPen = ScopedGdiObj<HPEN>;
-
-// Icons and cursors this program created or loaded without LR_SHARED.
-struct IconTraits {
-  using Handle = HICON;
-  static HICON Adopt(HICON icon) { return GdiObjectTraits<HICON>::Adopt(icon); }
-  static void Disown(HICON icon) { GdiObjectTraits<HICON>::Disown(icon); }
-  static void Release(HICON icon) {
-    DestroyIcon(icon);
-    --g_liveGdiObjects;
-  }
-};
-using ScopedIcon = Scoped<IconTraits>;
-
+// Icons this program created, or loaded without LR_SHARED.
+using ScopedIcon = Scoped<CountedTraits<HICON, &DestroyIcon>>;
 // A memory DC from CreateCompatibleDC.
-struct MemoryDcTraits {
-  using Handle = HDC;
-  static HDC Adopt(HDC dc) { return GdiObjectTraits<HDC>::Adopt(dc); }
-  static void Disown(HDC dc) { GdiObjectTraits<HDC>::Disown(dc); }
-  static void Release(HDC dc) {
-    DeleteDC(dc);
-    --g_liveGdiObjects;
-  }
-};
-using ScopedMemoryDc = Scoped<MemoryDcTraits>;
+using ScopedMemoryDc = Scoped<CountedTraits<HDC, &DeleteDC>>;
 
 // A window's DC from GetDC, given back to that window.
 class ScopedGetDc {
