@@ -48,6 +48,8 @@ void WaitForAllWorkers() {
 }
 
 std::atomic<DWORD> g_idleTimeout{kPlayerIdleTimeoutMs};
+std::atomic<void (*)()> g_bufferCountedHook{nullptr};
+std::atomic<long> g_playersReleased{0};
 
 // Releases whatever a player holds, in an order that keeps the device away from freed
 // memory: the stream is closed first, then the samples, the buffers, the handles, the lock
@@ -64,6 +66,7 @@ void ReleasePlayer(WavPlayer* p) {
   for (HANDLE h : {p->thread, p->wakeupAndStop[kWakeup], p->wakeupAndStop[kStop]})
     if (h) CloseHandle(h);
   delete p;  // deletes `lock` with the record
+  ++g_playersReleased;
 }
 
 struct PlayerRelease {
@@ -279,6 +282,7 @@ void CALLBACK WaveOutDone(HWAVEOUT, UINT message, DWORD_PTR instance, DWORD_PTR,
   // semaphore is full: the worker is due to look anyway.
   ScopedCritSec hold(p->lock);
   ++p->freeBuffers;
+  if (auto hook = g_bufferCountedHook.load()) hook();
   ReleaseSemaphore(p->wakeupAndStop[kWakeup], 1, nullptr);
 }
 
@@ -330,6 +334,9 @@ int LivePlayerCount() {
   ScopedCritSec hold(*g_list.lock);
   return int(g_list.players.size());
 }
+
+void SetBufferCountedHookForTests(void (*hook)()) { g_bufferCountedHook.store(hook); }
+long PlayersReleasedForTests() { return g_playersReleased.load(); }
 
 void SetPlayerIdleTimeoutForTests(DWORD ms) {
   g_idleTimeout.store(ms ? ms : kPlayerIdleTimeoutMs);

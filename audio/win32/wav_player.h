@@ -78,5 +78,9 @@ int LivePlayerCount();
 
 // Tests shorten the idle timeout; 0 restores kPlayerIdleTimeoutMs.
 void SetPlayerIdleTimeoutForTests(DWORD ms);
+// Tests widen the callback's window: `hook` runs inside the callback right after it has
+// counted a returned buffer. And a count of the players released so far.
+void SetBufferCountedHookForTests(void (*hook)());
+long PlayersReleasedForTests();
 
 }  // namespace board

@@ -313,7 +313,7 @@ TEST_F(WavPlayerTest, StopWithoutWaitReturnsAtOnceAndWaitingStopOutlastsEveryExi
 TEST_F(WavPlayerTest, CallbacksFromTheDeviceThreadNeverOutliveTheirPlayer) {
   const auto wav = MakeWav({.dataBytes = 3 * kStep});
   const DWORD handlesBefore = testing::OpenHandleCount();
-  constexpr int kRounds = 400;
+  constexpr int kRounds = 150;
   for (int i = 0; i < kRounds; ++i) {
     ASSERT_EQ(StartWavPlayer(wav.data(), int32_t(wav.size()), 0), 1);
     WaitWrites(i, 3);
@@ -326,6 +326,35 @@ TEST_F(WavPlayerTest, CallbacksFromTheDeviceThreadNeverOutliveTheirPlayer) {
   StopAllPlayers(1);
   EXPECT_EQ(LivePlayerCount(), 0);
   EXPECT_LE(testing::OpenHandleCount(), handlesBefore + 2) << "handles leaked over the rounds";
+}
+
+// The window the old callback left open: the last buffer is counted, the stop arrives, and
+// the worker must not free its player while that callback is still inside it.
+TEST_F(WavPlayerTest, NoPlayerIsReleasedWhileItsCallbackRuns) {
+  static HANDLE s_inCallback, s_stopSent;
+  static long s_releasedDuring;
+  UniqueHandle inCallback(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  UniqueHandle stopSent(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  s_inCallback = inCallback.get();
+  s_stopSent = stopSent.get();
+  SetBufferCountedHookForTests([] {
+    const long before = PlayersReleasedForTests();
+    SetEvent(s_inCallback);
+    WaitForSingleObject(s_stopSent, kWaitMs);
+    Sleep(50);  // room for a worker that does not wait for the callback to free its player
+    s_releasedDuring = PlayersReleasedForTests() - before;
+  });
+  const auto wav = MakeWav({.dataBytes = 500});
+  ASSERT_EQ(StartWavPlayer(wav.data(), int32_t(wav.size()), 0), 1);
+  WaitWrites(0, 1);
+  std::thread device([] { fake().returnOldest(0); });
+  ASSERT_EQ(WaitForSingleObject(inCallback.get(), kWaitMs), WAIT_OBJECT_0) << "no callback came";
+  StopAllPlayers(0);
+  SetEvent(stopSent.get());
+  device.join();
+  SetBufferCountedHookForTests(nullptr);
+  EXPECT_EQ(s_releasedDuring, 0) << "the player was freed while its callback ran";
+  ASSERT_TRUE(fake().waitUntil([](FakeWaveOut& f) { return f.closedOf(0); }, kWaitMs));
 }
 
 TEST_F(WavPlayerTest, StopRightAfterStartReachesTheNewPlayer) {
