@@ -166,7 +166,8 @@ class TrimmerTest : public ::testing::Test {
   }
   void TearDown() override {
     SetEvent(Seam::finishFirstWrite.get());  // a failed test may have left a writer waiting
-    for (const std::wstring& dir : {Seam::windir, root_}) {
+    dirs_.push_back(root_);
+    for (const std::wstring& dir : dirs_) {
       for (const std::wstring& name : FilesIn(dir)) DeleteFileW((dir + L"\\" + name).c_str());
       RemoveDirectoryW(dir.c_str());
     }
@@ -175,6 +176,7 @@ class TrimmerTest : public ::testing::Test {
   void UseWindir(const std::wstring& leaf) {
     Seam::windir = root_ + L"\\" + leaf;
     ASSERT_TRUE(CreateDirectoryW(Seam::windir.c_str(), nullptr));
+    dirs_.push_back(Seam::windir);
   }
   std::wstring ToolPath() const { return Seam::windir + L"\\empty.exe"; }
   std::wstring ExpectedCommand() const {
@@ -197,6 +199,7 @@ class TrimmerTest : public ::testing::Test {
   }
 
   std::wstring root_;
+  std::vector<std::wstring> dirs_;  // inside root_
 };
 
 TEST_F(TrimmerTest, TheEmbeddedToolIsAConsoleProgramOfThisBuildsWidth) {
