@@ -4,6 +4,8 @@ file(MAKE_DIRECTORY ${GENERATED_DIR})
 
 # Build-time generators: tools/gen_*.cpp, each one program, sharing tools/*/ helpers.
 file(GLOB TOOL_SUPPORT CONFIGURE_DEPENDS tools/*/*.cpp)
+# The trimming tool is a Windows program of its own (the Windows build makes it).
+list(FILTER TOOL_SUPPORT EXCLUDE REGEX "/tools/empty_tool/")
 add_library(tool_support STATIC ${TOOL_SUPPORT})
 target_link_libraries(tool_support PUBLIC board_core)
 target_include_directories(tool_support PUBLIC ${CMAKE_SOURCE_DIR}/tools)

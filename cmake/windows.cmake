@@ -8,14 +8,32 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 add_library(board_win STATIC ${WIN_SOURCES})
 target_link_libraries(board_win PUBLIC board_core gdiplus winmm comctl32 msimg32 shlwapi ole32 user32 gdi32 kernel32)
 
+# The trimming tool: a small console program of its own, built by this build's compiler and
+# embedded as a ByteSet. The product, the i686 build, so carries the i686 tool; the x86_64
+# build, which exists to run the tests under wine64, carries one that wine64 can start.
+add_executable(empty_tool tools/empty_tool/empty.cpp)
+set_target_properties(empty_tool PROPERTIES OUTPUT_NAME empty)
+target_compile_options(empty_tool PRIVATE -Os -fno-exceptions -fno-asynchronous-unwind-tables)
+target_link_options(empty_tool PRIVATE -municode -s -Wl,--gc-sections)
+set(EMBEDDED_DIR ${CMAKE_BINARY_DIR}/embedded)
+file(MAKE_DIRECTORY ${EMBEDDED_DIR})
+set(EMPTY_TOOL_RC ${EMBEDDED_DIR}/empty_tool.rc)
+add_custom_command(OUTPUT ${EMPTY_TOOL_RC}
+  COMMAND ${CMAKE_COMMAND} -DIN=$<TARGET_FILE:empty_tool> -DOUT=${EMPTY_TOOL_RC}
+          -DNAME=EMPTY_TOOL -P ${CMAKE_SOURCE_DIR}/cmake/byteset_rc.cmake
+  DEPENDS empty_tool ${CMAKE_SOURCE_DIR}/cmake/byteset_rc.cmake VERBATIM)
+add_custom_target(embedded_tool DEPENDS ${EMPTY_TOOL_RC})
+
 set(RC_FILE ${CMAKE_SOURCE_DIR}/resources/soundboard.rc)
-set(GENERATED_FILES ${GENERATED_DIR}/app.ico ${GENERATED_DIR}/main_form.bin ${GENERATED_DIR}/clips.bin)
+set(GENERATED_FILES ${GENERATED_DIR}/app.ico ${GENERATED_DIR}/main_form.bin ${GENERATED_DIR}/clips.bin
+    ${EMPTY_TOOL_RC})
 set_source_files_properties(${RC_FILE} PROPERTIES OBJECT_DEPENDS "${GENERATED_FILES}")
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I ${GENERATED_DIR} -I ${CMAKE_SOURCE_DIR}/resources")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I ${GENERATED_DIR} -I ${EMBEDDED_DIR} -I ${CMAKE_SOURCE_DIR}/resources")
 
 add_executable(SoundBoard WIN32 app/win32/main.cpp ${RC_FILE})
 target_link_libraries(SoundBoard PRIVATE board_win)
 target_link_options(SoundBoard PRIVATE -municode $<$<CONFIG:Release>:-s>)
+add_dependencies(SoundBoard embedded_tool)
 
 # Windows tests: one gtest executable run under Wine, with the program's resources linked in.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
@@ -24,6 +42,7 @@ add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 file(GLOB WINE_TESTS CONFIGURE_DEPENDS tests/wine/*.cpp)
 add_executable(wine_tests ${WINE_TESTS} ${RC_FILE})
 target_link_libraries(wine_tests PRIVATE board_win GTest::gtest_main)
+add_dependencies(wine_tests embedded_tool)
 add_test(NAME wine_tests COMMAND wine_tests)
 set_tests_properties(wine_tests PROPERTIES TIMEOUT 600)
 
@@ -42,4 +61,5 @@ foreach(src ${WIN_BENCH})
   get_filename_component(name ${src} NAME_WE)
   add_executable(${name} ${src} ${RC_FILE})
   target_link_libraries(${name} PRIVATE board_win)
+  add_dependencies(${name} embedded_tool)
 endforeach()
