@@ -21,16 +21,20 @@ target_link_options(SoundBoard PRIVATE -municode $<$<CONFIG:Release>:-s>)
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+# Helpers the Windows tests and the end-to-end probe share: one recorder, one keyboard hook.
+file(GLOB TEST_SUPPORT CONFIGURE_DEPENDS tests/support/*.cpp)
+add_library(test_support STATIC ${TEST_SUPPORT})
+target_link_libraries(test_support PUBLIC board_win)
 file(GLOB WINE_TESTS CONFIGURE_DEPENDS tests/wine/*.cpp)
 add_executable(wine_tests ${WINE_TESTS} ${RC_FILE})
-target_link_libraries(wine_tests PRIVATE board_win GTest::gtest_main)
+target_link_libraries(wine_tests PRIVATE test_support GTest::gtest_main)
 add_test(NAME wine_tests COMMAND wine_tests)
 set_tests_properties(wine_tests PROPERTIES TIMEOUT 600)
 
 # The end-to-end probe runs beside the board and watches it like a user would.
 file(GLOB E2E_PROBE CONFIGURE_DEPENDS tests/e2e/*.cpp)
 add_executable(board_probe ${E2E_PROBE})
-target_link_libraries(board_probe PRIVATE board_win)
+target_link_libraries(board_probe PRIVATE test_support)
 target_link_options(board_probe PRIVATE -municode)
 add_test(NAME end_to_end COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/run_e2e.sh
          $<TARGET_FILE:SoundBoard> $<TARGET_FILE:board_probe> ${CMAKE_BINARY_DIR}/e2e)
