@@ -48,34 +48,6 @@ double Median(std::vector<double> v) {
   return v.empty() ? 0 : v[v.size() / 2];
 }
 
-// The stored ByteSet of a clip: the embedded one, or synthetic data of the same format and
-// size while the real clips are not generated.
-class ClipSet {
- public:
-  ClipSet() : synthetic_(kClipCount) {
-    for (int id = 1; id <= kClipCount; ++id) {
-      if (ClipByteSet(id)) continue;
-      const ClipFormat& f = kClipFormats[size_t(id - 1)];
-      const auto wav = testing::MakeWav({.dataBytes = f.dataBytes, .channels = f.channels,
-                                         .rate = f.sampleRate, .bits = f.bitsPerSample});
-      auto& stored = synthetic_[size_t(id - 1)];
-      testing::PutU32(stored, kByteSetMarker);
-      testing::PutU32(stored, uint32_t(wav.size()));
-      stored.insert(stored.end(), wav.begin(), wav.end());
-      anySynthetic_ = true;
-    }
-  }
-  const uint8_t* stored(int id) const {
-    const uint8_t* real = ClipByteSet(id);
-    return real ? real : synthetic_[size_t(id - 1)].data();
-  }
-  bool anySynthetic() const { return anySynthetic_; }
-
- private:
-  std::vector<std::vector<uint8_t>> synthetic_;
-  bool anySynthetic_ = false;
-};
-
 bool Play(const uint8_t* stored, bool loop = false) {
   const ArgRecord args[] = {ArgByteSet(stored), loop ? ArgBool(true) : ArgOmitted()};
   ResultRecord result;
@@ -107,14 +79,14 @@ class FakePump {
 // call to the first buffer written to the device. Two references explain the figures: the
 // same copy into freshly allocated memory (what any private copy pays for its pages), and
 // the device's own waveOutOpen.
-void TimeClick(const ClipSet& clips, int id, int runs) {
+void TimeClick(int id, int runs) {
   const ClipFormat& f = kClipFormats[size_t(id - 1)];
   std::vector<uint8_t> source(f.dataBytes, 0x5A), target(f.dataBytes, 0);
   std::vector<double> play, copy, freshCopy, open, firstWrite;
   DeviceSpy& spy = DeviceSpy::Instance();
   for (int i = 0; i < runs; ++i) {
     const LONGLONG t0 = Now();
-    const bool ok = Play(clips.stored(id));
+    const bool ok = Play(ClipByteSet(id));
     const LONGLONG t1 = Now();
     if (!ok) {
       std::printf("ClipId %d: PlayMusic failed\n", id);
@@ -167,13 +139,13 @@ double ThreadCost(int count) {
 }
 
 // Private memory per live player: `count` looping copies of a clip alive at once.
-void MemoryPerPlayer(const ClipSet& clips, int id, int count) {
+void MemoryPerPlayer(int id, int count) {
   const ClipFormat& f = kClipFormats[size_t(id - 1)];
-  Play(clips.stored(id));  // first use settles lazily created state
+  Play(ClipByteSet(id));  // first use settles lazily created state
   StopAllPlayers(1);
   const size_t before = testing::PrivateBytes();
   int started = 0;
-  for (int i = 0; i < count; ++i) started += Play(clips.stored(id), true);
+  for (int i = 0; i < count; ++i) started += Play(ClipByteSet(id), true);
   const size_t alive = testing::PrivateBytes();
   const int live = LivePlayerCount();
   StopAllPlayers(1);
@@ -188,7 +160,7 @@ void MemoryPerPlayer(const ClipSet& clips, int id, int count) {
 
 // Every clip at once: all start and play and end, and handles and memory come back. The
 // first round warms what the device keeps for reuse; the second is the one measured.
-void AllClipsAtOnce(const ClipSet& clips, bool quick) {
+void AllClipsAtOnce(bool quick) {
   DeviceSpy& spy = DeviceSpy::Instance();
   double longest = 0;
   for (const ClipFormat& f : kClipFormats)
@@ -200,7 +172,7 @@ void AllClipsAtOnce(const ClipSet& clips, bool quick) {
     const int opensBefore = spy.opens();
     int accepted = 0;
     const LONGLONG t0 = Now();
-    for (int id = 1; id <= kClipCount; ++id) accepted += Play(clips.stored(id));
+    for (int id = 1; id <= kClipCount; ++id) accepted += Play(ClipByteSet(id));
     const double startMs = TicksToUs(Now() - t0) / 1000;
     const bool allPlayed = spy.waitUntil(
         [&](DeviceSpy& s) { return s.streamsWritten() >= opensBefore + kClipCount; }, 20000);
@@ -247,6 +219,11 @@ class Device {
 };
 
 int Run(bool quick) {
+  for (int id = 1; id <= kClipCount; ++id)
+    if (!ClipByteSet(id)) {
+      std::printf("clip %d is not embedded in this build\n", id);
+      return 1;
+    }
   HostStart();
   {
     const bool realDevice = waveOutGetNumDevs() > 0;
@@ -254,16 +231,14 @@ int Run(bool quick) {
     realDevice ? device.useReal() : device.useFake();
     // Measured first, before any thread has ended and left memory for reuse.
     const double threadCost = ThreadCost(8);
-    const ClipSet clips;
-    std::printf("device: %s; clips: %s; %s run\n", realDevice ? "real waveOut" : "fake (no device)",
-                clips.anySynthetic() ? "synthetic, same formats and sizes" : "embedded",
+    std::printf("device: %s; %s run\n", realDevice ? "real waveOut" : "fake (no device)",
                 quick ? "quick" : "full");
     std::printf("reference: a bare waiting thread commits %.0f bytes here\n", threadCost);
     const int runs = quick ? 5 : 51;
-    TimeClick(clips, 56, runs);  // the smallest clip
-    TimeClick(clips, 33, runs);  // the largest
-    MemoryPerPlayer(clips, 56, quick ? 4 : 20);
-    MemoryPerPlayer(clips, 33, quick ? 2 : 10);
+    TimeClick(56, runs);  // the smallest clip
+    TimeClick(33, runs);  // the largest
+    MemoryPerPlayer(56, quick ? 4 : 20);
+    MemoryPerPlayer(33, quick ? 2 : 10);
     if (realDevice && UnderWine()) {
       // Wine's winmm serves every stream from one thread that waits on one handle per open
       // stream; past 64 at once its wait fails and the next waveOutOpen never returns.
@@ -271,7 +246,7 @@ int Run(bool quick) {
                   "the fake device\n");
       device.useFake();
     }
-    AllClipsAtOnce(clips, quick);
+    AllClipsAtOnce(quick);
   }
   HostEnd();
   return 0;

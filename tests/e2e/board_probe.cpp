@@ -11,36 +11,24 @@
 //   board_probe escape-fade MS          press Esc on the board and watch its alpha fall
 //   board_probe close MS                send WM_CLOSE and wait for the process to end
 #include <windows.h>
-#include <mmsystem.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/main_form_layout.h"
 #include "base/win32/scoped_win.h"
+#include "tests/support/key_hook.h"
+#include "tests/support/wave_in_recorder.h"
 
 namespace {
 
 using namespace board;
-
-double NowMs() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return double(t.QuadPart) * 1000.0 / double(freq.QuadPart);
-}
+using testing::NowMs;
 
 int Fail(const char* what) {
   std::printf("FAIL: %s\n", what);
@@ -125,74 +113,17 @@ LRESULT CALLBACK MouseHook(int code, WPARAM wp, LPARAM lp) {
   return CallNextHookEx(nullptr, code, wp, lp);
 }
 
-struct Block {
-  double arrival;  // ms, when the recorded block reached us
-  double rms;      // of 16-bit samples, full scale 32768
-};
-
-// Records the default source (the sink's monitor) in 10 ms blocks until `stop` is set.
-void Record(std::atomic<bool>& stop, std::vector<Block>& blocks, std::atomic<bool>& opened) {
-  WAVEFORMATEX fmt{WAVE_FORMAT_PCM, 1, 44100, 88200, 2, 16, 0};
-  UniqueHandle ready(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-  HWAVEIN in = nullptr;
-  if (waveInOpen(&in, WAVE_MAPPER, &fmt, DWORD_PTR(ready.get()), 0, CALLBACK_EVENT) !=
-      MMSYSERR_NOERROR)
-    return;
-  opened = true;
-  constexpr int kBuffers = 16, kFrames = 441;
-  std::vector<int16_t> samples(kBuffers * kFrames);
-  WAVEHDR headers[kBuffers] = {};
-  for (int i = 0; i < kBuffers; ++i) {
-    headers[i].lpData = reinterpret_cast<LPSTR>(&samples[size_t(i) * kFrames]);
-    headers[i].dwBufferLength = kFrames * 2;
-    waveInPrepareHeader(in, &headers[i], sizeof(WAVEHDR));
-    waveInAddBuffer(in, &headers[i], sizeof(WAVEHDR));
-  }
-  waveInStart(in);
-  int next = 0;
-  while (!stop) {
-    if (WaitForSingleObject(ready.get(), 50) != WAIT_OBJECT_0) continue;
-    while (headers[next].dwFlags & WHDR_DONE) {
-      WAVEHDR& h = headers[next];
-      const auto* s = reinterpret_cast<const int16_t*>(h.lpData);
-      size_t n = h.dwBytesRecorded / 2;
-      double sum = 0;
-      for (size_t i = 0; i < n; ++i) sum += double(s[i]) * s[i];
-      blocks.push_back({NowMs(), n ? std::sqrt(sum / double(n)) / 32768.0 : 0.0});
-      h.dwFlags &= ~WHDR_DONE;
-      waveInAddBuffer(in, &h, sizeof(WAVEHDR));
-      next = (next + 1) % kBuffers;
-    }
-  }
-  waveInReset(in);
-  for (auto& h : headers) waveInUnprepareHeader(in, &h, sizeof(WAVEHDR));
-  waveInClose(in);
-}
-
-// Pumps this thread's messages (the low-level hooks run here) for `ms`.
-void PumpFor(int ms) {
-  const double end = NowMs() + ms;
-  while (NowMs() < end) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-  }
-}
-
 int Listen(int ms) {
-  std::atomic<bool> stop{false}, opened{false};
-  std::vector<Block> blocks;
-  std::thread recorder(Record, std::ref(stop), std::ref(blocks), std::ref(opened));
-  HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, MouseHook, GetModuleHandleW(nullptr), 0);
-  PumpFor(1500);  // the monitor delivers late at first: let the recording settle
+  testing::WaveInRecorder recorder;
+  if (!recorder.open()) return Fail("could not record the speakers");
+  testing::ScopedHook hook(SetWindowsHookExW(WH_MOUSE_LL, MouseHook, GetModuleHandleW(nullptr), 0));
+  if (!hook) return Fail("could not watch the mouse");
+  testing::PumpMessagesFor(1500);  // the monitor delivers late at first: let the recording settle
   std::printf("ready\n");
   std::fflush(stdout);
-  PumpFor(ms);
-  UnhookWindowsHookEx(hook);
-  stop = true;
-  recorder.join();
-  if (!opened) return Fail("could not record the speakers");
-  if (!hook) return Fail("could not watch the mouse");
+  testing::PumpMessagesFor(DWORD(ms));
+  hook.reset();
+  const std::vector<testing::WaveInRecorder::Block> blocks = recorder.blocks();
 
   constexpr double kLoud = 0.02, kQuiet = 0.002;
   std::printf("%zu blocks, %zu clicks\n", blocks.size(), g_clicks.size());
@@ -200,15 +131,14 @@ int Listen(int ms) {
     const double t = g_clicks[i];
     const double until = i + 1 < g_clicks.size() ? g_clicks[i + 1] : 1e300;
     double loud = -1, quiet = -1;
-    for (const Block& b : blocks) {
-      if (b.arrival < t || b.arrival >= until) continue;
-      if (loud < 0 && b.rms > kLoud) loud = b.arrival - t;
-      if (quiet < 0 && b.rms < kQuiet) quiet = b.arrival - t;
-    }
     // Blocks stop arriving when the sink falls idle: that is silence too.
     double lastArrival = 0;
-    for (const Block& b : blocks)
-      if (b.arrival >= t && b.arrival < until) lastArrival = b.arrival;
+    for (const auto& b : blocks) {
+      if (b.arrivedMs < t || b.arrivedMs >= until) continue;
+      if (loud < 0 && b.rms > kLoud) loud = b.arrivedMs - t;
+      if (quiet < 0 && b.rms < kQuiet) quiet = b.arrivedMs - t;
+      lastArrival = b.arrivedMs;
+    }
     std::printf("click %zu: loud_after_ms=%.0f quiet_after_ms=%.0f last_block_ms=%.0f\n", i + 1,
                 loud, quiet, lastArrival ? lastArrival - t : -1.0);
   }
@@ -217,24 +147,14 @@ int Listen(int ms) {
 
 // --- keys ------------------------------------------------------------------------------
 
-std::vector<std::pair<bool, DWORD>> g_keys;
-
-LRESULT CALLBACK KeyHook(int code, WPARAM wp, LPARAM lp) {
-  if (code == HC_ACTION) {
-    const auto* k = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lp);
-    g_keys.push_back({wp == WM_KEYDOWN || wp == WM_SYSKEYDOWN, k->vkCode});
-  }
-  return CallNextHookEx(nullptr, code, wp, lp);
-}
-
 int WatchKeys(int ms) {
-  HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, KeyHook, GetModuleHandleW(nullptr), 0);
+  testing::KeyHook hook;
   if (!hook) return Fail("could not watch the keyboard");
   std::printf("ready\n");
   std::fflush(stdout);
-  PumpFor(ms);
-  UnhookWindowsHookEx(hook);
-  for (auto [down, vk] : g_keys) std::printf("%s %lu\n", down ? "down" : "up", vk);
+  testing::PumpMessagesFor(DWORD(ms));
+  for (const testing::KeyEvent& e : hook.events())
+    std::printf("%s %lu\n", e.down ? "down" : "up", e.vk);
   return 0;
 }
 

@@ -5,15 +5,25 @@
 # them up). Usage: run_e2e.sh SoundBoard.exe board_probe.exe OUT_DIR
 set -uo pipefail
 board=$1 probe_exe=$2 out=$3
-mkdir -p "$out"
 : "${WINE:?WINE must name the Wine loader}"
+: "${WINEPREFIX:?WINEPREFIX must name the Wine prefix}"
+
+# Set before anything starts: whatever this run started goes with it, and nothing else.
+board_pid= watch_pid=
+cleanup() {
+  [ -n "$watch_pid" ] && kill "$watch_pid" 2>/dev/null
+  [ -n "$board_pid" ] && kill "$board_pid" 2>/dev/null
+}
+trap cleanup EXIT
+
+mkdir -p "$out"
+: >"$out/log.txt"
 
 failures=0 passes=0
 pass() { echo "PASS: $*"; passes=$((passes + 1)); }
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 probe() { "$WINE" "$probe_exe" "$@" 2>/dev/null | tr -d '\r'; }
 
-board_pid=
 start_board() {
   "$WINE" "$board" 2>/dev/null &
   board_pid=$!
@@ -21,6 +31,7 @@ start_board() {
     return 0
   fi
   fail "the board did not come up"
+  kill "$board_pid" 2>/dev/null  # or the next start would lose track of it
   return 1
 }
 # Waits for the board's wine process; sets board_rc.
@@ -35,8 +46,17 @@ await_board() {
     board_rc=$?
   fi
 }
-cleanup() { [ -n "$board_pid" ] && kill "$board_pid" 2>/dev/null; }
-trap cleanup EXIT
+# The boards this test started still running: its own process, and any SoundBoard.exe in
+# its Wine prefix. Other developers' boards on this machine run in prefixes of their own.
+our_boards() {
+  local pid
+  [ -n "$board_pid" ] && kill -0 "$board_pid" 2>/dev/null && echo "$board_pid"
+  for pid in $(pgrep -x SoundBoard.exe); do
+    [ "$pid" = "$board_pid" ] && continue
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
+      echo "$pid"
+  done
+}
 
 click() {  # click ACTION: the real pointer onto the board's button
   local xy
@@ -51,8 +71,14 @@ watch() {
   # Straight into the file: a pipe would hold the "ready" line back until the probe ends.
   "$WINE" "$probe_exe" "$@" >"$file" 2>/dev/null &
   watch_pid=$!
-  for _ in $(seq 100); do grep -q '^ready' "$file" 2>/dev/null && return 0; sleep 0.1; done
-  fail "probe $1 did not get ready"
+  for _ in $(seq 100); do
+    grep -q '^ready' "$file" 2>/dev/null && return 0
+    # A probe that gave up says why and ends: no use waiting out the ten seconds.
+    grep -q '^FAIL' "$file" 2>/dev/null || ! kill -0 "$watch_pid" 2>/dev/null && break
+    sleep 0.1
+  done
+  fail "probe $1 did not get ready: $(tr -d '\r' <"$file" | tr '\n' ' ')"
+  return 1
 }
 sink_inputs() { pactl list sink-inputs short 2>/dev/null | wc -l; }
 
@@ -110,8 +136,9 @@ if start_board; then
   # A fade-out would take 120 steps of 30 ms.
   [ "$took" -lt 2500 ] && pass "close-program ended without a fade" ||
     fail "close-program took $took ms: faded?"
-  sleep 1
-  if pgrep -x SoundBoard.exe >/dev/null; then fail "a board process was left behind"; else pass "no process left"; fi
+  for _ in $(seq 50); do [ -z "$(our_boards)" ] && break; sleep 0.1; done
+  left=$(our_boards | tr '\n' ' ')
+  [ -z "$left" ] && pass "no process left" || fail "a board process was left behind: pid $left"
 fi
 
 # 5. Esc raises the close query: the alpha falls to 0, then the program ends with 0.

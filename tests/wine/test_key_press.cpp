@@ -7,42 +7,27 @@
 #include <vector>
 
 #include "host/win32/key_press.h"
+#include "tests/support/key_hook.h"
 
 namespace board {
 namespace {
 
 using KeyEvent = std::pair<bool, DWORD>;  // (down, virtual key)
 
-std::vector<KeyEvent> g_seen;
-bool g_injectedOnly = true;
-
-LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp) {
-  if (code == HC_ACTION) {
-    const auto* k = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lp);
-    g_injectedOnly &= (k->flags & LLKHF_INJECTED) != 0;
-    g_seen.push_back({wp == WM_KEYDOWN || wp == WM_SYSKEYDOWN, k->vkCode});
-  }
-  return CallNextHookEx(nullptr, code, wp, lp);
-}
-
 // Sends the keys from another thread while this one runs the hook, and returns what the
 // hook saw once `expected` events have arrived (or two seconds have passed).
 std::vector<KeyEvent> Watch(std::vector<ArgRecord> args, size_t expected) {
-  g_seen.clear();
-  g_injectedOnly = true;
-  HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, Hook, GetModuleHandleW(nullptr), 0);
-  EXPECT_NE(hook, nullptr) << "no low-level keyboard hook";
+  testing::KeyHook hook;
+  EXPECT_TRUE(hook) << "no low-level keyboard hook";
   std::thread sender([&] { SimulateKeys(args); });
-  const DWORD end = GetTickCount() + 2000;
-  while (g_seen.size() < expected && GetTickCount() < end) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-  }
+  hook.waitFor(expected, 2000);
   sender.join();
-  UnhookWindowsHookEx(hook);
-  EXPECT_TRUE(g_injectedOnly);
-  return g_seen;
+  std::vector<KeyEvent> seen;
+  for (const testing::KeyEvent& e : hook.events()) {
+    EXPECT_TRUE(e.injected) << "key " << e.vk << " did not come from keybd_event";
+    seen.push_back({e.down, e.vk});
+  }
+  return seen;
 }
 
 TEST(KeyPress, VolumeKeysGoDownThenUp) {
