@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -154,19 +153,6 @@ TEST(FormDescription, BytesToTableToBytesIsIdentical) {
   FormDescription form;
   ASSERT_TRUE(ReadFormDescription(RealDescription(), form));
   EXPECT_EQ(WriteFormDescription(form), RealDescription());
-}
-
-TEST(FormDescription, ParseTime) {
-  const auto& bytes = RealDescription();
-  constexpr int kRounds = 50;
-  auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < kRounds; ++i) {
-    FormDescription form;
-    ASSERT_TRUE(ReadFormDescription(bytes, form));
-  }
-  double us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
-                  .count() / kRounds;
-  std::printf("  parse of the %zu-byte description: %.1f us (this build)\n", bytes.size(), us);
 }
 
 // Reads the first `len` bytes of `buffer` with the rest made unreadable (poisoned under

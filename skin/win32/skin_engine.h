@@ -1,0 +1,142 @@
+// The skin engine: gives a borderless top-level window a drawn frame (background picture,
+// rounded double border, icon and outlined title, five caption buttons with tooltips and a
+// hover fade), moves and resizes it on presses, keeps it off the taskbar when maximised,
+// and answers its controls' colour messages. One engine per process; every skinned window
+// is subclassed with one window procedure that reaches it.
+//
+// Threads: everything runs on the GUI thread that owns the windows; the only other thread
+// is the one the deactivation handler may start, which touches no skin state.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "base/win32/scoped_win.h"
+#include "skin/caption_strip.h"
+
+namespace board {
+
+struct OptInt {
+  int32_t value = 0;
+  bool given = false;
+};
+constexpr OptInt Given(int32_t v) { return {v, true}; }
+constexpr OptInt NotGiven() { return {}; }
+
+// The optional settings of AttachWindow, in the order the caller gives them.
+struct AttachWindowOptions {
+  OptInt interactive;   // hover, caption buttons, dragging and resizing act (default 1)
+  OptInt captionDrag;   // presses in the caption band move the window (default 1)
+  OptInt optionA, optionB;  // kept for the control painters (default 0)
+  OptInt showTitle;     // the caption shows the window's title (default 1)
+  OptInt captionGloss;  // a white gloss over the caption band (default 0)
+  OptInt itemCount;     // items of the caption's item strip (default 0)
+  OptInt imageMode;     // layout of the window's own picture (default: the shared mode)
+};
+
+// The pictures of the caption buttons (PNG files) and the program icon.
+struct SkinArt {
+  std::span<const uint8_t> help, menu, minimise, maximise, restore, close;
+  HICON appIcon = nullptr;  // not owned
+};
+
+// Process-wide settings.
+struct SkinSettings {
+  int firstSize = 1;
+  int controlsEnabled = 1;
+  int controlAlpha = 160;
+  int controlOption = 1;
+  int controlAlphaGiven = 0;
+  COLORREF themeColour = 0xDDCA22;
+  COLORREF faceColour = 0;
+  int imageMode = 4;
+  std::vector<uint8_t> skinImage;  // the prepared shared picture (an image file)
+};
+
+struct CaptionButton {
+  int width = 26, height = kCaptionButtonHeight;
+  CaptionKind kind = CaptionKind::kCustom;
+  std::wstring tooltip;
+  std::function<void()> handler;
+  BoxF box;
+};
+
+struct SkinWindow;
+class DecodedImage;
+
+class SkinEngine {
+ public:
+  // The engine makes no GDI+ call until a window is attached; GDI+ must be running by then.
+  explicit SkinEngine(SkinArt art = {});
+  ~SkinEngine();
+  SkinEngine(const SkinEngine&) = delete;
+  SkinEngine& operator=(const SkinEngine&) = delete;
+
+  // Called when the application is deactivated (the working-set trimmer, say).
+  void SetDeactivateHandler(std::function<void()> handler) { onDeactivate_ = std::move(handler); }
+  // Called once, when a skinned window sees WM_QUIT, to shut GDI+ down.
+  void SetQuitHandler(std::function<void()> handler) { onQuit_ = std::move(handler); }
+
+  bool SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> image, OptInt faceColour,
+                    OptInt themeColour, OptInt mode);
+  bool SetControlSkinning(int32_t enabled, OptInt alpha, OptInt option);
+  // `reserved` is accepted and ignored.
+  bool AttachWindow(HWND window, int32_t captionHeight, int32_t reserved,
+                    const AttachWindowOptions& options);
+  // Containers arrive with the control painters; until then this does nothing.
+  bool AttachContainer(HWND control, OptInt type, OptInt colour, OptInt alpha, OptInt frame);
+  void SetHelpHandler(HWND window, std::function<void()> handler);
+  void SetMenuHandler(HWND window, std::function<void()> handler);
+
+  const SkinSettings& settings() const { return settings_; }
+  COLORREF faceColour() const { return settings_.faceColour; }
+  size_t WindowCount() const { return windows_.size(); }
+  // 1-based index of a skinned window, 0 when it has none.
+  int IndexOf(HWND window) const;
+  const SkinWindow* Window(int index) const;
+
+  // The caption strip.
+  void LayoutCaptionStrip(int index);
+  int HitCaptionButton(int index, int x, int y) const;
+  int FindMaximizeButton(int index) const;
+  void RunCaptionButton(int index, int button);
+
+  // Painting: the full composition into the back buffer and out to `dc`, and the plain copy.
+  void Repaint(int index, HDC dc);
+  void PaintFromBuffer(int index, HDC dc);
+  // A pixel of a window's back buffer (0xAARRGGBB as stored), for tests; 0 when none.
+  uint32_t BackBufferPixel(int index, int x, int y) const;
+
+  static LRESULT CALLBACK WindowProcEntry(HWND window, UINT message, WPARAM wp, LPARAM lp);
+
+ private:
+  LRESULT WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
+  LRESULT Previous(HWND window, UINT message, WPARAM wp, LPARAM lp) const;
+  void ReleaseWindow(HWND window);
+  void Renumber();
+  void PaintBackground(SkinWindow& w, void* graphics);
+  void PaintBorder(SkinWindow& w, void* graphics);
+  void DrawCaption(SkinWindow& w, HDC target, const wchar_t* title);
+  void DrawCaptionButton(SkinWindow& w, int button, bool pressed, int hotAlpha, HDC target);
+  void PaintButtons(const std::vector<ButtonPaint>& paints, SkinWindow& w);
+  void BeginDragOrResize(SkinWindow& w, LPARAM lp);
+  void UpdateResizeCursor(SkinWindow& w, LPARAM lp);
+  LRESULT AnswerControlColour(SkinWindow& w, UINT message, HDC dc, HWND control, bool& answered);
+  const DecodedImage* GlyphOf(const SkinWindow& w, const CaptionButton& b) const;
+
+  SkinArt art_;
+  SkinSettings settings_;
+  std::vector<std::unique_ptr<SkinWindow>> windows_;
+  std::unique_ptr<DecodedImage> background_;  // the shared picture, decoded once
+  std::vector<std::unique_ptr<DecodedImage>> glyphs_;  // help, menu, min, max, restore, close
+  std::function<void()> onDeactivate_, onQuit_;
+  bool quitSeen_ = false;
+  static SkinEngine* instance_;
+};
+
+}  // namespace board
