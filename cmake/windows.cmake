@@ -9,7 +9,9 @@ add_library(board_win STATIC ${WIN_SOURCES})
 target_link_libraries(board_win PUBLIC board_core gdiplus winmm comctl32 msimg32 shlwapi ole32 user32 gdi32 kernel32)
 
 set(RC_FILE ${CMAKE_SOURCE_DIR}/resources/soundboard.rc)
-set(GENERATED_FILES ${GENERATED_DIR}/app.ico ${GENERATED_DIR}/main_form.bin ${GENERATED_DIR}/clips.bin)
+include(cmake/skin_images.cmake)
+set(GENERATED_FILES ${GENERATED_DIR}/app.ico ${GENERATED_DIR}/main_form.bin ${GENERATED_DIR}/clips.bin
+    ${SKIN_IMAGE_FILES})
 set_source_files_properties(${RC_FILE} PROPERTIES OBJECT_DEPENDS "${GENERATED_FILES}")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I ${GENERATED_DIR} -I ${CMAKE_SOURCE_DIR}/resources")
 
@@ -24,6 +26,8 @@ add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 file(GLOB WINE_TESTS CONFIGURE_DEPENDS tests/wine/*.cpp)
 add_executable(wine_tests ${WINE_TESTS} ${RC_FILE})
 target_link_libraries(wine_tests PRIVATE board_win GTest::gtest_main)
+# Some tests open the product's own exe beside them.
+add_dependencies(wine_tests SoundBoard)
 add_test(NAME wine_tests COMMAND wine_tests)
 set_tests_properties(wine_tests PROPERTIES TIMEOUT 600)
 
