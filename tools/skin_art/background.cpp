@@ -122,9 +122,10 @@ double RangeLine(const Layer& r, double x) {
   return r.base - r.amplitude * (mass * (0.85 + 0.15 * fine));
 }
 
-// The near shores: a hill rising to the left, a lower one to the right, a meadow between.
+// The near shores: a hill rising to the left, a lower one to the right, a meadow between;
 double ShoreLine(double x, double aspect) {
-  double left = 0.745 + 0.32 * SmoothStep(0.08, 0.78, x);
+  // with a level shoulder where someone sits.
+  double left = 0.745 + 0.10 * SmoothStep(0.05, 0.40, x) + 0.26 * SmoothStep(0.44, 0.85, x);
   double right = 0.80 + 0.16 * (1 - SmoothStep(aspect - 0.55, aspect, x));
   double meadow = 0.955;
   double y = std::min(std::min(left, right), meadow);
@@ -275,7 +276,11 @@ Colour Tree(Vec p, Colour behind, double unit) {
   double crown = CrownDistance(p);
   Colour c = behind;
   double trunkCover = Clamp01(0.5 - trunk / unit);
-  if (trunkCover > 0) c = Mix(c, Mix(Hex(0x5A3A78), Hex(0x8E62A6), Clamp01((p.x - 0.27) * 40)), trunkCover);
+  if (trunkCover > 0) {
+    // Shaded on the side away from the sun.
+    double side = Clamp01((p.x - 0.283 - (0.80 - p.y) * 0.09) / 0.02 + 0.5);
+    c = Mix(c, Mix(Hex(0x53346F), Hex(0x9A6CB0), side), trunkCover);
+  }
   double crownCover = Clamp01(0.5 - crown / unit);
   if (crownCover > 0) {
     // Each blossom cloud is lit from the sun at the upper right and shaded at its lower
@@ -306,6 +311,40 @@ Colour Tree(Vec p, Colour behind, double unit) {
   return c;
 }
 
+// Someone sitting on the hill beside the tree, knees drawn up, facing the sun.
+constexpr double kFigureX = 0.395;
+
+// `slope` tilts the legs down the hill, so that the feet rest on it.
+double FigureDistance(Vec p, Vec hip, double slope) {
+  auto capsule = [p](Vec a, Vec b, double ra, double rb) {
+    Vec pa = p - a, ba = b - a;
+    double t = Clamp01(Dot(pa, ba) / Dot(ba, ba));
+    return Len({pa.x - ba.x * t, pa.y - ba.y * t}) - skinart::Mix(ra, rb, t);
+  };
+  auto at = [hip](double dx, double dy) { return Vec{hip.x + dx, hip.y + dy}; };
+  Vec shoulder = at(-0.006, -0.034), knee = at(0.020, -0.017 + 0.020 * slope),
+      foot = at(0.029, 0.004 + 0.029 * slope);
+  Vec head = at(-0.003, -0.048);
+  double d = capsule(hip, shoulder, 0.0085, 0.0072);
+  d = std::min(d, Len(p - head) - 0.0082);
+  d = std::min(d, capsule(at(-0.006, -0.050), at(-0.014, -0.030), 0.0075, 0.0040));  // hair
+  d = std::min(d, capsule(hip, knee, 0.0068, 0.0058));
+  d = std::min(d, capsule(knee, foot, 0.0055, 0.0042));
+  d = std::min(d, capsule(at(-0.003, -0.031), at(0.019, -0.013 + 0.019 * slope), 0.0036, 0.0032));  // arm
+  return d;
+}
+
+Colour Figure(Vec p, Colour behind, double unit, Vec hip, double slope) {
+  if (std::fabs(p.x - hip.x) > 0.06 || std::fabs(p.y - hip.y) > 0.08) return behind;
+  double d = FigureDistance(p, hip, slope);
+  double cover = Clamp01(0.5 - d / unit);
+  if (cover <= 0) return behind;
+  Colour c = Hex(0x4A2E6C);
+  // Rim light on the side that faces the sun: the edge the shape ends at toward it.
+  if (FigureDistance({p.x + 0.0022, p.y + 0.0012}, hip, slope) > 0) c = Screen(c, Hex(0xFFC9DC), 0.55);
+  return Mix(behind, c, cover);
+}
+
 const Layer kShore{0.0, 0.0, 0.0, 0, Hex(0x7E52A0), 0.06, 0.30, 0.40};
 
 // Soft round lights and petals drifting in front of everything.
@@ -322,7 +361,7 @@ void Overlays(FloatPicture& out, double unit) {
   for (uint32_t i = 0; i < 46; ++i) {
     bool nearSun = i % 2 == 0;
     Vec c = nearSun ? Vec{kSun.x + (Random(i, 1) - 0.5) * 0.9, kSun.y + (Random(i, 2) - 0.6) * 0.45}
-                    : Vec{Random(i, 3) * aspect, 0.08 + Random(i, 4) * 0.85};
+                    : Vec{Random(i, 3) * aspect, 0.08 + Random(i, 4) * 0.62};
     double radius = 0.008 + 0.03 * Random(i, 5) * Random(i, 5);
     double alpha = 0.10 + 0.16 * Random(i, 6);
     Colour tint = Mix(Hex(0xFFE4F0), Hex(0xFFC2DA), Random(i, 7));
@@ -386,6 +425,8 @@ FloatPicture RenderBackground(int width, int height) {
   out.rgb.assign(size_t(width) * size_t(height) * 3, 0.0f);
   const double unit = 1.0 / height;  // one pixel, in scene units
   const double aspect = double(width) / height;
+  const double figureGround = ShoreLine(kFigureX, aspect);
+  const double figureSlope = (ShoreLine(kFigureX + 0.03, aspect) - figureGround) / 0.03;
 
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
@@ -402,6 +443,7 @@ FloatPicture RenderBackground(int width, int height) {
         grass = Mix(grass, Hex(0x5E3C84), 0.12 * ValueNoise(p.x * 700, p.y * 40, 83));
         c = Mix(c, grass, onShore);
       }
+      c = Figure(p, c, unit, {kFigureX, figureGround - 0.004}, figureSlope);
       c = Vignette(p, aspect, c);
       float* o = &out.rgb[(size_t(y) * size_t(width) + size_t(x)) * 3];
       o[0] = float(c.r);
