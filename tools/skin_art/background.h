@@ -1,7 +1,8 @@
-// The skin's background picture: a twilight landscape in pink and violet — a low sun in a
-// glowing sky with stars and drifting clouds, layers of misty mountains, soft bokeh lights
-// and falling blossom petals. The middle band stays light and calm, for the captions on the
-// translucent buttons drawn over it.
+// The skin's background picture: a twilight in pink and violet — a low sun in a glowing
+// sky with stars and long clouds, a lake mirroring two misty ranges, a cherry tree on the
+// near hill with someone sitting beside it, drifting petals and soft out-of-focus lights.
+// The middle band stays light and calm, for the captions on the translucent buttons drawn
+// over it.
 #pragma once
 #include <cstdint>
 #include <vector>
