@@ -16,4 +16,9 @@ add_custom_command(OUTPUT ${FORM_FILE}
 add_custom_command(OUTPUT ${CLIPS_FILE}
   COMMAND gen_clips ${CLIPS_FILE} ${SEEDS}/fuzz_riff
   DEPENDS gen_clips VERBATIM)
-add_custom_target(generated_resources ALL DEPENDS ${ICON_FILE} ${FORM_FILE} ${CLIPS_FILE})
+include(cmake/skin_images.cmake)
+add_custom_command(OUTPUT ${SKIN_IMAGE_FILES}
+  COMMAND gen_skin_images ${GENERATED_DIR}
+  DEPENDS gen_skin_images VERBATIM)
+add_custom_target(generated_resources ALL
+  DEPENDS ${ICON_FILE} ${FORM_FILE} ${CLIPS_FILE} ${SKIN_IMAGE_FILES})

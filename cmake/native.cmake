@@ -9,6 +9,11 @@ list(FILTER TOOL_SUPPORT EXCLUDE REGEX "/tools/empty_tool/")
 add_library(tool_support STATIC ${TOOL_SUPPORT})
 target_link_libraries(tool_support PUBLIC board_core)
 target_include_directories(tool_support PUBLIC ${CMAKE_SOURCE_DIR}/tools)
+# Debian's stb (libstb-dev) encodes the skin's PNG and JPEG files and decodes them in tests.
+find_path(STB_INCLUDE_DIR stb_image_write.h PATH_SUFFIXES stb REQUIRED)
+find_library(STB_LIBRARY stb REQUIRED)
+target_include_directories(tool_support PUBLIC ${STB_INCLUDE_DIR})
+target_link_libraries(tool_support PUBLIC ${STB_LIBRARY})
 # iconv is part of glibc; elsewhere (MSYS2, macOS) it is a library of its own.
 find_library(ICONV_LIBRARY iconv)
 if(ICONV_LIBRARY)
@@ -29,7 +34,8 @@ add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 file(GLOB NATIVE_TESTS CONFIGURE_DEPENDS tests/native/*.cpp)
 add_executable(native_tests ${NATIVE_TESTS})
 target_link_libraries(native_tests PRIVATE tool_support GTest::gtest_main)
-target_compile_definitions(native_tests PRIVATE GENERATED_DIR="${GENERATED_DIR}")
+target_compile_definitions(native_tests PRIVATE GENERATED_DIR="${GENERATED_DIR}"
+                           SKIN_IMAGE_GENERATOR="$<TARGET_FILE:gen_skin_images>")
 add_dependencies(native_tests generated_resources)
 add_test(NAME native_tests COMMAND native_tests)
 set_tests_properties(native_tests PROPERTIES TIMEOUT 600)

@@ -25,8 +25,9 @@ add_custom_command(OUTPUT ${EMPTY_TOOL_RC}
 add_custom_target(embedded_tool DEPENDS ${EMPTY_TOOL_RC})
 
 set(RC_FILE ${CMAKE_SOURCE_DIR}/resources/soundboard.rc)
+include(cmake/skin_images.cmake)
 set(GENERATED_FILES ${GENERATED_DIR}/app.ico ${GENERATED_DIR}/main_form.bin ${GENERATED_DIR}/clips.bin
-    ${EMPTY_TOOL_RC})
+    ${EMPTY_TOOL_RC} ${SKIN_IMAGE_FILES})
 set_source_files_properties(${RC_FILE} PROPERTIES OBJECT_DEPENDS "${GENERATED_FILES}")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I ${GENERATED_DIR} -I ${EMBEDDED_DIR} -I ${CMAKE_SOURCE_DIR}/resources")
 
@@ -47,6 +48,8 @@ file(GLOB WINE_TESTS CONFIGURE_DEPENDS tests/wine/*.cpp)
 add_executable(wine_tests ${WINE_TESTS} ${RC_FILE})
 target_link_libraries(wine_tests PRIVATE test_support GTest::gtest_main)
 add_dependencies(wine_tests embedded_tool)
+# Some tests open the product's own exe beside them.
+add_dependencies(wine_tests SoundBoard)
 add_test(NAME wine_tests COMMAND wine_tests)
 set_tests_properties(wine_tests PROPERTIES TIMEOUT 600)
 

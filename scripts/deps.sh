@@ -6,7 +6,7 @@ set -euo pipefail
 pkgs=(cmake ninja-build g++ clang libclang-rt-14-dev googletest
       g++-mingw-w64-i686 g++-mingw-w64-x86-64
       wine wine64 wine32:i386 fonts-wqy-zenhei xvfb xdotool imagemagick x11-utils
-      pulseaudio pulseaudio-utils procps file)
+      pulseaudio pulseaudio-utils procps file libstb-dev)
 
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
