@@ -5,6 +5,8 @@
 #include "app/main_form_layout.h"
 #include "app/win32/window_fade.h"
 #include "audio/win32/host.h"
+#include "host/win32/working_set_trimmer.h"
+#include "skin/win32/skin_images.h"
 
 namespace board {
 
@@ -12,7 +14,28 @@ HICON LoadAppIcon(HINSTANCE instance) {
   return static_cast<HICON>(LoadImageW(instance, L"DEFAULT_ICON", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
 }
 
-SkinGlobals::SkinGlobals() : appIcon(LoadAppIcon(GetModuleHandleW(nullptr))) {}
+namespace {
+
+SkinArt BoardArt(HICON icon) {
+  SkinArt art;
+  art.help = SkinImageFile(SkinImage::kHelpGlyph);
+  art.menu = SkinImageFile(SkinImage::kMenuGlyph);
+  art.minimise = SkinImageFile(SkinImage::kMinimiseGlyph);
+  art.maximise = SkinImageFile(SkinImage::kMaximiseGlyph);
+  art.restore = SkinImageFile(SkinImage::kRestoreGlyph);
+  art.close = SkinImageFile(SkinImage::kCloseGlyph);
+  art.appIcon = icon;
+  return art;
+}
+
+}  // namespace
+
+SkinGlobals::SkinGlobals()
+    : appIcon(LoadAppIcon(GetModuleHandleW(nullptr))), skin(BoardArt(appIcon.get())) {
+  // Each deactivation trims the board's working set on a thread of its own.
+  skin.SetDeactivateHandler([] { StartTrimmer(); });
+  skin.SetQuitHandler([this] { gdiPlus.Stop(); });
+}
 
 void SkinMainWindow(SkinEngine& skin, std::span<const uint8_t> image, int32_t faceColour,
                     int32_t themeColour, HWND window, int32_t controlAlpha,
@@ -36,8 +59,7 @@ void SkinContainerWithFace(SkinEngine& skin, HWND control) {
 
 void OnMainFormCreated(FormEngine& engine, SkinEngine& skin) {
   HWND window = engine.WindowHandle(kMainFormId);
-  // The background picture arrives with the skin; until then there is none to pass.
-  SkinMainWindow(skin, {}, 0, 0, window, 0, 25, 0, 0, 1);
+  SkinMainWindow(skin, SkinImageFile(SkinImage::kBackground), 0, 0, window, 0, 25, 0, 0, 1);
   SkinContainerWithFace(skin, engine.WindowHandle(kMainFormId, kTabControlId));
   SkinContainerWithFace(skin, engine.WindowHandle(kMainFormId, kGroupBoxControlId));
   FadeInWindow(engine, kMainFormId, 0, 20);

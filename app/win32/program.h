@@ -7,10 +7,10 @@
 #include <span>
 #include <vector>
 
-#include "app/win32/skin_calls.h"
 #include "base/win32/scoped_win.h"
 #include "runtime/win32/form_engine.h"
 #include "skin/win32/gdiplus_session.h"
+#include "skin/win32/skin_engine.h"
 
 namespace board {
 
@@ -18,7 +18,7 @@ namespace board {
 // declared in the order they must come to life, so they go in the reverse order: the
 // engine and its GDI+ objects first, the icon, and GDI+ itself last.
 struct SkinGlobals {
-  SkinGlobals();  // starts GDI+ and loads the program icon
+  SkinGlobals();  // starts GDI+, loads the program icon, makes the engine with its art
   GdiPlusSession gdiPlus;
   ScopedIcon appIcon;  // owned: loaded without LR_SHARED, destroyed once
   SkinEngine skin;

@@ -11,8 +11,11 @@ GdiPlusSession::GdiPlusSession() {
   if (Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok) token_ = token;
 }
 
-GdiPlusSession::~GdiPlusSession() {
+GdiPlusSession::~GdiPlusSession() { Stop(); }
+
+void GdiPlusSession::Stop() {
   if (token_) Gdiplus::GdiplusShutdown(token_);
+  token_ = 0;
 }
 
 }  // namespace board

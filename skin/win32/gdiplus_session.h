@@ -11,8 +11,10 @@ class GdiPlusSession {
   ~GdiPlusSession();
   GdiPlusSession(const GdiPlusSession&) = delete;
   GdiPlusSession& operator=(const GdiPlusSession&) = delete;
-  // 0 when GDI+ failed to start; drawing then fails quietly and nothing is shut down.
+  // 0 when GDI+ failed to start or has been stopped; drawing then fails quietly.
   ULONG_PTR token() const { return token_; }
+  // Shuts GDI+ down now; the token is shut down once only, whoever asks first.
+  void Stop();
 
  private:
   ULONG_PTR token_ = 0;

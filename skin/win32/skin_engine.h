@@ -69,6 +69,14 @@ struct CaptionButton {
 struct SkinWindow;
 class DecodedImage;
 
+// What a caller may read of a skinned window's record.
+struct SkinWindowState {
+  bool exists = false;
+  int captionHeight = 0;
+  bool maximised = false, minimised = false, fullRepaint = false;
+  StripRect strip;
+};
+
 class SkinEngine {
  public:
   // The engine makes no GDI+ call until a window is attached; GDI+ must be running by then.
@@ -98,7 +106,7 @@ class SkinEngine {
   size_t WindowCount() const { return windows_.size(); }
   // 1-based index of a skinned window, 0 when it has none.
   int IndexOf(HWND window) const;
-  const SkinWindow* Window(int index) const;
+  SkinWindowState State(int index) const;
 
   // The caption strip.
   void LayoutCaptionStrip(int index);
@@ -115,10 +123,12 @@ class SkinEngine {
   static LRESULT CALLBACK WindowProcEntry(HWND window, UINT message, WPARAM wp, LPARAM lp);
 
  private:
+  const SkinWindow* Window(int index) const;
   LRESULT WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
   LRESULT Previous(HWND window, UINT message, WPARAM wp, LPARAM lp) const;
   void ReleaseWindow(HWND window);
   void Renumber();
+  void SetShape(SkinWindow& w);
   void PaintBackground(SkinWindow& w, void* graphics);
   void PaintBorder(SkinWindow& w, void* graphics);
   void DrawCaption(SkinWindow& w, HDC target, const wchar_t* title);

@@ -1,0 +1,910 @@
+#include "skin/win32/skin_engine.h"
+
+#include <objidl.h>
+#include <gdiplus.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "skin/background_layout.h"
+
+namespace board {
+
+namespace G = Gdiplus;
+
+namespace {
+
+constexpr wchar_t kPropIndex[] = L"Hw_lbID";
+constexpr wchar_t kPropProc[] = L"Hw_hProc";
+constexpr wchar_t kPropOriginalBitmap[] = L"Ck_Ycjdx";
+constexpr wchar_t kPropBufferBitmap[] = L"Ck_wtjbdx";
+constexpr int kMinimumCaptionHeight = 25;
+constexpr COLORREF kMagenta = 0xFF00FF;
+
+G::Color Argb(COLORREF colour, int alpha) {
+  return G::Color(BYTE(std::clamp(alpha, 0, 255)), GetRValue(colour), GetGValue(colour),
+                  GetBValue(colour));
+}
+
+// A rounded rectangle outline: four arcs of the corner size, the bottom-right one a pixel
+// larger so that the outline closes on whole pixels.
+void AddRoundRect(G::GraphicsPath& path, float x, float y, float width, float height, float corner) {
+  corner = std::clamp(corner, 1.0f, 100.0f);
+  path.AddArc(x, y, corner, corner, 180, 90);
+  path.AddArc(x + width - corner, y, corner, corner, 270, 90);
+  path.AddArc(x + width - corner - 1, y + height - corner - 1, corner + 1, corner + 1, 0, 90);
+  path.AddArc(x, y + height - corner, corner, corner, 90, 90);
+  path.CloseFigure();
+}
+
+// Signed client coordinates of a mouse message.
+int XOf(LPARAM lp) { return int(short(LOWORD(lp))); }
+int YOf(LPARAM lp) { return int(short(HIWORD(lp))); }
+
+int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+// The screen less the taskbar, when there is one.
+int WorkHeight() {
+  int height = ScreenHeight();
+  if (HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr)) {
+    RECT r;
+    if (GetWindowRect(tray, &r)) height -= r.bottom - r.top;
+  }
+  return height;
+}
+
+const wchar_t* CursorOfEdge(int edge) {
+  switch (edge) {
+    case 1: case 2: return IDC_SIZEWE;
+    case 3: case 6: return IDC_SIZENS;
+    case 4: case 8: return IDC_SIZENWSE;
+    case 5: case 7: return IDC_SIZENESW;
+  }
+  return IDC_ARROW;
+}
+
+}  // namespace
+
+// A picture decoded once and kept as a premultiplied 32-bit bitmap, so that drawing it
+// never decodes again and no stream has to outlive it.
+class DecodedImage {
+ public:
+  static std::unique_ptr<DecodedImage> FromBytes(std::span<const uint8_t> bytes) {
+    if (bytes.empty()) return nullptr;
+    IStream* stream = nullptr;
+    if (CreateStreamOnHGlobal(nullptr, TRUE, &stream) != S_OK) return nullptr;
+    ULONG written = 0;
+    stream->Write(bytes.data(), ULONG(bytes.size()), &written);
+    std::unique_ptr<DecodedImage> out;
+    {
+      G::Bitmap source(stream);
+      const int w = int(source.GetWidth()), h = int(source.GetHeight());
+      if (source.GetLastStatus() == G::Ok && w > 0 && h > 0) {
+        auto bitmap = std::make_unique<G::Bitmap>(w, h, PixelFormat32bppPARGB);
+        G::Graphics g(bitmap.get());
+        g.DrawImage(&source, 0, 0, w, h);
+        out.reset(new DecodedImage(std::move(bitmap)));
+      }
+    }
+    stream->Release();
+    return out;
+  }
+  G::Bitmap* get() const { return bitmap_.get(); }
+  int width() const { return int(bitmap_->GetWidth()); }
+  int height() const { return int(bitmap_->GetHeight()); }
+
+ private:
+  explicit DecodedImage(std::unique_ptr<G::Bitmap> bitmap) : bitmap_(std::move(bitmap)) {}
+  std::unique_ptr<G::Bitmap> bitmap_;
+};
+
+// A window's back buffer: a 32-bit top-down DIB in a memory DC, the bitmap first selected
+// in the DC kept to be put back before either goes.
+class BackBuffer {
+ public:
+  ~BackBuffer() { Free(); }
+  bool Ensure(HWND window, int width, int height) {
+    if (dc_ && width == width_ && height == height_) return true;
+    if (!dc_) {
+      ScopedGetDc screen(window);
+      dc_.reset(CreateCompatibleDC(screen.get()));
+      if (!dc_) return false;
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    ScopedBitmap next(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!next) return false;
+    HGDIOBJ previous = SelectObject(dc_.get(), next.get());
+    if (!original_) {
+      original_ = previous;
+      SetPropW(window, kPropOriginalBitmap, original_);
+    }
+    bitmap_ = std::move(next);  // the previous back-buffer bitmap is deleted here
+    SetPropW(window, kPropBufferBitmap, bitmap_.get());
+    bits_ = static_cast<uint32_t*>(bits);
+    width_ = width;
+    height_ = height;
+    surface_ = std::make_unique<G::Bitmap>(width, height, width * 4, PixelFormat32bppPARGB,
+                                           reinterpret_cast<BYTE*>(bits_));
+    return true;
+  }
+  void Free() {
+    surface_.reset();
+    if (dc_ && original_) SelectObject(dc_.get(), original_);
+    bitmap_.reset();
+    dc_.reset();
+    original_ = nullptr;
+    bits_ = nullptr;
+  }
+  HDC dc() const { return dc_.get(); }
+  G::Bitmap* surface() const { return surface_.get(); }
+  uint32_t* bits() const { return bits_; }
+  int width() const { return width_; }
+  int height() const { return height_; }
+
+ private:
+  ScopedMemoryDc dc_;
+  ScopedBitmap bitmap_;
+  HGDIOBJ original_ = nullptr;
+  uint32_t* bits_ = nullptr;
+  int width_ = 0, height_ = 0;
+  std::unique_ptr<G::Bitmap> surface_;
+};
+
+struct SkinWindow {
+  HWND window = nullptr;
+  int captionHeight = kMinimumCaptionHeight;
+  int optionA = 0, optionB = 0;
+  bool hasMinimize = false, hasMaximize = false;
+  bool showTitle = true, captionGloss = false, captionDrag = true, interactive = true;
+  WNDPROC previous = nullptr;
+  int imageMode = 4;
+  std::vector<CaptionButton> buttons;
+  StripRect strip;
+  bool maximised = false, minimised = false;
+  SIZE minTrack{200, 150}, maxTrack{0, 0};
+  COLORREF titleColour = 0xFFFFFF, outlineColour = 0x808080;
+  std::wstring fontName = L"宋体";
+  int fontSize = 12, outlineWidth = 1;
+  HoverFade hover;
+  int pressed = 0;  // the caption button under the last press
+  std::function<void()> helpHandler, menuHandler;
+  HWND tooltip = nullptr;
+  bool fullRepaint = true;
+  BackBuffer buffer;
+  std::vector<uint32_t> snapshot;  // the composed background, for partial redraws
+  std::unique_ptr<G::Bitmap> scaled;  // the picture stretched to the client, for mode 3
+  struct ControlColour {
+    ScopedBrush brush;
+    ScopedBitmap bitmap;
+  };
+  std::vector<std::pair<HWND, ControlColour>> controlColours;
+
+  ~SkinWindow() {
+    if (tooltip) DestroyWindow(tooltip);
+  }
+};
+
+SkinEngine* SkinEngine::instance_ = nullptr;
+
+SkinEngine::SkinEngine(SkinArt art) : art_(art) {
+  settings_.faceColour = GetSysColor(COLOR_BTNFACE);
+  instance_ = this;
+}
+
+SkinEngine::~SkinEngine() {
+  // Windows still skinned get their own procedures back.
+  while (!windows_.empty()) ReleaseWindow(windows_.back()->window);
+  if (instance_ == this) instance_ = nullptr;
+}
+
+int SkinEngine::IndexOf(HWND window) const {
+  for (size_t i = 0; i < windows_.size(); ++i)
+    if (windows_[i]->window == window) return int(i) + 1;
+  return 0;
+}
+
+const SkinWindow* SkinEngine::Window(int index) const {
+  return index >= 1 && size_t(index) <= windows_.size() ? windows_[size_t(index) - 1].get()
+                                                          : nullptr;
+}
+
+SkinWindowState SkinEngine::State(int index) const {
+  const SkinWindow* w = Window(index);
+  if (!w) return {};
+  return {true, w->captionHeight, w->maximised, w->minimised, w->fullRepaint, w->strip};
+}
+
+bool SkinEngine::SetControlSkinning(int32_t enabled, OptInt alpha, OptInt option) {
+  settings_.controlsEnabled = enabled;
+  settings_.controlAlpha = alpha.given ? alpha.value : 160;
+  settings_.controlAlphaGiven = alpha.given ? 1 : 0;
+  settings_.controlOption = option.given ? option.value : 1;
+  return true;
+}
+
+bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> image,
+                              OptInt faceColour, OptInt themeColour, OptInt mode) {
+  if (themeColour.value != -1) settings_.themeColour = themeColour.given ? COLORREF(themeColour.value) : 0xDDCA22;
+  std::vector<uint8_t> source(image.begin(), image.end());
+  if (fileName && *fileName && source.empty()) {
+    UniqueHandle file(CreateFileW(fileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER size{};
+    if (file && GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 && size.QuadPart < (1 << 28)) {
+      source.resize(size_t(size.QuadPart));
+      DWORD read = 0;
+      if (!ReadFile(file.get(), source.data(), DWORD(source.size()), &read, nullptr) || read != source.size())
+        source.clear();
+    }
+  }
+  const bool hasSource = !source.empty();
+  if (!hasSource && !faceColour.given) return true;
+  if (hasSource) {
+    auto decoded = DecodedImage::FromBytes(source);
+    if (faceColour.given) {
+      settings_.faceColour = COLORREF(faceColour.value);
+    } else if (decoded) {
+      G::Bitmap* b = decoded->get();
+      settings_.faceColour = COLORREF(RepresentativeColour(
+          {decoded->width(), decoded->height(), [b](int x, int y) {
+             G::Color c;
+             b->GetPixel(x, y, &c);
+             return uint32_t(c.GetValue());
+           }}) & 0xFFFFFF);
+    }
+    if (themeColour.value == -1) settings_.themeColour = settings_.faceColour;
+    settings_.imageMode = mode.given ? mode.value : 4;
+    settings_.skinImage = std::move(source);
+    background_ = std::move(decoded);
+  } else {
+    settings_.skinImage.clear();
+    background_.reset();
+    settings_.faceColour = COLORREF(faceColour.value);
+    if (themeColour.value == -1) settings_.themeColour = settings_.faceColour;
+  }
+  for (auto& w : windows_) {
+    w->scaled.reset();
+    w->fullRepaint = true;
+    if (IsWindowVisible(w->window)) InvalidateRect(w->window, nullptr, FALSE);
+  }
+  return true;
+}
+
+bool SkinEngine::AttachWindow(HWND window, int32_t captionHeight, int32_t,
+                              const AttachWindowOptions& o) {
+  if (!IsWindow(window) || IndexOf(window)) return false;
+  const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
+  RECT client;
+  GetClientRect(window, &client);
+  auto w = std::make_unique<SkinWindow>();
+  w->window = window;
+  w->captionHeight = std::max<int>(captionHeight, kMinimumCaptionHeight);
+  w->optionA = o.optionA.given ? o.optionA.value : 0;
+  w->optionB = o.optionB.given ? o.optionB.value : 0;
+  w->hasMinimize = (style & WS_MINIMIZEBOX) != 0;
+  w->hasMaximize = (style & WS_MAXIMIZEBOX) != 0;
+  w->interactive = o.interactive.given ? o.interactive.value != 0 : true;
+  w->captionDrag = o.captionDrag.given ? o.captionDrag.value != 0 : true;
+  w->showTitle = o.showTitle.given ? o.showTitle.value != 0 : true;
+  w->captionGloss = o.captionGloss.given && o.captionGloss.value != 0;
+  w->imageMode = o.imageMode.given ? o.imageMode.value : settings_.imageMode;
+  w->maxTrack = {ScreenWidth(), ScreenHeight()};
+  w->buttons = {
+      {26, kCaptionButtonHeight, CaptionKind::kHelp, L"帮助", {}, {}},
+      {26, kCaptionButtonHeight, CaptionKind::kMainMenu, L"主菜单", {}, {}},
+      {26, kCaptionButtonHeight, CaptionKind::kMinimize, L"最小化", {}, {}},
+      {26, kCaptionButtonHeight, CaptionKind::kMaximize, L"最大化", {}, {}},
+      {38, kCaptionButtonHeight, CaptionKind::kClose, L"关闭", {}, {}},
+  };
+  SetWindowLongPtrW(window, GWL_STYLE, style | WS_SYSMENU);
+  windows_.push_back(std::move(w));
+  const int index = int(windows_.size());
+  SkinWindow& sw = *windows_.back();
+
+  sw.tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, L"", TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+  for (size_t i = 0; i < sw.buttons.size(); ++i) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = window;
+    tool.uId = i + 1;
+    tool.lpszText = sw.buttons[i].tooltip.data();
+    if (sw.tooltip) SendMessageW(sw.tooltip, TTM_ADDTOOLW, 0, LPARAM(&tool));
+  }
+  LayoutCaptionStrip(index);
+  // The control painters attach here, one class after another, when control skinning is on.
+
+  sw.fullRepaint = true;
+  sw.previous = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProcEntry)));
+  SetPropW(window, kPropProc, reinterpret_cast<HANDLE>(sw.previous));
+  SetPropW(window, kPropIndex, reinterpret_cast<HANDLE>(intptr_t(index)));
+  InvalidateRect(window, nullptr, FALSE);
+  return true;
+}
+
+bool SkinEngine::AttachContainer(HWND, OptInt, OptInt, OptInt, OptInt) { return true; }
+
+void SkinEngine::SetHelpHandler(HWND window, std::function<void()> handler) {
+  if (int i = IndexOf(window)) windows_[size_t(i) - 1]->helpHandler = std::move(handler);
+}
+void SkinEngine::SetMenuHandler(HWND window, std::function<void()> handler) {
+  if (int i = IndexOf(window)) windows_[size_t(i) - 1]->menuHandler = std::move(handler);
+}
+
+void SkinEngine::ReleaseWindow(HWND window) {
+  const int index = IndexOf(window);
+  if (!index) return;
+  SkinWindow& w = *windows_[size_t(index) - 1];
+  if (IsWindow(window)) {
+    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC)) == &WindowProcEntry)
+      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(w.previous));
+    KillTimer(window, reinterpret_cast<UINT_PTR>(window));
+    for (const wchar_t* p : {kPropIndex, kPropProc, kPropOriginalBitmap, kPropBufferBitmap})
+      RemovePropW(window, p);
+  }
+  windows_.erase(windows_.begin() + (index - 1));
+  Renumber();
+}
+
+void SkinEngine::Renumber() {
+  for (size_t j = 0; j < windows_.size(); ++j)
+    SetPropW(windows_[j]->window, kPropIndex, reinterpret_cast<HANDLE>(intptr_t(j + 1)));
+}
+
+void SkinEngine::LayoutCaptionStrip(int index) {
+  if (!Window(index)) return;
+  SkinWindow& w = *windows_[size_t(index) - 1];
+  RECT client;
+  GetClientRect(w.window, &client);
+  std::vector<int> widths;
+  for (const CaptionButton& b : w.buttons) widths.push_back(b.width);
+  w.strip = PlaceCaptionStrip(client.right, CaptionStripWidth(widths));
+  for (size_t i = 0; i < w.buttons.size(); ++i) {
+    CaptionButton& b = w.buttons[i];
+    b.box = CaptionButtonBox(w.strip, int(i) + 1, b.kind);
+    if (!w.tooltip) continue;
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = w.window;
+    tool.uId = i + 1;
+    tool.rect = {LONG(b.box.x), LONG(b.box.y), LONG(b.box.x + b.box.width), LONG(b.box.y + b.box.height)};
+    SendMessageW(w.tooltip, TTM_NEWTOOLRECTW, 0, LPARAM(&tool));
+  }
+}
+
+int SkinEngine::HitCaptionButton(int index, int x, int y) const {
+  const SkinWindow* w = Window(index);
+  if (!w) return 0;
+  std::vector<BoxF> boxes;
+  for (const CaptionButton& b : w->buttons) boxes.push_back(b.box);
+  return HitCaptionBox(boxes, float(x), float(y));
+}
+
+int SkinEngine::FindMaximizeButton(int index) const {
+  const SkinWindow* w = Window(index);
+  if (!w) return 0;
+  for (size_t i = 0; i < w->buttons.size(); ++i)
+    if (w->buttons[i].kind == CaptionKind::kMaximize) return int(i) + 1;
+  return 0;
+}
+
+void SkinEngine::RunCaptionButton(int index, int button) {
+  if (!Window(index) || button < 1 || size_t(button) > windows_[size_t(index) - 1]->buttons.size())
+    return;
+  SkinWindow& w = *windows_[size_t(index) - 1];
+  HWND window = w.window;
+  switch (w.buttons[size_t(button) - 1].kind) {
+    case CaptionKind::kClose:
+      SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+      break;
+    case CaptionKind::kMaximize:
+      w.fullRepaint = true;
+      if (w.maximised) {
+        w.maximised = w.minimised = false;
+        SendMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
+      } else {
+        w.maximised = true;
+        w.minimised = false;
+        SendMessageW(window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+      }
+      break;
+    case CaptionKind::kMinimize:
+      w.minimised = true;
+      SendMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+      break;
+    case CaptionKind::kMainMenu:
+      if (w.menuHandler) w.menuHandler();
+      break;
+    case CaptionKind::kHelp:
+      if (w.helpHandler) w.helpHandler();
+      break;
+    case CaptionKind::kCustom:
+      if (w.buttons[size_t(button) - 1].handler) w.buttons[size_t(button) - 1].handler();
+      break;
+  }
+}
+
+const DecodedImage* SkinEngine::GlyphOf(const SkinWindow& w, const CaptionButton& b) const {
+  if (glyphs_.empty()) {
+    auto& glyphs = const_cast<std::vector<std::unique_ptr<DecodedImage>>&>(glyphs_);
+    for (auto bytes : {art_.help, art_.menu, art_.minimise, art_.maximise, art_.restore, art_.close})
+      glyphs.push_back(DecodedImage::FromBytes(bytes));
+  }
+  switch (b.kind) {
+    case CaptionKind::kHelp: return glyphs_[0].get();
+    case CaptionKind::kMainMenu: return glyphs_[1].get();
+    case CaptionKind::kMinimize: return glyphs_[2].get();
+    case CaptionKind::kMaximize: return glyphs_[w.maximised ? 4 : 3].get();
+    case CaptionKind::kClose: return glyphs_[5].get();
+    case CaptionKind::kCustom: return nullptr;
+  }
+  return nullptr;
+}
+
+void SkinEngine::PaintBackground(SkinWindow& w, void* graphicsHandle) {
+  G::Graphics& g = *static_cast<G::Graphics*>(graphicsHandle);
+  const int cw = w.buffer.width(), ch = w.buffer.height();
+  g.Clear(Argb(kMagenta, 255));
+  G::GraphicsPath shape;
+  AddRoundRect(shape, 0, 0, float(cw), float(ch), 4);
+  g.SetClip(&shape);
+  G::SolidBrush face(Argb(settings_.faceColour, 255));
+  g.FillRectangle(&face, 0, 0, cw, ch);
+  if (background_) {
+    const int mode = w.imageMode;
+    if (mode == 3) {
+      // The stretched picture is scaled once per client size, not on every repaint.
+      if (!w.scaled || int(w.scaled->GetWidth()) != cw || int(w.scaled->GetHeight()) != ch) {
+        w.scaled = std::make_unique<G::Bitmap>(cw, ch, PixelFormat32bppPARGB);
+        G::Graphics s(w.scaled.get());
+        s.SetInterpolationMode(G::InterpolationModeHighQualityBicubic);
+        s.SetPixelOffsetMode(G::PixelOffsetModeHalf);
+        s.DrawImage(background_->get(), 0, 0, cw, ch);
+      }
+      g.DrawImage(w.scaled.get(), 0, 0, cw, ch);
+    } else {
+      for (const DestRect& d : PlaceBackground(mode, background_->width(), background_->height(), cw, ch))
+        g.DrawImage(background_->get(), d.x, d.y, d.width, d.height);
+    }
+  }
+  if (w.captionGloss) {
+    G::LinearGradientBrush gloss(G::Point(0, 0), G::Point(0, w.captionHeight),
+                                 G::Color(150, 255, 255, 255), G::Color(0, 255, 255, 255));
+    g.FillRectangle(&gloss, 0, 0, cw, w.captionHeight);
+  }
+  g.ResetClip();
+}
+
+void SkinEngine::PaintBorder(SkinWindow& w, void* graphicsHandle) {
+  G::Graphics& g = *static_cast<G::Graphics*>(graphicsHandle);
+  const float width = float(w.buffer.width()), height = float(w.buffer.height());
+  G::GraphicsPath outer, inner;
+  AddRoundRect(outer, 0, 0, width - 1, height - 1, 7);
+  AddRoundRect(inner, 1, 1, width - 3, height - 3, 6);
+  G::Pen dark(G::Color(180, 0, 0, 0), 1), light(G::Color(180, 255, 255, 255), 1);
+  g.DrawPath(&dark, &outer);
+  g.DrawPath(&light, &inner);
+}
+
+void SkinEngine::DrawCaption(SkinWindow& w, HDC target, const wchar_t* title) {
+  if (!w.buffer.bits()) return;
+  // The caption band left of the strip goes back to the background first.
+  const int right = std::max(0, std::min(w.strip.left - 2, w.buffer.width()));
+  const int bottom = std::min(w.captionHeight, w.buffer.height());
+  for (int y = 0; y < bottom; ++y)
+    std::memcpy(w.buffer.bits() + size_t(y) * w.buffer.width(), w.snapshot.data() + size_t(y) * w.buffer.width(),
+                size_t(right) * 4);
+  if (art_.appIcon)
+    DrawIconEx(w.buffer.dc(), kResizeBorder + 6, kResizeBorder + 2, art_.appIcon, 17, 17, 0, nullptr, DI_NORMAL);
+  std::wstring text;
+  if (title) {
+    text = title;
+  } else {
+    text.resize(size_t(GetWindowTextLengthW(w.window)) + 1);
+    text.resize(size_t(GetWindowTextW(w.window, text.data(), int(text.size()))));
+  }
+  if (w.showTitle && !text.empty()) {
+    // The title face goes through GDI's font mapping, so a substituted "宋体" is found too.
+    LOGFONTW lf{};
+    lf.lfHeight = -MulDiv(w.fontSize, GetDeviceCaps(w.buffer.dc(), LOGPIXELSY), 72);
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = ANTIALIASED_QUALITY;
+    wcsncpy(lf.lfFaceName, w.fontName.c_str(), LF_FACESIZE - 1);
+    G::Graphics g(w.buffer.surface());
+    g.SetTextRenderingHint(G::TextRenderingHintAntiAlias);
+    G::Font font(w.buffer.dc(), &lf);
+    G::SolidBrush outline(Argb(w.outlineColour, 255)), fill(Argb(w.titleColour, 255));
+    const float x = float(kResizeBorder + 6 + 17 + 6), y = float(kResizeBorder + 3);
+    const float o = float(w.outlineWidth);
+    G::RectF clip(0, 0, float(right), float(bottom));
+    g.SetClip(clip);
+    for (auto [dx, dy] : {std::pair{-o, 0.0f}, {o, 0.0f}, {0.0f, -o}, {0.0f, o}})
+      g.DrawString(text.c_str(), -1, &font, G::PointF(x + dx, y + dy), &outline);
+    g.DrawString(text.c_str(), -1, &font, G::PointF(x, y), &fill);
+  }
+  if (target) BitBlt(target, 0, 0, right, bottom, w.buffer.dc(), 0, 0, SRCCOPY);
+}
+
+void SkinEngine::DrawCaptionButton(SkinWindow& w, int button, bool pressed, int hotAlpha, HDC target) {
+  if (button < 1 || size_t(button) > w.buttons.size() || !w.buffer.bits()) return;
+  const CaptionButton& b = w.buttons[size_t(button) - 1];
+  const int bx = std::max(0, int(b.box.x)), by = std::max(0, int(b.box.y));
+  const int bw = std::min(int(b.box.width), w.buffer.width() - bx);
+  const int bh = std::min(int(b.box.height), w.buffer.height() - by);
+  if (bw <= 0 || bh <= 0) return;
+  for (int y = by; y < by + bh; ++y)
+    std::memcpy(w.buffer.bits() + size_t(y) * w.buffer.width() + bx,
+                w.snapshot.data() + size_t(y) * w.buffer.width() + bx, size_t(bw) * 4);
+  G::Graphics g(w.buffer.surface());
+  g.SetSmoothingMode(G::SmoothingModeAntiAlias);
+  const G::RectF box(b.box.x, b.box.y, b.box.width, b.box.height);
+  if (hotAlpha > 0) {
+    // The highlight's own alphas, scaled by how far the fade has come.
+    auto scaled = [hotAlpha](int alpha) { return alpha * hotAlpha / 255; };
+    if (b.kind == CaptionKind::kClose) {
+      G::GraphicsPath path;
+      AddRoundRect(path, box.X, box.Y, box.Width - 1, box.Height - 1, 5);
+      G::LinearGradientBrush red(G::PointF(0, box.Y), G::PointF(0, box.Y + box.Height),
+                                 G::Color(BYTE(scaled(255)), 255, 0, 0),
+                                 G::Color(BYTE(scaled(30)), 255, 255, 255));
+      g.FillPath(&red, &path);
+    } else {
+      G::LinearGradientBrush shade(G::PointF(0, box.Y), G::PointF(0, box.Y + box.Height),
+                                   G::Color(BYTE(scaled(80)), 0, 0, 0),
+                                   G::Color(BYTE(scaled(5)), 255, 255, 255));
+      g.FillRectangle(&shade, box);
+    }
+  }
+  if (pressed) {
+    G::LinearGradientBrush shade(G::PointF(0, box.Y + 1), G::PointF(0, box.Y + box.Height - 1),
+                                 G::Color(50, 255, 255, 255), G::Color(0, 0, 0, 0));
+    g.FillRectangle(&shade, box.X + 1, box.Y + 1, box.Width - 2, box.Height - 2);
+  }
+  if (const DecodedImage* glyph = GlyphOf(w, b)) {
+    const float gx = box.X + (box.Width - float(glyph->width())) / 2;
+    g.DrawImage(glyph->get(), gx, box.Y, float(glyph->width()), float(glyph->height()));
+  }
+  if (target) BitBlt(target, bx, by, bw, bh, w.buffer.dc(), bx, by, SRCCOPY);
+}
+
+// The window's rounded shape: the client less the magenta corners the background left, so
+// that the shape and the picture agree to the pixel. The system owns the region once set.
+void SkinEngine::SetShape(SkinWindow& w) {
+  const int cw = w.buffer.width(), ch = w.buffer.height();
+  HRGN shape = CreateRectRgn(0, 0, cw, ch);
+  const uint32_t* bits = w.buffer.bits();
+  constexpr int kCornerRows = 8;
+  for (int y = 0; y < ch; ++y) {
+    if (y == kCornerRows && ch - kCornerRows > y) y = ch - kCornerRows;
+    for (int x = 0; x < cw;) {
+      if ((bits[size_t(y) * cw + x] & 0xFFFFFF) != kMagenta) {
+        ++x;
+        continue;
+      }
+      int end = x;
+      while (end < cw && (bits[size_t(y) * cw + end] & 0xFFFFFF) == kMagenta) ++end;
+      ScopedRegion cut(CreateRectRgn(x, y, end, y + 1));
+      CombineRgn(shape, shape, cut.get(), RGN_DIFF);
+      x = end;
+    }
+  }
+  if (!SetWindowRgn(w.window, shape, FALSE)) DeleteObject(shape);
+}
+
+void SkinEngine::Repaint(int index, HDC dc) {
+  if (!Window(index)) return;
+  SkinWindow& w = *windows_[size_t(index) - 1];
+  RECT client;
+  GetClientRect(w.window, &client);
+  const int cw = client.right, ch = client.bottom;
+  if (cw <= 0 || ch <= 0) return;
+  if (!w.buffer.Ensure(w.window, cw, ch)) return;
+  {
+    G::Graphics g(w.buffer.surface());
+    g.SetSmoothingMode(G::SmoothingModeAntiAlias);
+    PaintBackground(w, &g);
+    PaintBorder(w, &g);
+  }
+  SetShape(w);
+  w.snapshot.assign(w.buffer.bits(), w.buffer.bits() + size_t(cw) * ch);
+  DrawCaption(w, nullptr, nullptr);
+  for (size_t i = 0; i < w.buttons.size(); ++i) DrawCaptionButton(w, int(i) + 1, false, 0, nullptr);
+  if (dc) BitBlt(dc, 0, 0, cw, ch, w.buffer.dc(), 0, 0, SRCCOPY);
+}
+
+void SkinEngine::PaintFromBuffer(int index, HDC dc) {
+  const SkinWindow* w = Window(index);
+  if (!w || !w->buffer.dc()) return;
+  BitBlt(dc, 0, 0, w->buffer.width(), w->buffer.height(), w->buffer.dc(), 0, 0, SRCCOPY);
+}
+
+uint32_t SkinEngine::BackBufferPixel(int index, int x, int y) const {
+  const SkinWindow* w = Window(index);
+  if (!w || !w->buffer.bits() || x < 0 || y < 0 || x >= w->buffer.width() || y >= w->buffer.height())
+    return 0;
+  return w->buffer.bits()[size_t(y) * w->buffer.width() + x];
+}
+
+void SkinEngine::PaintButtons(const std::vector<ButtonPaint>& paints, SkinWindow& w) {
+  if (paints.empty()) return;
+  ScopedGetDc dc(w.window);
+  for (const ButtonPaint& p : paints) DrawCaptionButton(w, p.button, false, p.hot ? p.alpha : 0, dc.get());
+}
+
+void SkinEngine::BeginDragOrResize(SkinWindow& w, LPARAM lp) {
+  RECT r;
+  GetClientRect(w.window, &r);
+  const int x = XOf(lp), y = YOf(lp);
+  const PressResult press =
+      DecidePress(x, y, {r.left, r.top, r.right, r.bottom}, w.strip, w.captionDrag, w.captionHeight);
+  if (press.action == PressAction::kMove) {
+    SendMessageW(w.window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+  } else if (press.action == PressAction::kResize) {
+    SetCursor(LoadCursorW(nullptr, CursorOfEdge(press.edge)));
+    w.fullRepaint = true;
+    SendMessageW(w.window, WM_SYSCOMMAND, SC_SIZE + press.edge, 0);
+  }
+}
+
+void SkinEngine::UpdateResizeCursor(SkinWindow& w, LPARAM lp) {
+  RECT r;
+  GetClientRect(w.window, &r);
+  const int edge = ResizeEdgeAt(XOf(lp), YOf(lp), {r.left, r.top, r.right, r.bottom});
+  if (edge) SetCursor(LoadCursorW(nullptr, CursorOfEdge(edge)));
+}
+
+LRESULT SkinEngine::AnswerControlColour(SkinWindow& w, UINT message, HDC dc, HWND control,
+                                        bool& answered) {
+  answered = false;
+  if (!settings_.controlsEnabled || !settings_.controlAlphaGiven || !control) return 0;
+  wchar_t className[32] = {};
+  GetClassNameW(control, className, 32);
+  const COLORREF text = COLORREF(reinterpret_cast<uintptr_t>(GetPropW(control, L"Kj_Ztys")));
+  auto slot = std::find_if(w.controlColours.begin(), w.controlColours.end(),
+                           [control](auto& e) { return e.first == control; });
+  if (slot == w.controlColours.end()) {
+    w.controlColours.emplace_back(control, SkinWindow::ControlColour{});
+    slot = w.controlColours.end() - 1;
+  }
+  if (message == WM_CTLCOLORBTN ||
+      (message == WM_CTLCOLORLISTBOX && _wcsicmp(className, L"ListBox") == 0 &&
+       !(GetWindowLongW(control, GWL_STYLE) & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)))) {
+    SetTextColor(dc, text);
+    SetBkMode(dc, TRANSPARENT);
+    slot->second.brush.reset();
+    slot->second.bitmap.reset();
+    answered = true;
+    return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+  }
+  if (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORSTATIC) {
+    wchar_t parentClass[32] = {};
+    GetClassNameW(GetParent(control), parentClass, 32);
+    if (message == WM_CTLCOLOREDIT && _wcsicmp(parentClass, L"ComboBox") == 0) return 0;
+    SetTextColor(dc, text);
+    SetBkMode(dc, TRANSPARENT);
+    // A pattern brush of the picture behind the control, from the back buffer.
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, w.window, reinterpret_cast<POINT*>(&r), 2);
+    const int cw = std::max<int>(1, r.right - r.left), ch = std::max<int>(1, r.bottom - r.top);
+    ScopedBitmap bitmap(CreateCompatibleBitmap(dc, cw, ch));
+    if (bitmap && w.buffer.dc()) {
+      ScopedMemoryDc copy(CreateCompatibleDC(dc));
+      ScopedSelectObject select(copy.get(), bitmap.get());
+      BitBlt(copy.get(), 0, 0, cw, ch, w.buffer.dc(), r.left, r.top, SRCCOPY);
+    }
+    slot->second.brush.reset(bitmap ? CreatePatternBrush(bitmap.get()) : nullptr);
+    slot->second.bitmap = std::move(bitmap);
+    answered = slot->second.brush.get() != nullptr;
+    return reinterpret_cast<LRESULT>(slot->second.brush.get());
+  }
+  return 0;
+}
+
+LRESULT SkinEngine::Previous(HWND window, UINT message, WPARAM wp, LPARAM lp) const {
+  auto previous = reinterpret_cast<WNDPROC>(GetPropW(window, kPropProc));
+  return previous ? CallWindowProcW(previous, window, message, wp, lp)
+                  : DefWindowProcW(window, message, wp, lp);
+}
+
+LRESULT CALLBACK SkinEngine::WindowProcEntry(HWND window, UINT message, WPARAM wp, LPARAM lp) {
+  if (instance_) return instance_->WindowProc(window, message, wp, lp);
+  return DefWindowProcW(window, message, wp, lp);
+}
+
+LRESULT SkinEngine::WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
+  const int index = int(reinterpret_cast<intptr_t>(GetPropW(window, kPropIndex)));
+  if (!Window(index) || windows_[size_t(index) - 1]->window != window)
+    return Previous(window, message, wp, lp);
+  SkinWindow& w = *windows_[size_t(index) - 1];
+  switch (message) {
+    case WM_QUIT:
+      // GDI+ goes once only: what the engine holds of it goes first.
+      if (!quitSeen_) {
+        quitSeen_ = true;
+        background_.reset();
+        glyphs_.clear();
+        for (auto& sw : windows_) sw->scaled.reset();
+        if (onQuit_) onQuit_();
+      }
+      break;
+    case WM_NCDESTROY: {
+      auto previous = w.previous;
+      ReleaseWindow(window);
+      return CallWindowProcW(previous, window, message, wp, lp);
+    }
+    case WM_SHOWWINDOW:
+      if (wp == 1) {
+        if (w.minimised) {
+          w.minimised = false;
+        } else {
+          ScopedGetDc dc(window);
+          Repaint(index, dc.get());
+          w.fullRepaint = false;
+        }
+      }
+      break;
+    case WM_ERASEBKGND:
+      SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(window, &ps);
+      if (!w.minimised) {
+        if (w.fullRepaint || !w.buffer.dc()) {
+          Repaint(index, dc);
+          w.fullRepaint = false;
+        } else {
+          PaintFromBuffer(index, dc);
+        }
+      }
+      EndPaint(window, &ps);
+      return 0;
+    }
+    case WM_LBUTTONDBLCLK:
+      if (YOf(lp) <= w.captionHeight && w.captionDrag) {
+        if (int n = FindMaximizeButton(index)) RunCaptionButton(index, n);
+      }
+      break;
+    case WM_MOUSEMOVE: {
+      if (!w.hover.mouseTracked) {
+        TRACKMOUSEEVENT track{sizeof(track), TME_HOVER | TME_LEAVE, window, 1};
+        TrackMouseEvent(&track);
+      }
+      if (w.interactive) {
+        const int x = XOf(lp), y = YOf(lp);
+        bool startTimer = false;
+        auto paints = w.hover.MouseMove(InsideCaptionStrip(w.strip, x, y),
+                                        HitCaptionButton(index, x, y), startTimer);
+        if (startTimer) SetTimer(window, reinterpret_cast<UINT_PTR>(window), 20, nullptr);
+        PaintButtons(paints, w);
+      }
+      if (!w.maximised) UpdateResizeCursor(w, lp);
+      break;
+    }
+    case WM_MOUSEHOVER:
+      w.hover.mouseTracked = true;
+      break;
+    case WM_MOUSELEAVE:
+      PaintButtons(w.hover.MouseLeave(w.interactive), w);
+      break;
+    case WM_TIMER:
+      if (wp == reinterpret_cast<WPARAM>(window)) {
+        bool stop = false;
+        PaintButtons(w.hover.Tick(stop), w);
+        if (stop) KillTimer(window, reinterpret_cast<UINT_PTR>(window));
+      }
+      break;
+    case WM_GETMINMAXINFO: {
+      auto* info = reinterpret_cast<MINMAXINFO*>(lp);
+      info->ptMinTrackSize = {w.minTrack.cx, w.minTrack.cy};
+      info->ptMaxTrackSize = w.maximised ? POINT{ScreenWidth(), WorkHeight()}
+                                         : POINT{w.maxTrack.cx, w.maxTrack.cy};
+      break;
+    }
+    case WM_WINDOWPOSCHANGED: {
+      RECT r;
+      GetWindowRect(window, &r);
+      // A maximise by the system covers the taskbar too: the window goes back above it.
+      if (w.hasMaximize && r.right == ScreenWidth() && r.bottom == ScreenHeight() &&
+          WorkHeight() != ScreenHeight()) {
+        w.maximised = true;
+        SetWindowPos(window, nullptr, 0, 0, ScreenWidth(), WorkHeight(),
+                     SWP_NOZORDER | SWP_NOOWNERZORDER);
+      }
+      LayoutCaptionStrip(index);
+      break;
+    }
+    case WM_SIZE:
+      w.hover.lastHot = 0;
+      if (settings_.firstSize) {
+        w.fullRepaint = false;
+        settings_.firstSize = 0;
+      } else {
+        w.fullRepaint = true;
+      }
+      break;
+    case WM_LBUTTONDOWN:
+      w.hover.in = {};
+      if (w.interactive) {
+        if (!w.maximised && !w.minimised) BeginDragOrResize(w, lp);
+        w.pressed = HitCaptionButton(index, XOf(lp), YOf(lp));
+        if (w.pressed >= 1) {
+          ScopedGetDc dc(window);
+          DrawCaptionButton(w, w.pressed, true, 0, dc.get());
+        }
+      }
+      break;
+    case WM_LBUTTONUP:
+      if (w.interactive && w.pressed >= 1 && size_t(w.pressed) <= w.buttons.size()) {
+        const int button = w.pressed;
+        w.pressed = 0;
+        // The command may destroy the window, so nothing of it is touched afterwards.
+        if (HitCaptionButton(index, XOf(lp), YOf(lp)) == button) {
+          RunCaptionButton(index, button);
+          return 0;
+        }
+        ScopedGetDc dc(window);
+        DrawCaptionButton(w, button, false, 0, dc.get());
+      }
+      break;
+    case WM_SYSCOMMAND:
+      switch (wp & 0xFFF0) {
+        case SC_MAXIMIZE: w.maximised = w.fullRepaint = true; break;
+        case SC_RESTORE: w.fullRepaint = true; w.minimised = false; break;
+        case SC_MINIMIZE: w.fullRepaint = w.minimised = true; break;
+      }
+      break;
+    case WM_QUERYOPEN:
+      w.minimised = false;
+      break;
+    case WM_SETTEXT:
+      if (w.showTitle && w.interactive && w.buffer.dc()) {
+        ScopedGetDc dc(window);
+        DrawCaption(w, dc.get(), reinterpret_cast<const wchar_t*>(lp));
+      }
+      break;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN: {
+      bool answered = false;
+      LRESULT brush = AnswerControlColour(w, message, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), answered);
+      if (answered) return brush;
+      break;
+    }
+    case WM_ACTIVATEAPP:
+      if (wp == 0 && onDeactivate_) onDeactivate_();
+      break;
+    case WM_COMMAND:
+      if (settings_.controlsEnabled && settings_.controlAlphaGiven && lp) {
+        wchar_t className[32] = {};
+        GetClassNameW(reinterpret_cast<HWND>(lp), className, 32);
+        const UINT code = HIWORD(wp);
+        const bool repaint =
+            (_wcsicmp(className, L"Edit") == 0 && (code == EN_VSCROLL || code == EN_HSCROLL || code == EN_CHANGE || code == EN_UPDATE)) ||
+            (_wcsicmp(className, L"ListBox") == 0 && (code == LBN_SELCHANGE || code == LBN_SELCANCEL)) ||
+            (_wcsicmp(className, L"ComboBox") == 0 && (code == CBN_KILLFOCUS || code == CBN_SELCHANGE));
+        if (repaint) InvalidateRect(reinterpret_cast<HWND>(lp), nullptr, TRUE);
+      }
+      break;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lp);
+      if (header && (int(header->code) == -406 || int(header->code) == -405))
+        InvalidateRect(header->hwndFrom, nullptr, TRUE);
+      break;
+    }
+  }
+  return Previous(window, message, wp, lp);
+}
+
+}  // namespace board

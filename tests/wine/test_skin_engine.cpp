@@ -1,0 +1,197 @@
+// The skin engine on real windows: records and their numbering, the settings, the control
+// colours, the composed back buffer, the caption's commands and the maximise limits.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "skin/win32/gdiplus_session.h"
+#include "skin/win32/skin_engine.h"
+
+namespace board {
+namespace {
+
+constexpr int kWidth = 786, kHeight = 315;
+
+// A 24-bit BMP file of one colour, which GDI+ decodes like any picture.
+std::vector<uint8_t> SolidBmp(int width, int height, COLORREF colour) {
+  const int stride = (width * 3 + 3) & ~3;
+  const uint32_t pixels = uint32_t(stride * height), size = 54 + pixels;
+  std::vector<uint8_t> f(size, 0);
+  auto put32 = [&](size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) f[at + i] = uint8_t(v >> (8 * i)); };
+  f[0] = 'B';
+  f[1] = 'M';
+  put32(2, size);
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, uint32_t(width));
+  put32(22, uint32_t(height));
+  f[26] = 1;
+  f[28] = 24;
+  put32(34, pixels);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      uint8_t* p = &f[54 + size_t(y) * stride + size_t(x) * 3];
+      p[0] = GetBValue(colour);
+      p[1] = GetGValue(colour);
+      p[2] = GetRValue(colour);
+    }
+  return f;
+}
+
+HWND MakeWindow(const wchar_t* title = L"Skinned") {
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSEXW wc{sizeof(wc)};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"SkinTestWindow";
+    RegisterClassExW(&wc);
+    registered = true;
+  }
+  return CreateWindowExW(0, L"SkinTestWindow", title, WS_POPUP | WS_MAXIMIZEBOX | WS_MINIMIZEBOX,
+                         50, 50, kWidth, kHeight, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+void Pump() {
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+}
+
+intptr_t IndexProp(HWND w) { return reinterpret_cast<intptr_t>(GetPropW(w, L"Hw_lbID")); }
+
+class SkinEngineTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    for (HWND w : windows)
+      if (IsWindow(w)) DestroyWindow(w);
+    Pump();
+  }
+  HWND Window(const wchar_t* title = L"Skinned") {
+    windows.push_back(MakeWindow(title));
+    return windows.back();
+  }
+  GdiPlusSession gdiPlus;
+  SkinEngine engine;
+  std::vector<HWND> windows;
+};
+
+TEST_F(SkinEngineTest, AttachKeepsTheFirstRecordRaisesTheCaptionAndRenumbersOnDestroy) {
+  HWND first = Window(), second = Window();
+  ASSERT_TRUE(engine.AttachWindow(first, 20, 1, {}));
+  EXPECT_EQ(engine.State(1).captionHeight, 25) << "below 25 becomes 25";
+  EXPECT_FALSE(engine.AttachWindow(first, 40, 1, {})) << "a second attach changes nothing";
+  EXPECT_EQ(engine.WindowCount(), 1u);
+  EXPECT_EQ(engine.State(1).captionHeight, 25);
+  ASSERT_TRUE(engine.AttachWindow(second, 40, 1, {}));
+  EXPECT_EQ(engine.State(2).captionHeight, 40);
+  EXPECT_EQ(IndexProp(second), 2);
+  EXPECT_TRUE(GetWindowLongPtrW(first, GWL_STYLE) & WS_SYSMENU);
+
+  DestroyWindow(first);
+  EXPECT_EQ(engine.WindowCount(), 1u);
+  EXPECT_EQ(IndexProp(second), 1) << "the index properties follow the list";
+  EXPECT_EQ(engine.IndexOf(second), 1);
+  EXPECT_EQ(GetPropW(first, L"Hw_lbID"), nullptr);
+}
+
+TEST_F(SkinEngineTest, SettingsTakeTheirDefaultsAndTheThemeCanFollowTheFace) {
+  engine.SetControlSkinning(1, NotGiven(), NotGiven());
+  EXPECT_EQ(engine.settings().controlAlpha, 160);
+  EXPECT_EQ(engine.settings().controlAlphaGiven, 0);
+  EXPECT_EQ(engine.settings().controlOption, 1);
+  engine.SetControlSkinning(0, Given(0), Given(3));
+  EXPECT_EQ(engine.settings().controlAlpha, 0);
+  EXPECT_EQ(engine.settings().controlAlphaGiven, 1);
+  EXPECT_EQ(engine.settings().controlsEnabled, 0);
+
+  engine.SetSkinImage(nullptr, {}, NotGiven(), NotGiven(), NotGiven());
+  EXPECT_EQ(engine.settings().themeColour, 0xDDCA22u) << "nothing to apply: only the theme";
+  engine.SetSkinImage(nullptr, {}, Given(0x123456), Given(-1), NotGiven());
+  EXPECT_EQ(engine.settings().themeColour, 0x123456u);
+  // With a picture and no face colour, the face is the picture's own colour.
+  const auto bmp = SolidBmp(40, 30, RGB(0x20, 0x80, 0xC0));
+  engine.SetSkinImage(nullptr, bmp, NotGiven(), Given(-1), Given(3));
+  EXPECT_EQ(engine.faceColour(), RGB(0x20, 0x80, 0xC0));
+  EXPECT_EQ(engine.settings().themeColour, RGB(0x20, 0x80, 0xC0));
+  EXPECT_EQ(engine.settings().imageMode, 3);
+}
+
+TEST_F(SkinEngineTest, ControlColoursAreAnsweredOnlyWhenAnAlphaWasGiven) {
+  HWND window = Window();
+  HWND button = CreateWindowExW(0, L"BUTTON", L"b", WS_CHILD | WS_VISIBLE, 10, 40, 80, 30, window,
+                                nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_TRUE(engine.AttachWindow(window, 25, 1, {}));
+  HDC dc = GetDC(button);
+  engine.SetControlSkinning(1, NotGiven(), NotGiven());
+  const LRESULT passed = SendMessageW(window, WM_CTLCOLORBTN, WPARAM(dc), LPARAM(button));
+  EXPECT_NE(passed, LRESULT(GetStockObject(NULL_BRUSH))) << "answered without an alpha";
+  engine.SetControlSkinning(1, Given(0), NotGiven());
+  EXPECT_EQ(SendMessageW(window, WM_CTLCOLORBTN, WPARAM(dc), LPARAM(button)),
+            LRESULT(GetStockObject(NULL_BRUSH)));
+  ReleaseDC(button, dc);
+}
+
+TEST_F(SkinEngineTest, TheBackBufferHoldsShapeBorderPictureAndTitle) {
+  const COLORREF blue = RGB(0x20, 0x60, 0xC0);
+  const auto bmp = SolidBmp(64, 48, blue);
+  engine.SetSkinImage(nullptr, bmp, Given(0), Given(0), Given(3));
+  HWND window = Window(L"WWWWWWWW");
+  ASSERT_TRUE(engine.AttachWindow(window, 25, 1, {}));
+  ShowWindow(window, SW_SHOWNA);
+  UpdateWindow(window);
+  Pump();
+  auto rgb = [](uint32_t argb) { return argb & 0xFFFFFF; };
+  EXPECT_EQ(rgb(engine.BackBufferPixel(1, 0, 0)), 0xFF00FFu) << "magenta outside the rounded shape";
+  EXPECT_EQ(rgb(engine.BackBufferPixel(1, kWidth - 1, kHeight - 1)), 0xFF00FFu);
+  const uint32_t inside = rgb(engine.BackBufferPixel(1, 400, 200));
+  EXPECT_EQ(inside, 0x2060C0u) << "the stretched picture (0xRRGGBB)";
+  // The outer line darkens the picture, the inner one lightens it.
+  const uint32_t outer = engine.BackBufferPixel(1, 0, 150), inner = engine.BackBufferPixel(1, 1, 150);
+  EXPECT_LT(outer & 0xFF, 0xC0u / 2) << std::hex << outer;
+  EXPECT_GT(inner & 0xFF, 0xC0u) << std::hex << inner;
+  // The white title with its grey outline lies right of the icon.
+  int white = 0;
+  for (int y = 4; y < 22; ++y)
+    for (int x = 30; x < 120; ++x) white += rgb(engine.BackBufferPixel(1, x, y)) == 0xFFFFFFu;
+  EXPECT_GT(white, 20) << "no title pixels";
+}
+
+TEST_F(SkinEngineTest, CaptionDoubleClickMaximisesAndRestoresAndTheCloseButtonCloses) {
+  HWND window = Window();
+  ASSERT_TRUE(engine.AttachWindow(window, 25, 1, {}));
+  ShowWindow(window, SW_SHOWNA);
+  Pump();
+  SendMessageW(window, WM_LBUTTONDBLCLK, 0, MAKELPARAM(100, 10));
+  Pump();
+  EXPECT_TRUE(engine.State(1).maximised);
+  RECT r;
+  GetWindowRect(window, &r);
+  EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXSCREEN));
+  MINMAXINFO info{};
+  SendMessageW(window, WM_GETMINMAXINFO, 0, LPARAM(&info));
+  EXPECT_EQ(info.ptMinTrackSize.x, 200);
+  EXPECT_EQ(info.ptMinTrackSize.y, 150);
+  EXPECT_EQ(info.ptMaxTrackSize.x, GetSystemMetrics(SM_CXSCREEN));
+
+  SendMessageW(window, WM_LBUTTONDBLCLK, 0, MAKELPARAM(100, 10));
+  Pump();
+  EXPECT_FALSE(engine.State(1).maximised);
+  GetWindowRect(window, &r);
+  EXPECT_EQ(r.right - r.left, kWidth) << "restored to its size";
+  SendMessageW(window, WM_LBUTTONDBLCLK, 0, MAKELPARAM(100, 60));
+  Pump();
+  EXPECT_FALSE(engine.State(1).maximised) << "below the caption a double-click does nothing";
+
+  // The strip's last button closes: the close command reaches the window.
+  engine.RunCaptionButton(1, 99);  // out of range: nothing
+  EXPECT_TRUE(IsWindow(window));
+  engine.RunCaptionButton(1, 5);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(engine.WindowCount(), 0u);
+}
+
+}  // namespace
+}  // namespace board
