@@ -19,11 +19,13 @@
 #include "audio/win32/wav_player.h"
 #include "audio/win32/commands.h"
 #include "audio/win32/host.h"
+#include "bench/bench_clock.h"
 #include "tests/wine/wave_test_support.h"
 
 namespace board {
 namespace {
 
+using bench::Median;
 using testing::DeviceSpy;
 using testing::FakeWaveOut;
 
@@ -42,11 +44,6 @@ LONGLONG Now() {
 }
 // Called through a volatile pointer so the compiler can't drop a copy nobody reads.
 void* (*volatile g_copy)(void*, const void*, size_t) = &std::memcpy;
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
 
 bool Play(const uint8_t* stored, bool loop = false) {
   const ArgRecord args[] = {ArgByteSet(stored), loop ? ArgBool(true) : ArgOmitted()};

@@ -10,23 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_clock.h"
 #include "host/win32/working_set_trimmer.h"
 
 namespace {
 
 using namespace board;
-
-double NowUs() {
-  LARGE_INTEGER f, t;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&t);
-  return double(t.QuadPart) * 1e6 / double(f.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
+using bench::Median;
+using bench::NowUs;
 
 double WorkingSetMiB() {
   PROCESS_MEMORY_COUNTERS counters{};

@@ -14,24 +14,8 @@ HICON LoadAppIcon(HINSTANCE instance) {
   return static_cast<HICON>(LoadImageW(instance, L"DEFAULT_ICON", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
 }
 
-namespace {
-
-SkinArt BoardArt(HICON icon) {
-  SkinArt art;
-  art.help = SkinImageFile(SkinImage::kHelpGlyph);
-  art.menu = SkinImageFile(SkinImage::kMenuGlyph);
-  art.minimise = SkinImageFile(SkinImage::kMinimiseGlyph);
-  art.maximise = SkinImageFile(SkinImage::kMaximiseGlyph);
-  art.restore = SkinImageFile(SkinImage::kRestoreGlyph);
-  art.close = SkinImageFile(SkinImage::kCloseGlyph);
-  art.appIcon = icon;
-  return art;
-}
-
-}  // namespace
-
 SkinGlobals::SkinGlobals()
-    : appIcon(LoadAppIcon(GetModuleHandleW(nullptr))), skin(BoardArt(appIcon.get())) {
+    : appIcon(LoadAppIcon(GetModuleHandleW(nullptr))), skin(StoredSkinArt(appIcon.get())) {
   // Each deactivation trims the board's working set on a thread of its own.
   skin.SetDeactivateHandler([] { StartTrimmer(); });
   skin.SetQuitHandler([this] { gdiPlus.Stop(); });

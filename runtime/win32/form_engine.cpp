@@ -141,6 +141,9 @@ LRESULT CALLBACK ContainerSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
 
 namespace {
 
+// Left, top, width and height: read and written together through the window's rectangle.
+bool IsGeometry(uint32_t index) { return index <= kPropHeight; }
+
 // What every control's creation needs: its record, its container and the common style.
 struct ControlSpec {
   const ControlRecord& record;
@@ -414,17 +417,14 @@ bool FormEngine::SetProperty(uint32_t formId, uint32_t controlId, uint32_t index
   ControlInstance& c = f->controls[size_t(i)];
   HWND h = c.hwnd;
   if (!h) return false;
+  if (IsGeometry(index)) {
+    int v[4];
+    f->geometry(size_t(i), v);
+    v[index] = value;
+    SetWindowPos(h, nullptr, v[0], v[1], v[2], v[3], SWP_NOZORDER | SWP_NOACTIVATE);
+    return true;
+  }
   switch (index) {
-    case kPropLeft:
-    case kPropTop:
-    case kPropWidth:
-    case kPropHeight: {
-      int v[4];
-      f->geometry(size_t(i), v);
-      v[index] = value;
-      SetWindowPos(h, nullptr, v[0], v[1], v[2], v[3], SWP_NOZORDER | SWP_NOACTIVATE);
-      return true;
-    }
     case kPropTag: c.tag = value; return true;
     case kPropCursor: c.cursor = value; return true;
     case kPropVisible:
@@ -452,16 +452,13 @@ bool FormEngine::GetProperty(uint32_t formId, uint32_t controlId, uint32_t index
   int i = f ? f->recordOf(controlId) : -1;
   if (i < 0 || !f->controls[size_t(i)].hwnd) return false;
   const ControlInstance& c = f->controls[size_t(i)];
+  if (IsGeometry(index)) {
+    int v[4];
+    f->geometry(size_t(i), v);
+    value = v[index];
+    return true;
+  }
   switch (index) {
-    case kPropLeft:
-    case kPropTop:
-    case kPropWidth:
-    case kPropHeight: {
-      int v[4];
-      f->geometry(size_t(i), v);
-      value = v[index];
-      return true;
-    }
     case kPropTag: value = c.tag; return true;
     case kPropCursor: value = c.cursor; return true;
     case kPropVisible: value = c.visible; return true;

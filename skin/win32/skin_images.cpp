@@ -18,4 +18,16 @@ std::span<const uint8_t> SkinImageFile(SkinImage image, HMODULE module) {
   return ByteSetBytes(SkinImageByteSet(image, module));
 }
 
+SkinArt StoredSkinArt(HICON appIcon, HMODULE module) {
+  SkinArt art;
+  art.help = SkinImageFile(SkinImage::kHelpGlyph, module);
+  art.menu = SkinImageFile(SkinImage::kMenuGlyph, module);
+  art.minimise = SkinImageFile(SkinImage::kMinimiseGlyph, module);
+  art.maximise = SkinImageFile(SkinImage::kMaximiseGlyph, module);
+  art.restore = SkinImageFile(SkinImage::kRestoreGlyph, module);
+  art.close = SkinImageFile(SkinImage::kCloseGlyph, module);
+  art.appIcon = appIcon;
+  return art;
+}
+
 }  // namespace board

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "skin/skin_images.h"
+#include "skin/win32/skin_engine.h"
 
 namespace board {
 
@@ -15,5 +16,8 @@ std::span<const uint8_t> SkinImageByteSet(SkinImage image, HMODULE module = null
 
 // Just the JPEG or PNG file inside it; empty likewise.
 std::span<const uint8_t> SkinImageFile(SkinImage image, HMODULE module = nullptr);
+
+// The caption buttons' glyphs as the exe stores them, with the given icon (not owned).
+SkinArt StoredSkinArt(HICON appIcon, HMODULE module = nullptr);
 
 }  // namespace board
