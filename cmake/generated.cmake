@@ -16,4 +16,9 @@ add_custom_command(OUTPUT ${FORM_FILE}
 add_custom_command(OUTPUT ${CLIPS_FILE}
   COMMAND gen_clips ${CLIPS_FILE} ${SEEDS}/fuzz_riff
   DEPENDS gen_clips VERBATIM)
-add_custom_target(generated_resources ALL DEPENDS ${ICON_FILE} ${FORM_FILE} ${CLIPS_FILE})
+set(MIDI_SEEDS_STAMP ${SEEDS}/fuzz_midi/seed0.mid)
+add_custom_command(OUTPUT ${MIDI_SEEDS_STAMP}
+  COMMAND gen_midi_seeds ${SEEDS}/fuzz_midi
+  DEPENDS gen_midi_seeds VERBATIM)
+add_custom_target(generated_resources ALL
+  DEPENDS ${ICON_FILE} ${FORM_FILE} ${CLIPS_FILE} ${MIDI_SEEDS_STAMP})
