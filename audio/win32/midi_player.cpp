@@ -1,11 +1,19 @@
 #include "audio/win32/midi_player.h"
 
 #include <atomic>
+#include <cstddef>
 #include <new>
 
 #include "audio/sound_data.h"
 
 namespace board {
+
+// The portable writer spells out the system's stream-event layout; hold it to the headers.
+static_assert(offsetof(MIDIEVENT, dwParms) == kStreamEventBytes);
+static_assert(uint32_t(MEVT_F_CALLBACK) == kMevtFCallback);
+static_assert(uint32_t(MEVT_TEMPO) << 24 == kMevtTempo);
+static_assert(uint32_t(MEVT_SHORTMSG) << 24 == kMevtShortMsg);
+
 namespace {
 
 std::atomic<DWORD> g_doneTimeout{kMidiDoneTimeoutMs};
