@@ -20,5 +20,9 @@ include(cmake/skin_images.cmake)
 add_custom_command(OUTPUT ${SKIN_IMAGE_FILES}
   COMMAND gen_skin_images ${GENERATED_DIR}
   DEPENDS gen_skin_images VERBATIM)
+set(MIDI_SEEDS_STAMP ${SEEDS}/fuzz_midi/seed0.mid)
+add_custom_command(OUTPUT ${MIDI_SEEDS_STAMP}
+  COMMAND gen_midi_seeds ${SEEDS}/fuzz_midi
+  DEPENDS gen_midi_seeds VERBATIM)
 add_custom_target(generated_resources ALL
-  DEPENDS ${ICON_FILE} ${FORM_FILE} ${CLIPS_FILE} ${SKIN_IMAGE_FILES})
+  DEPENDS ${ICON_FILE} ${FORM_FILE} ${CLIPS_FILE} ${SKIN_IMAGE_FILES} ${MIDI_SEEDS_STAMP})
