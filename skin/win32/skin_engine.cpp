@@ -180,6 +180,7 @@ struct SkinWindow {
   BackBuffer buffer;
   std::vector<uint32_t> snapshot;  // the composed background, for partial redraws
   std::unique_ptr<G::Bitmap> scaled;  // the picture stretched to the client, for mode 3
+  ComposedKey composedKey;              // what the snapshot was composed for
   struct ControlColour {
     ScopedBrush brush;
     ScopedBitmap bitmap;
@@ -268,6 +269,7 @@ bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> 
     settings_.faceColour = COLORREF(faceColour.value);
     if (themeColour.value == -1) settings_.themeColour = settings_.faceColour;
   }
+  ++pictureGeneration_;
   for (auto& w : windows_) {
     w->scaled.reset();
     w->fullRepaint = true;
@@ -453,10 +455,6 @@ const DecodedImage* SkinEngine::GlyphOf(const SkinWindow& w, const CaptionButton
 void SkinEngine::PaintBackground(SkinWindow& w, void* graphicsHandle) {
   G::Graphics& g = *static_cast<G::Graphics*>(graphicsHandle);
   const int cw = w.buffer.width(), ch = w.buffer.height();
-  g.Clear(Argb(kMagenta, 255));
-  G::GraphicsPath shape;
-  AddRoundRect(shape, 0, 0, float(cw), float(ch), 4);
-  g.SetClip(&shape);
   G::SolidBrush face(Argb(settings_.faceColour, 255));
   g.FillRectangle(&face, 0, 0, cw, ch);
   if (background_) {
@@ -481,7 +479,18 @@ void SkinEngine::PaintBackground(SkinWindow& w, void* graphicsHandle) {
                                  G::Color(150, 255, 255, 255), G::Color(0, 255, 255, 255));
     g.FillRectangle(&gloss, 0, 0, cw, w.captionHeight);
   }
-  g.ResetClip();
+  g.Flush(G::FlushIntentionSync);
+  // Magenta outside the rounded shape (corners of radius 2), written straight into the
+  // pixels: clipping every draw to a rounded path costs more than the whole picture.
+  constexpr int kRadius = 2;
+  uint32_t* bits = w.buffer.bits();
+  for (int dy = 0; dy < kRadius; ++dy)
+    for (int dx = 0; dx < kRadius; ++dx) {
+      const double ox = kRadius - (dx + 0.5), oy = kRadius - (dy + 0.5);
+      if (ox * ox + oy * oy <= double(kRadius * kRadius)) continue;
+      for (auto [x, y] : {std::pair{dx, dy}, {cw - 1 - dx, dy}, {dx, ch - 1 - dy}, {cw - 1 - dx, ch - 1 - dy}})
+        if (x >= 0 && y >= 0 && x < cw && y < ch) bits[size_t(y) * cw + x] = 0xFF000000u | kMagenta;
+    }
 }
 
 void SkinEngine::PaintBorder(SkinWindow& w, void* graphicsHandle) {
@@ -608,14 +617,22 @@ void SkinEngine::Repaint(int index, HDC dc) {
   const int cw = client.right, ch = client.bottom;
   if (cw <= 0 || ch <= 0) return;
   if (!w.buffer.Ensure(w.window, cw, ch)) return;
-  {
-    G::Graphics g(w.buffer.surface());
-    g.SetSmoothingMode(G::SmoothingModeAntiAlias);
-    PaintBackground(w, &g);
-    PaintBorder(w, &g);
+  // The background and border depend only on the size and the picture: composed again
+  // when either changed, copied from the snapshot otherwise.
+  const ComposedKey key{cw, ch, pictureGeneration_};
+  if (w.composedKey == key && w.snapshot.size() == size_t(cw) * ch) {
+    std::memcpy(w.buffer.bits(), w.snapshot.data(), w.snapshot.size() * 4);
+  } else {
+    {
+      G::Graphics g(w.buffer.surface());
+      PaintBackground(w, &g);
+      g.SetSmoothingMode(G::SmoothingModeAntiAlias);
+      PaintBorder(w, &g);
+    }
+    SetShape(w);
+    w.snapshot.assign(w.buffer.bits(), w.buffer.bits() + size_t(cw) * ch);
+    w.composedKey = key;
   }
-  SetShape(w);
-  w.snapshot.assign(w.buffer.bits(), w.buffer.bits() + size_t(cw) * ch);
   DrawCaption(w, nullptr, nullptr);
   for (size_t i = 0; i < w.buttons.size(); ++i) DrawCaptionButton(w, int(i) + 1, false, 0, nullptr);
   if (dc) BitBlt(dc, 0, 0, cw, ch, w.buffer.dc(), 0, 0, SRCCOPY);

@@ -69,6 +69,13 @@ struct CaptionButton {
 struct SkinWindow;
 class DecodedImage;
 
+// The size and picture a window's composed background belongs to.
+struct ComposedKey {
+  int width = 0, height = 0;
+  unsigned pictureGeneration = 0;
+  bool operator==(const ComposedKey&) const = default;
+};
+
 // What a caller may read of a skinned window's record.
 struct SkinWindowState {
   bool exists = false;
@@ -146,6 +153,7 @@ class SkinEngine {
   std::vector<std::unique_ptr<DecodedImage>> glyphs_;  // help, menu, min, max, restore, close
   std::function<void()> onDeactivate_, onQuit_;
   bool quitSeen_ = false;
+  unsigned pictureGeneration_ = 1;  // changes with every new shared picture
   static SkinEngine* instance_;
 };
 
