@@ -1,18 +1,12 @@
 #include "skin/win32/gdiplus_session.h"
 
-#include <objidl.h>
-#include <gdiplus.h>
+#include "skin/win32/gdiplus_api.h"
 
 namespace board {
 
-GdiPlusSession::GdiPlusSession() {
-  Gdiplus::GdiplusStartupInput input;
-  ULONG_PTR token = 0;
-  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok) token_ = token;
-}
+GdiPlusSession::GdiPlusSession() : token_(gp::StartGdiPlus()) {}
 
-GdiPlusSession::~GdiPlusSession() {
-  if (token_) Gdiplus::GdiplusShutdown(token_);
-}
+// A token the engine already shut down (on WM_QUIT) is not shut down again.
+GdiPlusSession::~GdiPlusSession() { gp::StopGdiPlus(token_); }
 
 }  // namespace board
