@@ -28,6 +28,7 @@ const BindingCalls& RealBindingCalls();
 // the process ends.
 class EntryBinding {
  public:
+  // The names are kept, not copied: pass literals or strings that outlive the entry.
   EntryBinding(const wchar_t* library, const char* exportName)
       : library_(library), export_(exportName) {}
   EntryBinding(const EntryBinding&) = delete;
