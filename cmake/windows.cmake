@@ -51,6 +51,14 @@ add_dependencies(wine_tests embedded_tool)
 # Some tests open the product's own exe beside them.
 add_dependencies(wine_tests SoundBoard)
 add_test(NAME wine_tests COMMAND wine_tests)
+# A library of the tests' own, beside wine_tests.exe, for the GDI+ binder's lookups by name
+# and by ordinal. Its functions are stdcall; the .def names them undecorated.
+add_library(board_ordinal_test SHARED tests/wine/ordinal_dll/ordinal_dll.cpp
+            tests/wine/ordinal_dll/ordinal_dll.def)
+set_target_properties(board_ordinal_test PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY
+                      ${CMAKE_BINARY_DIR})
+target_link_options(board_ordinal_test PRIVATE -Wl,--enable-stdcall-fixup)
+add_dependencies(wine_tests board_ordinal_test)
 set_tests_properties(wine_tests PROPERTIES TIMEOUT 600)
 
 # The end-to-end probe runs beside the board and watches it like a user would.

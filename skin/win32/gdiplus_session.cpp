@@ -1,20 +1,16 @@
 #include "skin/win32/gdiplus_session.h"
 
-#include <objidl.h>
-#include <gdiplus.h>
+#include "skin/win32/gdiplus_api.h"
 
 namespace board {
 
-GdiPlusSession::GdiPlusSession() {
-  Gdiplus::GdiplusStartupInput input;
-  ULONG_PTR token = 0;
-  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok) token_ = token;
-}
+GdiPlusSession::GdiPlusSession() : token_(gp::StartGdiPlus()) {}
 
 GdiPlusSession::~GdiPlusSession() { Stop(); }
 
+// A token already shut down (the engine does so on WM_QUIT) is not shut down again.
 void GdiPlusSession::Stop() {
-  if (token_) Gdiplus::GdiplusShutdown(token_);
+  gp::StopGdiPlus(token_);
   token_ = 0;
 }
 
