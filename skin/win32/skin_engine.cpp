@@ -1,17 +1,18 @@
 #include "skin/win32/skin_engine.h"
 
-#include <objidl.h>
-#include <gdiplus.h>
 #include <commctrl.h>
 
 #include <algorithm>
 #include <cstring>
 
 #include "skin/background_layout.h"
+#include "skin/colour.h"
+#include "skin/win32/gdiplus_objects.h"
 
 namespace board {
 
-namespace G = Gdiplus;
+using gp::PointF;
+using gp::RectF;
 
 namespace {
 
@@ -22,19 +23,17 @@ constexpr wchar_t kPropBufferBitmap[] = L"Ck_wtjbdx";
 constexpr int kMinimumCaptionHeight = 25;
 constexpr COLORREF kMagenta = 0xFF00FF;
 
-G::Color Argb(COLORREF colour, int alpha) {
-  return G::Color(BYTE(std::clamp(alpha, 0, 255)), GetRValue(colour), GetGValue(colour),
-                  GetBValue(colour));
-}
+gp::ARGB White(int alpha) { return ToArgb(0xFFFFFF, alpha); }
+gp::ARGB Black(int alpha) { return ToArgb(0, alpha); }
 
 // A rounded rectangle outline: four arcs of the corner size, the bottom-right one a pixel
 // larger so that the outline closes on whole pixels.
-void AddRoundRect(G::GraphicsPath& path, float x, float y, float width, float height, float corner) {
+void AddRoundRect(gp::GraphicsPath& path, float x, float y, float width, float height, float corner) {
   corner = std::clamp(corner, 1.0f, 100.0f);
-  path.AddArc(x, y, corner, corner, 180, 90);
-  path.AddArc(x + width - corner, y, corner, corner, 270, 90);
-  path.AddArc(x + width - corner - 1, y + height - corner - 1, corner + 1, corner + 1, 0, 90);
-  path.AddArc(x, y + height - corner, corner, corner, 90, 90);
+  path.AddArc(RectF(x, y, corner, corner), 180, 90);
+  path.AddArc(RectF(x + width - corner, y, corner, corner), 270, 90);
+  path.AddArc(RectF(x + width - corner - 1, y + height - corner - 1, corner + 1, corner + 1), 0, 90);
+  path.AddArc(RectF(x, y + height - corner, corner, corner), 90, 90);
   path.CloseFigure();
 }
 
@@ -72,31 +71,23 @@ class DecodedImage {
  public:
   static std::unique_ptr<DecodedImage> FromBytes(std::span<const uint8_t> bytes) {
     if (bytes.empty()) return nullptr;
-    IStream* stream = nullptr;
-    if (CreateStreamOnHGlobal(nullptr, TRUE, &stream) != S_OK) return nullptr;
-    ULONG written = 0;
-    stream->Write(bytes.data(), ULONG(bytes.size()), &written);
-    std::unique_ptr<DecodedImage> out;
-    {
-      G::Bitmap source(stream);
-      const int w = int(source.GetWidth()), h = int(source.GetHeight());
-      if (source.GetLastStatus() == G::Ok && w > 0 && h > 0) {
-        auto bitmap = std::make_unique<G::Bitmap>(w, h, PixelFormat32bppPARGB);
-        G::Graphics g(bitmap.get());
-        g.DrawImage(&source, 0, 0, w, h);
-        out.reset(new DecodedImage(std::move(bitmap)));
-      }
-    }
-    stream->Release();
-    return out;
+    gp::Bitmap source = gp::Bitmap::FromByteSet(bytes);
+    const int w = int(source.Width()), h = int(source.Height());
+    if (w <= 0 || h <= 0) return nullptr;
+    auto bitmap = std::make_unique<gp::Bitmap>(gp::Bitmap::FromScan0(w, h, 0, PixelFormat32bppPARGB));
+    gp::Graphics g = gp::Graphics::FromImage(*bitmap);
+    g.DrawImage(source, RectF(0, 0, float(w), float(h)));
+    return std::unique_ptr<DecodedImage>(new DecodedImage(std::move(bitmap), w, h));
   }
-  G::Bitmap* get() const { return bitmap_.get(); }
-  int width() const { return int(bitmap_->GetWidth()); }
-  int height() const { return int(bitmap_->GetHeight()); }
+  gp::Bitmap& get() const { return *bitmap_; }
+  int width() const { return width_; }
+  int height() const { return height_; }
 
  private:
-  explicit DecodedImage(std::unique_ptr<G::Bitmap> bitmap) : bitmap_(std::move(bitmap)) {}
-  std::unique_ptr<G::Bitmap> bitmap_;
+  DecodedImage(std::unique_ptr<gp::Bitmap> bitmap, int width, int height)
+      : bitmap_(std::move(bitmap)), width_(width), height_(height) {}
+  std::unique_ptr<gp::Bitmap> bitmap_;
+  int width_, height_;
 };
 
 // A window's back buffer: a 32-bit top-down DIB in a memory DC, the bitmap first selected
@@ -130,8 +121,8 @@ class BackBuffer {
     bits_ = static_cast<uint32_t*>(bits);
     width_ = width;
     height_ = height;
-    surface_ = std::make_unique<G::Bitmap>(width, height, width * 4, PixelFormat32bppPARGB,
-                                           reinterpret_cast<BYTE*>(bits_));
+    surface_ = std::make_unique<gp::Bitmap>(gp::Bitmap::FromScan0(
+        width, height, width * 4, PixelFormat32bppPARGB, reinterpret_cast<BYTE*>(bits_)));
     return true;
   }
   void Free() {
@@ -143,7 +134,7 @@ class BackBuffer {
     bits_ = nullptr;
   }
   HDC dc() const { return dc_.get(); }
-  G::Bitmap* surface() const { return surface_.get(); }
+  gp::Bitmap& surface() const { return *surface_; }
   uint32_t* bits() const { return bits_; }
   int width() const { return width_; }
   int height() const { return height_; }
@@ -154,7 +145,7 @@ class BackBuffer {
   HGDIOBJ original_ = nullptr;
   uint32_t* bits_ = nullptr;
   int width_ = 0, height_ = 0;
-  std::unique_ptr<G::Bitmap> surface_;
+  std::unique_ptr<gp::Bitmap> surface_;
 };
 
 struct SkinWindow {
@@ -179,7 +170,7 @@ struct SkinWindow {
   bool fullRepaint = true;
   BackBuffer buffer;
   std::vector<uint32_t> snapshot;  // the composed background, for partial redraws
-  std::unique_ptr<G::Bitmap> scaled;  // the picture stretched to the client, for mode 3
+  std::unique_ptr<gp::Bitmap> scaled;  // the picture stretched to the client, for mode 3
   ComposedKey composedKey;              // what the snapshot was composed for
   struct ControlColour {
     ScopedBrush brush;
@@ -251,12 +242,12 @@ bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> 
     if (faceColour.given) {
       settings_.faceColour = COLORREF(faceColour.value);
     } else if (decoded) {
-      G::Bitmap* b = decoded->get();
+      gp::Bitmap& b = decoded->get();
       settings_.faceColour = COLORREF(RepresentativeColour(
-          {decoded->width(), decoded->height(), [b](int x, int y) {
-             G::Color c;
-             b->GetPixel(x, y, &c);
-             return uint32_t(c.GetValue());
+          {decoded->width(), decoded->height(), [&b](int x, int y) {
+             gp::ARGB c = 0;
+             b.GetPixel(x, y, &c);
+             return uint32_t(c);
            }}) & 0xFFFFFF);
     }
     if (themeColour.value == -1) settings_.themeColour = settings_.faceColour;
@@ -453,33 +444,33 @@ const DecodedImage* SkinEngine::GlyphOf(const SkinWindow& w, const CaptionButton
 }
 
 void SkinEngine::PaintBackground(SkinWindow& w, void* graphicsHandle) {
-  G::Graphics& g = *static_cast<G::Graphics*>(graphicsHandle);
+  gp::Graphics& g = *static_cast<gp::Graphics*>(graphicsHandle);
   const int cw = w.buffer.width(), ch = w.buffer.height();
-  G::SolidBrush face(Argb(settings_.faceColour, 255));
-  g.FillRectangle(&face, 0, 0, cw, ch);
+  const RectF client(0, 0, float(cw), float(ch));
+  g.FillRectangle(gp::SolidBrush(ToArgb(settings_.faceColour)), client);
   if (background_) {
     const int mode = w.imageMode;
     if (mode == 3) {
       // The stretched picture is scaled once per client size, not on every repaint.
-      if (!w.scaled || int(w.scaled->GetWidth()) != cw || int(w.scaled->GetHeight()) != ch) {
-        w.scaled = std::make_unique<G::Bitmap>(cw, ch, PixelFormat32bppPARGB);
-        G::Graphics s(w.scaled.get());
-        s.SetInterpolationMode(G::InterpolationModeHighQualityBicubic);
-        s.SetPixelOffsetMode(G::PixelOffsetModeHalf);
-        s.DrawImage(background_->get(), 0, 0, cw, ch);
+      if (!w.scaled || int(w.scaled->Width()) != cw || int(w.scaled->Height()) != ch) {
+        w.scaled = std::make_unique<gp::Bitmap>(gp::Bitmap::FromScan0(cw, ch, 0, PixelFormat32bppPARGB));
+        gp::Graphics s = gp::Graphics::FromImage(*w.scaled);
+        s.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+        s.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+        s.DrawImage(background_->get(), client);
       }
-      g.DrawImage(w.scaled.get(), 0, 0, cw, ch);
+      g.DrawImage(*w.scaled, client);
     } else {
       for (const DestRect& d : PlaceBackground(mode, background_->width(), background_->height(), cw, ch))
-        g.DrawImage(background_->get(), d.x, d.y, d.width, d.height);
+        g.DrawImage(background_->get(), RectF(float(d.x), float(d.y), float(d.width), float(d.height)));
     }
   }
   if (w.captionGloss) {
-    G::LinearGradientBrush gloss(G::Point(0, 0), G::Point(0, w.captionHeight),
-                                 G::Color(150, 255, 255, 255), G::Color(0, 255, 255, 255));
-    g.FillRectangle(&gloss, 0, 0, cw, w.captionHeight);
+    auto gloss = gp::LinearGradientBrush::FromPoints(PointF(0, 0), PointF(0, float(w.captionHeight)),
+                                                     White(150), White(0));
+    g.FillRectangle(gloss, RectF(0, 0, float(cw), float(w.captionHeight)));
   }
-  g.Flush(G::FlushIntentionSync);
+  g.Flush();
   // Magenta outside the rounded shape (corners of radius 2), written straight into the
   // pixels: clipping every draw to a rounded path costs more than the whole picture.
   constexpr int kRadius = 2;
@@ -494,14 +485,14 @@ void SkinEngine::PaintBackground(SkinWindow& w, void* graphicsHandle) {
 }
 
 void SkinEngine::PaintBorder(SkinWindow& w, void* graphicsHandle) {
-  G::Graphics& g = *static_cast<G::Graphics*>(graphicsHandle);
+  gp::Graphics& g = *static_cast<gp::Graphics*>(graphicsHandle);
   const float width = float(w.buffer.width()), height = float(w.buffer.height());
-  G::GraphicsPath outer, inner;
+  gp::GraphicsPath outer, inner;
   AddRoundRect(outer, 0, 0, width - 1, height - 1, 7);
   AddRoundRect(inner, 1, 1, width - 3, height - 3, 6);
-  G::Pen dark(G::Color(180, 0, 0, 0), 1), light(G::Color(180, 255, 255, 255), 1);
-  g.DrawPath(&dark, &outer);
-  g.DrawPath(&light, &inner);
+  g.DrawPath(gp::Pen(Black(180), 1), outer);
+  g.DrawPath(gp::Pen(White(180), 1), inner);
+  g.Flush();
 }
 
 void SkinEngine::DrawCaption(SkinWindow& w, HDC target, const wchar_t* title) {
@@ -528,17 +519,18 @@ void SkinEngine::DrawCaption(SkinWindow& w, HDC target, const wchar_t* title) {
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = ANTIALIASED_QUALITY;
     wcsncpy(lf.lfFaceName, w.fontName.c_str(), LF_FACESIZE - 1);
-    G::Graphics g(w.buffer.surface());
-    g.SetTextRenderingHint(G::TextRenderingHintAntiAlias);
-    G::Font font(w.buffer.dc(), &lf);
-    G::SolidBrush outline(Argb(w.outlineColour, 255)), fill(Argb(w.titleColour, 255));
+    gp::Graphics g = gp::Graphics::FromImage(w.buffer.surface());
+    g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
+    const gp::Font font = gp::Font::FromLogfont(w.buffer.dc(), lf);
+    const gp::SolidBrush outline(ToArgb(w.outlineColour)), fill(ToArgb(w.titleColour));
     const float x = float(kResizeBorder + 6 + 17 + 6), y = float(kResizeBorder + 3);
     const float o = float(w.outlineWidth);
-    G::RectF clip(0, 0, float(right), float(bottom));
-    g.SetClip(clip);
+    g.SetClip(RectF(0, 0, float(right), float(bottom)));
+    const float layoutWidth = float(right) - x + o, layoutHeight = float(bottom);
     for (auto [dx, dy] : {std::pair{-o, 0.0f}, {o, 0.0f}, {0.0f, -o}, {0.0f, o}})
-      g.DrawString(text.c_str(), -1, &font, G::PointF(x + dx, y + dy), &outline);
-    g.DrawString(text.c_str(), -1, &font, G::PointF(x, y), &fill);
+      g.DrawString(text, font, RectF(x + dx, y + dy, layoutWidth, layoutHeight), nullptr, outline);
+    g.DrawString(text, font, RectF(x, y, layoutWidth, layoutHeight), nullptr, fill);
+    g.Flush();
   }
   if (target) BitBlt(target, 0, 0, right, bottom, w.buffer.dc(), 0, 0, SRCCOPY);
 }
@@ -553,35 +545,35 @@ void SkinEngine::DrawCaptionButton(SkinWindow& w, int button, bool pressed, int 
   for (int y = by; y < by + bh; ++y)
     std::memcpy(w.buffer.bits() + size_t(y) * w.buffer.width() + bx,
                 w.snapshot.data() + size_t(y) * w.buffer.width() + bx, size_t(bw) * 4);
-  G::Graphics g(w.buffer.surface());
-  g.SetSmoothingMode(G::SmoothingModeAntiAlias);
-  const G::RectF box(b.box.x, b.box.y, b.box.width, b.box.height);
+  gp::Graphics g = gp::Graphics::FromImage(w.buffer.surface());
+  g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+  const RectF box(b.box.x, b.box.y, b.box.width, b.box.height);
   if (hotAlpha > 0) {
     // The highlight's own alphas, scaled by how far the fade has come.
     auto scaled = [hotAlpha](int alpha) { return alpha * hotAlpha / 255; };
+    // The gradient runs a little past the box, so its last row is not the wrapped first.
+    const PointF top(0, box.Y - 1), bottom(0, box.Y + box.Height + 1);
     if (b.kind == CaptionKind::kClose) {
-      G::GraphicsPath path;
+      gp::GraphicsPath path;
       AddRoundRect(path, box.X, box.Y, box.Width - 1, box.Height - 1, 5);
-      G::LinearGradientBrush red(G::PointF(0, box.Y), G::PointF(0, box.Y + box.Height),
-                                 G::Color(BYTE(scaled(255)), 255, 0, 0),
-                                 G::Color(BYTE(scaled(30)), 255, 255, 255));
-      g.FillPath(&red, &path);
+      g.FillPath(gp::LinearGradientBrush::FromPoints(top, bottom, ToArgb(0x0000FF, scaled(255)),
+                                                     White(scaled(30))),
+                 path);
     } else {
-      G::LinearGradientBrush shade(G::PointF(0, box.Y), G::PointF(0, box.Y + box.Height),
-                                   G::Color(BYTE(scaled(80)), 0, 0, 0),
-                                   G::Color(BYTE(scaled(5)), 255, 255, 255));
-      g.FillRectangle(&shade, box);
+      g.FillRectangle(gp::LinearGradientBrush::FromPoints(top, bottom, Black(scaled(80)), White(scaled(5))),
+                      box);
     }
   }
   if (pressed) {
-    G::LinearGradientBrush shade(G::PointF(0, box.Y + 1), G::PointF(0, box.Y + box.Height - 1),
-                                 G::Color(50, 255, 255, 255), G::Color(0, 0, 0, 0));
-    g.FillRectangle(&shade, box.X + 1, box.Y + 1, box.Width - 2, box.Height - 2);
+    g.FillRectangle(gp::LinearGradientBrush::FromPoints(PointF(0, box.Y), PointF(0, box.Y + box.Height),
+                                                        White(50), Black(0)),
+                    RectF(box.X + 1, box.Y + 1, box.Width - 2, box.Height - 2));
   }
   if (const DecodedImage* glyph = GlyphOf(w, b)) {
     const float gx = box.X + (box.Width - float(glyph->width())) / 2;
-    g.DrawImage(glyph->get(), gx, box.Y, float(glyph->width()), float(glyph->height()));
+    g.DrawImage(glyph->get(), RectF(gx, box.Y, float(glyph->width()), float(glyph->height())));
   }
+  g.Flush();
   if (target) BitBlt(target, bx, by, bw, bh, w.buffer.dc(), bx, by, SRCCOPY);
 }
 
@@ -624,9 +616,9 @@ void SkinEngine::Repaint(int index, HDC dc) {
     std::memcpy(w.buffer.bits(), w.snapshot.data(), w.snapshot.size() * 4);
   } else {
     {
-      G::Graphics g(w.buffer.surface());
+      gp::Graphics g = gp::Graphics::FromImage(w.buffer.surface());
       PaintBackground(w, &g);
-      g.SetSmoothingMode(G::SmoothingModeAntiAlias);
+      g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
       PaintBorder(w, &g);
     }
     SetShape(w);
