@@ -171,6 +171,9 @@ struct SkinWindow {
   BackBuffer buffer;
   std::vector<uint32_t> snapshot;  // the composed background, for partial redraws
   std::unique_ptr<gp::Bitmap> scaled;  // the picture stretched to the client, for mode 3
+  std::unique_ptr<DecodedImage> windowImage;  // the window's own picture, when it has one
+  COLORREF windowColour = 0;
+  std::vector<std::shared_ptr<const DecodedImage>> glyphs;  // the window's own caption glyphs
   ComposedKey composedKey;              // what the snapshot was composed for
   struct ControlColour {
     ScopedBrush brush;
@@ -252,8 +255,9 @@ bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> 
     }
     if (themeColour.value == -1) settings_.themeColour = settings_.faceColour;
     settings_.imageMode = mode.given ? mode.value : 4;
-    settings_.skinImage = std::move(source);
-    background_ = std::move(decoded);
+    settings_.skinImage = PreparePicture(source, settings_.faceColour, settings_.imageMode);
+    background_ = settings_.skinImage == source ? std::move(decoded)
+                                                : DecodedImage::FromBytes(settings_.skinImage);
   } else {
     settings_.skinImage.clear();
     background_.reset();
@@ -303,17 +307,9 @@ bool SkinEngine::AttachWindow(HWND window, int32_t captionHeight, int32_t,
   sw.tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, L"", TTS_ALWAYSTIP, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
                                GetModuleHandleW(nullptr), nullptr);
-  for (size_t i = 0; i < sw.buttons.size(); ++i) {
-    TTTOOLINFOW tool{};
-    tool.cbSize = TTTOOLINFOW_V2_SIZE;
-    tool.uFlags = TTF_SUBCLASS;
-    tool.hwnd = window;
-    tool.uId = i + 1;
-    tool.lpszText = sw.buttons[i].tooltip.data();
-    if (sw.tooltip) SendMessageW(sw.tooltip, TTM_ADDTOOLW, 0, LPARAM(&tool));
-  }
+  RegisterTooltips(sw, 0);
   LayoutCaptionStrip(index);
-  // The control painters attach here, one class after another, when control skinning is on.
+  InstallControls(index, window);
 
   sw.fullRepaint = true;
   sw.previous = reinterpret_cast<WNDPROC>(
@@ -325,6 +321,137 @@ bool SkinEngine::AttachWindow(HWND window, int32_t captionHeight, int32_t,
 }
 
 bool SkinEngine::AttachContainer(HWND, OptInt, OptInt, OptInt, OptInt) { return true; }
+
+// The child-control painters attach in this order: push buttons, check boxes and radio
+// buttons, edits and combo boxes, track bars, progress bars, lists, up-downs, headers.
+// Each is a slot until its painter arrives; none runs while control skinning is off.
+void SkinEngine::InstallControls(int, HWND) {
+  if (!settings_.controlsEnabled) return;
+}
+
+void SkinEngine::RegisterTooltips(SkinWindow& w, size_t previousCount) {
+  if (!w.tooltip) return;
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool.hwnd = w.window;
+  for (size_t i = 0; i < previousCount; ++i) {
+    tool.uId = i + 1;
+    SendMessageW(w.tooltip, TTM_DELTOOLW, 0, LPARAM(&tool));
+  }
+  for (size_t i = 0; i < w.buttons.size(); ++i) {
+    tool.uFlags = TTF_SUBCLASS;
+    tool.uId = i + 1;
+    tool.lpszText = w.buttons[i].tooltip.data();
+    SendMessageW(w.tooltip, TTM_ADDTOOLW, 0, LPARAM(&tool));
+  }
+}
+
+bool SkinEngine::AddCaptionButton(HWND window, std::span<const uint8_t> image,
+                                  const std::wstring& tooltip, std::function<void()> handler) {
+  const int index = IndexOf(window);
+  if (!index) return false;
+  SkinWindow& w = *windows_[size_t(index) - 1];
+  CaptionButton button;
+  button.tooltip = tooltip;
+  button.handler = std::move(handler);
+  button.glyph = DecodedImage::FromBytes(image);
+  const size_t before = w.buttons.size();
+  w.buttons.insert(w.buttons.begin(), std::move(button));
+  RegisterTooltips(w, before);
+  LayoutCaptionStrip(index);
+  w.fullRepaint = true;
+  InvalidateRect(window, nullptr, FALSE);
+  return true;
+}
+
+bool SkinEngine::SetTitleStyle(HWND window, const TitleStyle& style) {
+  const int index = IndexOf(window);
+  if (!index) return false;
+  SkinWindow& w = *windows_[size_t(index) - 1];
+  if (style.fontName && *style.fontName) w.fontName = style.fontName;
+  if (style.titleColour.given) w.titleColour = COLORREF(style.titleColour.value);
+  if (style.outlineColour.given) w.outlineColour = COLORREF(style.outlineColour.value);
+  if (style.fontSize.given && style.fontSize.value > 0) w.fontSize = style.fontSize.value;
+  if (style.outlineWidth.given && style.outlineWidth.value >= 0) w.outlineWidth = style.outlineWidth.value;
+  if (w.buffer.dc()) {
+    ScopedGetDc dc(window);
+    DrawCaption(w, dc.get(), nullptr);
+  }
+  return true;
+}
+
+bool SkinEngine::SetWindowImage(HWND window, std::span<const uint8_t> image, OptInt mode) {
+  const int index = IndexOf(window);
+  if (!index) return false;
+  SkinWindow& w = *windows_[size_t(index) - 1];
+  auto decoded = DecodedImage::FromBytes(image);
+  if (!decoded) return false;
+  gp::Bitmap& b = decoded->get();
+  w.windowColour = COLORREF(RepresentativeColour({decoded->width(), decoded->height(), [&b](int x, int y) {
+                                                    gp::ARGB c = 0;
+                                                    b.GetPixel(x, y, &c);
+                                                    return uint32_t(c);
+                                                  }}) & 0xFFFFFF);
+  w.imageMode = mode.given ? mode.value : settings_.imageMode;
+  const std::vector<uint8_t> prepared = PreparePicture(image, w.windowColour, w.imageMode);
+  w.windowImage = prepared.empty() ? std::move(decoded) : DecodedImage::FromBytes(prepared);
+  w.scaled.reset();
+  w.composedKey = {};
+  w.fullRepaint = true;
+  InvalidateRect(window, nullptr, FALSE);
+  return true;
+}
+
+bool SkinEngine::SetCaptionButtonImages(HWND window, const SkinArt& images) {
+  const int index = IndexOf(window);
+  if (!index) return false;
+  SkinWindow& w = *windows_[size_t(index) - 1];
+  w.glyphs.clear();
+  for (auto bytes : {images.help, images.menu, images.minimise, images.maximise, images.restore, images.close})
+    w.glyphs.push_back(DecodedImage::FromBytes(bytes));
+  w.fullRepaint = true;
+  InvalidateRect(window, nullptr, FALSE);
+  return true;
+}
+
+StripRect SkinEngine::GetCaptionStripRect(HWND window) const {
+  const int index = IndexOf(window);
+  return index ? windows_[size_t(index) - 1]->strip : StripRect{};
+}
+
+std::vector<uint8_t> SkinEngine::PreparePicture(std::span<const uint8_t> source, COLORREF colour,
+                                                int mode) const {
+  if (mode == 0 || mode == 1) {
+    std::vector<uint8_t> blended = BlendImageEdge(source, colour, 0, mode == 1);
+    if (!blended.empty()) return blended;
+  }
+  return {source.begin(), source.end()};
+}
+
+std::vector<uint8_t> SkinEngine::BlendImageEdge(std::span<const uint8_t> image, COLORREF colour,
+                                                int band, bool leftSide) {
+  gp::Bitmap source = gp::Bitmap::FromByteSet(image);
+  const int w = int(source.Width()), h = int(source.Height());
+  if (w <= 0 || h <= 0) return {};
+  gp::Bitmap out = gp::Bitmap::FromScan0(w, h);
+  {
+    gp::Graphics g = gp::Graphics::FromImage(out);
+    g.DrawImage(source, RectF(0, 0, float(w), float(h)));
+    const float b = float(band > 0 ? band : int(0.3 * w));
+    const float fw = float(w), fh = float(h);
+    // The gradients start a pixel early so that their first row is not wrapped round.
+    if (leftSide)
+      g.FillRectangle(gp::LinearGradientBrush::FromPoints(PointF(-1, 0), PointF(b, 0), ToArgb(colour, 255), White(0)),
+                      RectF(0, 0, b, fh));
+    else
+      g.FillRectangle(gp::LinearGradientBrush::FromPoints(PointF(fw - b - 1, 0), PointF(fw + 1, 0), White(0), ToArgb(colour, 255)),
+                      RectF(fw - b, 0, b, fh));
+    g.FillRectangle(gp::LinearGradientBrush::FromPoints(PointF(0, fh - b - 1), PointF(0, fh + 1), ToArgb(colour, 0), ToArgb(colour, 255)),
+                    RectF(0, fh - b, fw, b));
+    g.Flush();
+  }
+  return out.SaveToBytes(gp::kPngFormat);
+}
 
 void SkinEngine::SetHelpHandler(HWND window, std::function<void()> handler) {
   if (int i = IndexOf(window)) windows_[size_t(i) - 1]->helpHandler = std::move(handler);
@@ -432,23 +559,26 @@ const DecodedImage* SkinEngine::GlyphOf(const SkinWindow& w, const CaptionButton
     for (auto bytes : {art_.help, art_.menu, art_.minimise, art_.maximise, art_.restore, art_.close})
       glyphs.push_back(DecodedImage::FromBytes(bytes));
   }
+  size_t slot = 0;
   switch (b.kind) {
-    case CaptionKind::kHelp: return glyphs_[0].get();
-    case CaptionKind::kMainMenu: return glyphs_[1].get();
-    case CaptionKind::kMinimize: return glyphs_[2].get();
-    case CaptionKind::kMaximize: return glyphs_[w.maximised ? 4 : 3].get();
-    case CaptionKind::kClose: return glyphs_[5].get();
-    case CaptionKind::kCustom: return nullptr;
+    case CaptionKind::kHelp: slot = 0; break;
+    case CaptionKind::kMainMenu: slot = 1; break;
+    case CaptionKind::kMinimize: slot = 2; break;
+    case CaptionKind::kMaximize: slot = w.maximised ? 4 : 3; break;  // restore while maximised
+    case CaptionKind::kClose: slot = 5; break;
+    case CaptionKind::kCustom: return b.glyph.get();
   }
-  return nullptr;
+  if (slot < w.glyphs.size() && w.glyphs[slot]) return w.glyphs[slot].get();
+  return glyphs_[slot].get();
 }
 
 void SkinEngine::PaintBackground(SkinWindow& w, void* graphicsHandle) {
   gp::Graphics& g = *static_cast<gp::Graphics*>(graphicsHandle);
   const int cw = w.buffer.width(), ch = w.buffer.height();
   const RectF client(0, 0, float(cw), float(ch));
-  g.FillRectangle(gp::SolidBrush(ToArgb(settings_.faceColour)), client);
-  if (background_) {
+  const DecodedImage* picture = w.windowImage ? w.windowImage.get() : background_.get();
+  g.FillRectangle(gp::SolidBrush(ToArgb(w.windowImage ? w.windowColour : settings_.faceColour)), client);
+  if (picture) {
     const int mode = w.imageMode;
     if (mode == 3) {
       // The stretched picture is scaled once per client size, not on every repaint.
@@ -457,12 +587,12 @@ void SkinEngine::PaintBackground(SkinWindow& w, void* graphicsHandle) {
         gp::Graphics s = gp::Graphics::FromImage(*w.scaled);
         s.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
         s.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
-        s.DrawImage(background_->get(), client);
+        s.DrawImage(picture->get(), client);
       }
       g.DrawImage(*w.scaled, client);
     } else {
-      for (const DestRect& d : PlaceBackground(mode, background_->width(), background_->height(), cw, ch))
-        g.DrawImage(background_->get(), RectF(float(d.x), float(d.y), float(d.width), float(d.height)));
+      for (const DestRect& d : PlaceBackground(mode, picture->width(), picture->height(), cw, ch))
+        g.DrawImage(picture->get(), RectF(float(d.x), float(d.y), float(d.width), float(d.height)));
     }
   }
   if (w.captionGloss) {
@@ -769,7 +899,13 @@ LRESULT SkinEngine::WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) 
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(window, &ps);
       if (!w.minimised) {
-        if (w.fullRepaint || !w.buffer.dc()) {
+        // A buffer of another size is stale whatever the flags say: the first size change
+        // of all requests no rebuild, and it may well be a real one.
+        RECT client;
+        GetClientRect(window, &client);
+        const bool stale = !w.buffer.dc() || w.buffer.width() != client.right ||
+                           w.buffer.height() != client.bottom;
+        if (w.fullRepaint || stale) {
           Repaint(index, dc);
           w.fullRepaint = false;
         } else {

@@ -58,16 +58,24 @@ struct SkinSettings {
   std::vector<uint8_t> skinImage;  // the prepared shared picture (an image file)
 };
 
+class DecodedImage;
+
 struct CaptionButton {
   int width = 26, height = kCaptionButtonHeight;
   CaptionKind kind = CaptionKind::kCustom;
   std::wstring tooltip;
   std::function<void()> handler;
   BoxF box;
+  std::shared_ptr<const DecodedImage> glyph;  // a custom button's own picture
+};
+
+// The look of a window's title; a field not given keeps its value.
+struct TitleStyle {
+  const wchar_t* fontName = nullptr;
+  OptInt titleColour, outlineColour, fontSize, outlineWidth;
 };
 
 struct SkinWindow;
-class DecodedImage;
 
 // The size and picture a window's composed background belongs to.
 struct ComposedKey {
@@ -107,6 +115,22 @@ class SkinEngine {
   bool AttachContainer(HWND control, OptInt type, OptInt colour, OptInt alpha, OptInt frame);
   void SetHelpHandler(HWND window, std::function<void()> handler);
   void SetMenuHandler(HWND window, std::function<void()> handler);
+  // A custom button (26 × 18, its own picture) put first in the window's caption strip.
+  bool AddCaptionButton(HWND window, std::span<const uint8_t> image, const std::wstring& tooltip,
+                        std::function<void()> handler);
+  bool SetTitleStyle(HWND window, const TitleStyle& style);
+  // The window's own background picture, prepared like the shared one.
+  bool SetWindowImage(HWND window, std::span<const uint8_t> image, OptInt mode);
+  // The window's own caption glyphs instead of the shared ones.
+  bool SetCaptionButtonImages(HWND window, const SkinArt& images);
+  StripRect GetCaptionStripRect(HWND window) const;
+  COLORREF GetFaceColour() const { return settings_.faceColour; }
+
+  // The picture with its right (mode 0) or left (mode 1) edge and its bottom edge faded into
+  // `colour` over `band` pixels (0: 30 % of its width), as PNG bytes; empty when the
+  // picture does not decode.
+  static std::vector<uint8_t> BlendImageEdge(std::span<const uint8_t> image, COLORREF colour,
+                                             int band, bool leftSide);
 
   const SkinSettings& settings() const { return settings_; }
   COLORREF faceColour() const { return settings_.faceColour; }
@@ -145,6 +169,10 @@ class SkinEngine {
   void UpdateResizeCursor(SkinWindow& w, LPARAM lp);
   LRESULT AnswerControlColour(SkinWindow& w, UINT message, HDC dc, HWND control, bool& answered);
   const DecodedImage* GlyphOf(const SkinWindow& w, const CaptionButton& b) const;
+  void RegisterTooltips(SkinWindow& w, size_t previousCount);
+  void InstallControls(int index, HWND window);
+  // The picture as it is kept: edge-blended for modes 0 and 1, else as given.
+  std::vector<uint8_t> PreparePicture(std::span<const uint8_t> source, COLORREF colour, int mode) const;
 
   SkinArt art_;
   SkinSettings settings_;

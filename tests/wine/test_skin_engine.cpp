@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "skin/win32/gdiplus_session.h"
+#include "skin/win32/gdiplus_objects.h"
 #include "skin/win32/skin_engine.h"
+#include "skin/win32/skin_images.h"
 
 namespace board {
 namespace {
@@ -74,7 +76,7 @@ class SkinEngineTest : public ::testing::Test {
     return windows.back();
   }
   GdiPlusSession gdiPlus;
-  SkinEngine engine;
+  SkinEngine engine{StoredSkinArt(nullptr)};
   std::vector<HWND> windows;
 };
 
@@ -191,6 +193,65 @@ TEST_F(SkinEngineTest, CaptionDoubleClickMaximisesAndRestoresAndTheCloseButtonCl
   engine.RunCaptionButton(1, 5);
   EXPECT_FALSE(IsWindow(window));
   EXPECT_EQ(engine.WindowCount(), 0u);
+}
+
+// White pixels of a caption button's box in the back buffer: the glyph's strokes.
+int GlyphPixels(const SkinEngine& engine, int button, CaptionKind kind) {
+  const BoxF box = CaptionButtonBox(engine.State(1).strip, button, kind);
+  int white = 0;
+  for (int y = int(box.y); y < int(box.y + box.height); ++y)
+    for (int x = int(box.x); x < int(box.x + box.width); ++x)
+      white += (engine.BackBufferPixel(1, x, y) & 0xFFFFFF) == 0xFFFFFF;
+  return white;
+}
+
+TEST_F(SkinEngineTest, MaximisedWindowsShowTheRestoreGlyphAndCustomButtonsComeFirst) {
+  HWND window = Window();
+  ASSERT_TRUE(engine.AttachWindow(window, 25, 1, {}));
+  ShowWindow(window, SW_SHOWNA);
+  UpdateWindow(window);
+  Pump();
+  const int maximiseGlyph = GlyphPixels(engine, 4, CaptionKind::kMaximize);
+  EXPECT_GT(maximiseGlyph, 20);
+  engine.RunCaptionButton(1, 4);
+  Pump();
+  UpdateWindow(window);
+  ASSERT_TRUE(engine.State(1).maximised);
+  EXPECT_FALSE(engine.State(1).fullRepaint) << "the maximised window was not painted again";
+  const int restoreGlyph = GlyphPixels(engine, 4, CaptionKind::kMaximize);
+  EXPECT_GT(restoreGlyph, 20);
+  EXPECT_NE(restoreGlyph, maximiseGlyph) << "the maximise box still shows the maximise glyph";
+  engine.RunCaptionButton(1, 4);
+  Pump();
+  EXPECT_FALSE(engine.State(1).maximised);
+
+  const int widthBefore = engine.GetCaptionStripRect(window).width;
+  int ran = 0;
+  ASSERT_TRUE(engine.AddCaptionButton(window, SkinImageFile(SkinImage::kHelpGlyph), L"mine", [&] { ++ran; }));
+  EXPECT_EQ(engine.GetCaptionStripRect(window).width, widthBefore + 27);
+  const BoxF first = CaptionButtonBox(engine.State(1).strip, 1, CaptionKind::kCustom);
+  EXPECT_EQ(engine.HitCaptionButton(1, int(first.x) + 3, 5), 1);
+  engine.RunCaptionButton(1, 1);
+  EXPECT_EQ(ran, 1);
+  EXPECT_EQ(engine.FindMaximizeButton(1), 5) << "the default buttons moved one place right";
+}
+
+TEST_F(SkinEngineTest, EdgeBlendingFadesThePictureIntoTheColour) {
+  const auto red = SolidBmp(100, 50, RGB(255, 0, 0));
+  for (bool left : {false, true}) {
+    const std::vector<uint8_t> png = SkinEngine::BlendImageEdge(red, RGB(0, 0, 255), 0, left);
+    gp::Bitmap blended = gp::Bitmap::FromByteSet(png);
+    ASSERT_EQ(blended.Width(), 100u);
+    ASSERT_EQ(blended.Height(), 50u);
+    gp::ARGB faded = 0, kept = 0, bottom = 0;
+    blended.GetPixel(left ? 0 : 99, 0, &faded);
+    blended.GetPixel(left ? 99 : 0, 0, &kept);
+    blended.GetPixel(50, 49, &bottom);
+    EXPECT_GT(faded & 0xFF, 0xC0u) << "the faded edge takes the colour (left " << left << ")";
+    EXPECT_EQ(kept & 0xFFFFFF, 0xFF0000u) << "the far side keeps the picture";
+    EXPECT_GT(bottom & 0xFF, 0xC0u) << "the bottom edge fades too";
+  }
+  EXPECT_TRUE(SkinEngine::BlendImageEdge({}, 0, 0, false).empty());
 }
 
 }  // namespace
