@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "skin/background_layout.h"
 #include "skin/colour.h"
@@ -860,11 +861,10 @@ LRESULT CALLBACK SkinEngine::WindowProcEntry(HWND window, UINT message, WPARAM w
   return DefWindowProcW(window, message, wp, lp);
 }
 
-LRESULT SkinEngine::WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
-  const int index = int(reinterpret_cast<intptr_t>(GetPropW(window, kPropIndex)));
-  if (!Window(index) || windows_[size_t(index) - 1]->window != window)
-    return Previous(window, message, wp, lp);
-  SkinWindow& w = *windows_[size_t(index) - 1];
+// Quitting, going and losing the activation.
+std::optional<LRESULT> SkinEngine::OnLifeMessage(SkinWindow& w, int index, HWND window, UINT message,
+                                         WPARAM wp, LPARAM lp) {
+  (void)index;
   switch (message) {
     case WM_QUIT:
       // GDI+ goes once only: what the engine holds of it goes first.
@@ -881,6 +881,18 @@ LRESULT SkinEngine::WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) 
       ReleaseWindow(window);
       return CallWindowProcW(previous, window, message, wp, lp);
     }
+    case WM_ACTIVATEAPP:
+      if (wp == 0 && onDeactivate_) onDeactivate_();
+      break;
+  }
+  return std::nullopt;
+}
+
+// Painting and what asks for it.
+std::optional<LRESULT> SkinEngine::OnPaintMessage(SkinWindow& w, int index, HWND window, UINT message,
+                                         WPARAM wp, LPARAM lp) {
+  (void)index;
+  switch (message) {
     case WM_SHOWWINDOW:
       if (wp == 1) {
         if (w.minimised) {
@@ -915,6 +927,30 @@ LRESULT SkinEngine::WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) 
       EndPaint(window, &ps);
       return 0;
     }
+    case WM_SIZE:
+      w.hover.lastHot = 0;
+      if (settings_.firstSize) {
+        w.fullRepaint = false;
+        settings_.firstSize = 0;
+      } else {
+        w.fullRepaint = true;
+      }
+      break;
+    case WM_SETTEXT:
+      if (w.showTitle && w.interactive && w.buffer.dc()) {
+        ScopedGetDc dc(window);
+        DrawCaption(w, dc.get(), reinterpret_cast<const wchar_t*>(lp));
+      }
+      break;
+  }
+  return std::nullopt;
+}
+
+// The pointer: hover fades, caption buttons, moving and resizing.
+std::optional<LRESULT> SkinEngine::OnMouseMessage(SkinWindow& w, int index, HWND window, UINT message,
+                                         WPARAM wp, LPARAM lp) {
+  (void)index;
+  switch (message) {
     case WM_LBUTTONDBLCLK:
       if (YOf(lp) <= w.captionHeight && w.captionDrag) {
         if (int n = FindMaximizeButton(index)) RunCaptionButton(index, n);
@@ -949,35 +985,6 @@ LRESULT SkinEngine::WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) 
         if (stop) KillTimer(window, reinterpret_cast<UINT_PTR>(window));
       }
       break;
-    case WM_GETMINMAXINFO: {
-      auto* info = reinterpret_cast<MINMAXINFO*>(lp);
-      info->ptMinTrackSize = {w.minTrack.cx, w.minTrack.cy};
-      info->ptMaxTrackSize = w.maximised ? POINT{ScreenWidth(), WorkHeight()}
-                                         : POINT{w.maxTrack.cx, w.maxTrack.cy};
-      break;
-    }
-    case WM_WINDOWPOSCHANGED: {
-      RECT r;
-      GetWindowRect(window, &r);
-      // A maximise by the system covers the taskbar too: the window goes back above it.
-      if (w.hasMaximize && r.right == ScreenWidth() && r.bottom == ScreenHeight() &&
-          WorkHeight() != ScreenHeight()) {
-        w.maximised = true;
-        SetWindowPos(window, nullptr, 0, 0, ScreenWidth(), WorkHeight(),
-                     SWP_NOZORDER | SWP_NOOWNERZORDER);
-      }
-      LayoutCaptionStrip(index);
-      break;
-    }
-    case WM_SIZE:
-      w.hover.lastHot = 0;
-      if (settings_.firstSize) {
-        w.fullRepaint = false;
-        settings_.firstSize = 0;
-      } else {
-        w.fullRepaint = true;
-      }
-      break;
     case WM_LBUTTONDOWN:
       w.hover.in = {};
       if (w.interactive) {
@@ -1002,6 +1009,35 @@ LRESULT SkinEngine::WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) 
         DrawCaptionButton(w, button, false, 0, dc.get());
       }
       break;
+  }
+  return std::nullopt;
+}
+
+// Maximising, minimising and the size limits.
+std::optional<LRESULT> SkinEngine::OnFrameMessage(SkinWindow& w, int index, HWND window, UINT message,
+                                         WPARAM wp, LPARAM lp) {
+  (void)index;
+  switch (message) {
+    case WM_GETMINMAXINFO: {
+      auto* info = reinterpret_cast<MINMAXINFO*>(lp);
+      info->ptMinTrackSize = {w.minTrack.cx, w.minTrack.cy};
+      info->ptMaxTrackSize = w.maximised ? POINT{ScreenWidth(), WorkHeight()}
+                                         : POINT{w.maxTrack.cx, w.maxTrack.cy};
+      break;
+    }
+    case WM_WINDOWPOSCHANGED: {
+      RECT r;
+      GetWindowRect(window, &r);
+      // A maximise by the system covers the taskbar too: the window goes back above it.
+      if (w.hasMaximize && r.right == ScreenWidth() && r.bottom == ScreenHeight() &&
+          WorkHeight() != ScreenHeight()) {
+        w.maximised = true;
+        SetWindowPos(window, nullptr, 0, 0, ScreenWidth(), WorkHeight(),
+                     SWP_NOZORDER | SWP_NOOWNERZORDER);
+      }
+      LayoutCaptionStrip(index);
+      break;
+    }
     case WM_SYSCOMMAND:
       switch (wp & 0xFFF0) {
         case SC_MAXIMIZE: w.maximised = w.fullRepaint = true; break;
@@ -1012,12 +1048,16 @@ LRESULT SkinEngine::WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) 
     case WM_QUERYOPEN:
       w.minimised = false;
       break;
-    case WM_SETTEXT:
-      if (w.showTitle && w.interactive && w.buffer.dc()) {
-        ScopedGetDc dc(window);
-        DrawCaption(w, dc.get(), reinterpret_cast<const wchar_t*>(lp));
-      }
-      break;
+  }
+  return std::nullopt;
+}
+
+// The child controls' colours and the repaints their changes need.
+std::optional<LRESULT> SkinEngine::OnControlMessage(SkinWindow& w, int index, HWND window, UINT message,
+                                         WPARAM wp, LPARAM lp) {
+  (void)index;
+  (void)window;
+  switch (message) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORLISTBOX:
@@ -1027,9 +1067,6 @@ LRESULT SkinEngine::WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) 
       if (answered) return brush;
       break;
     }
-    case WM_ACTIVATEAPP:
-      if (wp == 0 && onDeactivate_) onDeactivate_();
-      break;
     case WM_COMMAND:
       if (settings_.controlsEnabled && settings_.controlAlphaGiven && lp) {
         wchar_t className[32] = {};
@@ -1048,6 +1085,21 @@ LRESULT SkinEngine::WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) 
         InvalidateRect(header->hwndFrom, nullptr, TRUE);
       break;
     }
+  }
+  return std::nullopt;
+}
+
+LRESULT SkinEngine::WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
+  const int index = int(reinterpret_cast<intptr_t>(GetPropW(window, kPropIndex)));
+  if (!Window(index) || windows_[size_t(index) - 1]->window != window)
+    return Previous(window, message, wp, lp);
+  SkinWindow& w = *windows_[size_t(index) - 1];
+  using Handler = std::optional<LRESULT> (SkinEngine::*)(SkinWindow&, int, HWND, UINT, WPARAM, LPARAM);
+  for (Handler handler : {&SkinEngine::OnLifeMessage, &SkinEngine::OnPaintMessage, &SkinEngine::OnMouseMessage,
+                          &SkinEngine::OnFrameMessage, &SkinEngine::OnControlMessage}) {
+    // A handler that ends the record (WM_NCDESTROY) answers, so `w` is not used after it.
+    if (std::optional<LRESULT> result = (this->*handler)(w, index, window, message, wp, lp))
+      return *result;
   }
   return Previous(window, message, wp, lp);
 }

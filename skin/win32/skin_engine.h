@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -156,6 +157,13 @@ class SkinEngine {
  private:
   const SkinWindow* Window(int index) const;
   LRESULT WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
+  // The window procedure's groups of messages; each answers, or leaves the message to the
+  // previous procedure with nullopt.
+  std::optional<LRESULT> OnLifeMessage(SkinWindow& w, int index, HWND window, UINT message, WPARAM wp, LPARAM lp);
+  std::optional<LRESULT> OnPaintMessage(SkinWindow& w, int index, HWND window, UINT message, WPARAM wp, LPARAM lp);
+  std::optional<LRESULT> OnMouseMessage(SkinWindow& w, int index, HWND window, UINT message, WPARAM wp, LPARAM lp);
+  std::optional<LRESULT> OnFrameMessage(SkinWindow& w, int index, HWND window, UINT message, WPARAM wp, LPARAM lp);
+  std::optional<LRESULT> OnControlMessage(SkinWindow& w, int index, HWND window, UINT message, WPARAM wp, LPARAM lp);
   LRESULT Previous(HWND window, UINT message, WPARAM wp, LPARAM lp) const;
   void ReleaseWindow(HWND window);
   void Renumber();
