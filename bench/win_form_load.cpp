@@ -82,7 +82,10 @@ int main(int argc, char** argv) {
     }
     show.push_back(NowUs() - t0);
     if (w) PostMessageW(w, WM_CLOSE, 0, 0);
-    WaitForSingleObject(pi.hProcess, 30000);
+    if (WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) {
+      std::printf("FAIL: the board did not end within 30 s of WM_CLOSE\n");
+      TerminateProcess(pi.hProcess, 1);
+    }
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
   }

@@ -66,18 +66,15 @@ const wchar_t* CursorOfEdge(int edge) {
 
 }  // namespace
 
-// A picture decoded once and kept as a premultiplied 32-bit bitmap, so that drawing it
-// never decodes again and no stream has to outlive it.
+// A picture decoded once and kept with its size.
 class DecodedImage {
  public:
   static std::unique_ptr<DecodedImage> FromBytes(std::span<const uint8_t> bytes) {
     if (bytes.empty()) return nullptr;
-    gp::Bitmap source = gp::Bitmap::FromByteSet(bytes);
-    const int w = int(source.Width()), h = int(source.Height());
+    // The bitmap keeps the stream it was decoded from; drawing it decodes nothing again.
+    auto bitmap = std::make_unique<gp::Bitmap>(gp::Bitmap::FromByteSet(bytes));
+    const int w = int(bitmap->Width()), h = int(bitmap->Height());
     if (w <= 0 || h <= 0) return nullptr;
-    auto bitmap = std::make_unique<gp::Bitmap>(gp::Bitmap::FromScan0(w, h, 0, PixelFormat32bppPARGB));
-    gp::Graphics g = gp::Graphics::FromImage(*bitmap);
-    g.DrawImage(source, RectF(0, 0, float(w), float(h)));
     return std::unique_ptr<DecodedImage>(new DecodedImage(std::move(bitmap), w, h));
   }
   gp::Bitmap& get() const { return *bitmap_; }
@@ -822,6 +819,8 @@ LRESULT SkinEngine::AnswerControlColour(SkinWindow& w, UINT message, HDC dc, HWN
     SetBkMode(dc, TRANSPARENT);
     slot->second.brush.reset();
     slot->second.bitmap.reset();
+    SetPropW(control, L"Kj_dxjb", GetStockObject(NULL_BRUSH));
+    RemovePropW(control, L"Kj_wtjb");
     answered = true;
     return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
   }
@@ -844,6 +843,9 @@ LRESULT SkinEngine::AnswerControlColour(SkinWindow& w, UINT message, HDC dc, HWN
     }
     slot->second.brush.reset(bitmap ? CreatePatternBrush(bitmap.get()) : nullptr);
     slot->second.bitmap = std::move(bitmap);
+    // Named on the control as well; the window's record owns both and frees them.
+    SetPropW(control, L"Kj_dxjb", slot->second.brush.get());
+    SetPropW(control, L"Kj_wtjb", slot->second.bitmap.get());
     answered = slot->second.brush.get() != nullptr;
     return reinterpret_cast<LRESULT>(slot->second.brush.get());
   }
