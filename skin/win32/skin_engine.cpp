@@ -172,6 +172,13 @@ struct SkinWindow {
   std::unique_ptr<DecodedImage> windowImage;  // the window's own picture, when it has one
   COLORREF windowColour = 0;
   std::vector<std::shared_ptr<const DecodedImage>> glyphs;  // the window's own caption glyphs
+  struct ItemStrip {
+    std::vector<std::wstring> texts;
+    COLORREF fontColour = 0xFFFFFF;
+    std::wstring fontName = L"宋体";
+    int fontSize = 12;
+  } items;
+  std::vector<HWND> fillList;
   ComposedKey composedKey;              // what the snapshot was composed for
   struct ControlColour {
     ScopedBrush brush;
@@ -307,6 +314,10 @@ bool SkinEngine::AttachWindow(HWND window, int32_t captionHeight, int32_t,
                                GetModuleHandleW(nullptr), nullptr);
   RegisterTooltips(sw, 0);
   LayoutCaptionStrip(index);
+  if (o.itemCount.given && o.itemCount.value > 0) {
+    sw.items.texts = o.itemTexts;
+    sw.items.texts.resize(size_t(o.itemCount.value));
+  }
   InstallControls(index, window);
 
   sw.fullRepaint = true;
@@ -410,6 +421,77 @@ bool SkinEngine::SetCaptionButtonImages(HWND window, const SkinArt& images) {
   w.fullRepaint = true;
   InvalidateRect(window, nullptr, FALSE);
   return true;
+}
+
+constexpr int kItemStripHeight = 22;
+
+RECT SkinEngine::ItemStripRect(int index) const {
+  const SkinWindow* w = Window(index);
+  if (!w || w->items.texts.empty()) return {};
+  RECT client;
+  GetClientRect(w->window, &client);
+  return {2, client.bottom - 3 - kItemStripHeight, client.right - 2, client.bottom - 3};
+}
+
+bool SkinEngine::SetItemStripStyle(HWND window, OptInt fontColour, const wchar_t* fontName, OptInt fontSize) {
+  const int index = IndexOf(window);
+  if (!index) return false;
+  SkinWindow& w = *windows_[size_t(index) - 1];
+  if (fontColour.given) w.items.fontColour = COLORREF(fontColour.value);
+  if (fontName && *fontName) w.items.fontName = fontName;
+  if (fontSize.given && fontSize.value > 0) w.items.fontSize = fontSize.value;
+  w.fullRepaint = true;
+  InvalidateRect(window, nullptr, FALSE);
+  return true;
+}
+
+bool SkinEngine::AddToFillList(HWND window, HWND child) {
+  const int index = IndexOf(window);
+  if (!index || !IsWindow(child)) return false;
+  windows_[size_t(index) - 1]->fillList.push_back(child);
+  LayoutOnSize(index);
+  return true;
+}
+
+void SkinEngine::LayoutOnSize(int index) {
+  if (!Window(index)) return;
+  SkinWindow& w = *windows_[size_t(index) - 1];
+  RECT client;
+  GetClientRect(w.window, &client);
+  const int stripHeight = w.items.texts.empty() ? 0 : kItemStripHeight;
+  std::erase_if(w.fillList, [](HWND h) { return !IsWindow(h); });
+  for (HWND child : w.fillList) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, w.window, reinterpret_cast<POINT*>(&r), 2);
+    const int bottom = client.bottom - stripHeight - 3;
+    SetWindowPos(child, nullptr, 2, r.top, client.right - 4, std::max<int>(0, bottom - r.top),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+// The items side by side from the left, in their own colour over a faint dark band.
+void SkinEngine::DrawItemStrip(SkinWindow& w) {
+  if (w.items.texts.empty() || !w.buffer.bits()) return;
+  const RECT r = ItemStripRect(IndexOf(w.window));
+  gp::Graphics g = gp::Graphics::FromImage(w.buffer.surface());
+  g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
+  const RectF band(float(r.left), float(r.top), float(r.right - r.left), float(r.bottom - r.top));
+  g.FillRectangle(gp::SolidBrush(Black(60)), band);
+  LOGFONTW lf{};
+  lf.lfHeight = -MulDiv(w.items.fontSize, GetDeviceCaps(w.buffer.dc(), LOGPIXELSY), 72);
+  lf.lfCharSet = DEFAULT_CHARSET;
+  wcsncpy(lf.lfFaceName, w.items.fontName.c_str(), LF_FACESIZE - 1);
+  const gp::Font font = gp::Font::FromLogfont(w.buffer.dc(), lf);
+  const gp::SolidBrush brush(ToArgb(w.items.fontColour));
+  float x = band.X + 8;
+  for (const std::wstring& text : w.items.texts) {
+    RectF bounds;
+    g.MeasureString(text, font, RectF(0, 0, 1000, band.Height), nullptr, &bounds);
+    g.DrawString(text, font, RectF(x, band.Y + 3, bounds.Width + 2, band.Height - 3), nullptr, brush);
+    x += bounds.Width + 16;
+  }
+  g.Flush();
 }
 
 StripRect SkinEngine::GetCaptionStripRect(HWND window) const {
@@ -755,6 +837,7 @@ void SkinEngine::Repaint(int index, HDC dc) {
   }
   DrawCaption(w, nullptr, nullptr);
   for (size_t i = 0; i < w.buttons.size(); ++i) DrawCaptionButton(w, int(i) + 1, false, 0, nullptr);
+  DrawItemStrip(w);
   if (dc) BitBlt(dc, 0, 0, cw, ch, w.buffer.dc(), 0, 0, SRCCOPY);
 }
 
@@ -937,6 +1020,7 @@ std::optional<LRESULT> SkinEngine::OnPaintMessage(SkinWindow& w, int index, HWND
       } else {
         w.fullRepaint = true;
       }
+      LayoutOnSize(index);
       break;
     case WM_SETTEXT:
       if (w.showTitle && w.interactive && w.buffer.dc()) {

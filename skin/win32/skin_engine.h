@@ -36,7 +36,8 @@ struct AttachWindowOptions {
   OptInt optionA, optionB;  // kept for the control painters (default 0)
   OptInt showTitle;     // the caption shows the window's title (default 1)
   OptInt captionGloss;  // a white gloss over the caption band (default 0)
-  OptInt itemCount;     // items of the caption's item strip (default 0)
+  OptInt itemCount;     // items of the item strip along the bottom (default 0)
+  std::vector<std::wstring> itemTexts;  // their texts
   OptInt imageMode;     // layout of the window's own picture (default: the shared mode)
 };
 
@@ -125,6 +126,14 @@ class SkinEngine {
   // The window's own caption glyphs instead of the shared ones.
   bool SetCaptionButtonImages(HWND window, const SkinArt& images);
   StripRect GetCaptionStripRect(HWND window) const;
+  // The item strip's text style; a field not given keeps its value.
+  bool SetItemStripStyle(HWND window, OptInt fontColour, const wchar_t* fontName, OptInt fontSize);
+  // `child` keeps spanning the client width less 4 pixels, down to the item strip, as the
+  // window is resized.
+  bool AddToFillList(HWND window, HWND child);
+  void LayoutOnSize(int index);
+  // The item strip's rectangle in client coordinates; empty when it has no items.
+  RECT ItemStripRect(int index) const;
   COLORREF GetFaceColour() const { return settings_.faceColour; }
 
   // The picture with its right (mode 0) or left (mode 1) edge and its bottom edge faded into
@@ -178,6 +187,7 @@ class SkinEngine {
   LRESULT AnswerControlColour(SkinWindow& w, UINT message, HDC dc, HWND control, bool& answered);
   const DecodedImage* GlyphOf(const SkinWindow& w, const CaptionButton& b) const;
   void RegisterTooltips(SkinWindow& w, size_t previousCount);
+  void DrawItemStrip(SkinWindow& w);
   void InstallControls(int index, HWND window);
   // The picture as it is kept: edge-blended for modes 0 and 1, else as given.
   std::vector<uint8_t> PreparePicture(std::span<const uint8_t> source, COLORREF colour, int mode) const;

@@ -254,5 +254,39 @@ TEST_F(SkinEngineTest, EdgeBlendingFadesThePictureIntoTheColour) {
   EXPECT_TRUE(SkinEngine::BlendImageEdge({}, 0, 0, false).empty());
 }
 
+TEST_F(SkinEngineTest, TheItemStripShowsItsTextsAndFillWindowsFollowTheSize) {
+  HWND window = Window();
+  HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 10, 40, 50, 50, window,
+                               nullptr, GetModuleHandleW(nullptr), nullptr);
+  AttachWindowOptions options;
+  options.itemCount = Given(2);
+  options.itemTexts = {L"WWWW", L"MMMM"};
+  ASSERT_TRUE(engine.AttachWindow(window, 25, 1, options));
+  ASSERT_TRUE(engine.AddToFillList(window, child));
+  const RECT strip = engine.ItemStripRect(1);
+  EXPECT_EQ(strip.bottom, kHeight - 3);
+  EXPECT_EQ(strip.bottom - strip.top, 22);
+  ShowWindow(window, SW_SHOWNA);
+  UpdateWindow(window);
+  Pump();
+  int white = 0;
+  for (int y = strip.top; y < strip.bottom; ++y)
+    for (int x = strip.left; x < 120; ++x) white += (engine.BackBufferPixel(1, x, y) & 0xFFFFFF) == 0xFFFFFF;
+  EXPECT_GT(white, 20) << "no item text in the strip";
+
+  RECT r;
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+  EXPECT_EQ(r.left, 2);
+  EXPECT_EQ(r.right, kWidth - 2);
+  EXPECT_EQ(r.bottom, strip.top);
+  SetWindowPos(window, nullptr, 0, 0, kWidth + 100, kHeight + 50, SWP_NOMOVE | SWP_NOZORDER);
+  Pump();
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+  EXPECT_EQ(r.right, kWidth + 100 - 2) << "the fill window did not follow the width";
+  EXPECT_EQ(r.bottom, kHeight + 50 - 3 - 22) << "nor the height";
+}
+
 }  // namespace
 }  // namespace board
