@@ -13,9 +13,15 @@ namespace clipsynth {
 // Frames a clip of this format holds (its data bytes over the block size).
 size_t ClipFrames(const board::ClipFormat& format);
 
+// Where the sound is, triangular dither from a seeded generator keeps quiet passages smooth
+// and the output reproducible. A frame is dithered only when some sample of at least
+// kDitherGateSteps quantization steps lies within kDitherHoldSeconds of it; everywhere else
+// the output is digital silence, so no dither hiss fills the pauses and the endings.
+constexpr double kDitherGateSteps = 2.5;
+constexpr double kDitherHoldSeconds = 0.02;
+
 // The mix as PCM in the clip's format (8-bit unsigned around 128 or 16-bit signed
-// little-endian, channels interleaved), exactly `format.dataBytes` long. Triangular dither
-// from a seeded generator keeps quiet passages smooth and the output reproducible.
+// little-endian, channels interleaved), exactly `format.dataBytes` long.
 std::vector<uint8_t> EncodePcm(const Stereo& mix, const board::ClipFormat& format, uint64_t seed);
 
 // The ids listed in `format.extraChunks`, in order.
