@@ -17,12 +17,15 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(EBUR128 REQUIRED IMPORTED_TARGET libebur128)
 target_link_libraries(tool_support PUBLIC PkgConfig::EBUR128)
 # The spoken clips are speech synthesis by eSpeak NG, pinned to the version they were made with.
-pkg_check_modules(ESPEAK REQUIRED IMPORTED_TARGET espeak-ng)
-target_link_libraries(tool_support PUBLIC PkgConfig::ESPEAK)
-if(NOT ESPEAK_VERSION VERSION_EQUAL 1.51)
-  message(WARNING "espeak-ng ${ESPEAK_VERSION} found; the clips were made with 1.51, so the two spoken "
+find_program(ESPEAK_NG_PROGRAM espeak-ng REQUIRED)
+execute_process(COMMAND ${ESPEAK_NG_PROGRAM} --version OUTPUT_VARIABLE espeak_banner)
+string(REGEX MATCH "text-to-speech: ([0-9.]+)" espeak_match "${espeak_banner}")
+if(NOT CMAKE_MATCH_1 STREQUAL "1.51")
+  message(WARNING "espeak-ng '${CMAKE_MATCH_1}' found; the clips were made with 1.51, so the two spoken "
                   "clips (救命, 求包养) will come out different (see the README)")
 endif()
+set_property(SOURCE tools/clip_synth/speech.cpp APPEND PROPERTY COMPILE_DEFINITIONS
+             ESPEAK_NG_PROGRAM="${ESPEAK_NG_PROGRAM}")
 file(GLOB GENERATORS CONFIGURE_DEPENDS tools/gen_*.cpp)
 foreach(src ${GENERATORS})
   get_filename_component(name ${src} NAME_WE)

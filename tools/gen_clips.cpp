@@ -11,6 +11,7 @@
 #include "app/clip_catalogue.h"
 #include "audio/wave_chunks.h"
 #include "clip_synth/recipes.h"
+#include "clip_synth/speech.h"
 #include "runtime/byte_io.h"
 #include "runtime/value_types.h"
 
@@ -37,6 +38,12 @@ constexpr int kSeedClips[] = {56, 35, 50, 7};
 
 int main(int argc, char** argv) {
   if (argc != 3) return Fail("usage: gen_clips CLIPS_OUT SEEDS_DIR");
+  // Two clips are spoken by espeak-ng; without it they cannot be made.
+  const std::string speech = SpeechEngineVersion();
+  if (speech.empty()) return Fail("espeak-ng cannot be run (scripts/deps.sh installs it)");
+  if (speech != kPinnedEspeakVersion)
+    std::fprintf(stderr, "gen_clips: espeak-ng %s, not %s: the spoken clips will differ from the reference\n",
+                 speech.c_str(), kPinnedEspeakVersion);
   std::vector<std::vector<uint8_t>> files(board::kClipCount);
   // Clips are independent and each is deterministic, so rendering them on two threads
   // leaves the output unchanged.

@@ -424,6 +424,7 @@ Stereo Telegraph(Take& k) {
     m.left[i] += h;
     m.right[i] += h;
   }
+  FadeOut(m, 0.15);  // the line goes quiet after the last mark
   return m;
 }
 

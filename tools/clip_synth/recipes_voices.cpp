@@ -3,6 +3,7 @@
 
 #include "clip_synth/effects.h"
 #include "clip_synth/recipes.h"
+#include "clip_synth/speech.h"
 #include "clip_synth/voice.h"
 
 namespace clipsynth {
@@ -47,60 +48,48 @@ Stereo DogBark(Take& k) {
   return m;
 }
 
-// "Help!" shouted: breath, an "e" gliding into "l", the lips closing and a small release.
-void AddHelp(std::vector<Syllable>& out, double at, double pitch, double loud, bool me) {
-  Syllable help{.start = at, .onset = 0.07, .length = 0.42, .pitchFrom = pitch * 1.1,
-                .pitchTo = pitch * 0.82, .loudness = loud, .breath = 0.15, .attack = 0.02,
-                .release = 0.08, .vibratoHz = 6, .vibratoSemitones = 0.3};
-  help.vowel = Vowel('e', 1.05);
-  help.vowelEnd = Vowel('l', 1.05);
-  help.glide = 0.42;
-  out.push_back(help);
-  Syllable p{.start = at + 0.07 + 0.42 + 0.05, .onset = 0.015, .length = 0, .loudness = loud * 0.7};
-  p.vowel = p.vowelEnd = Vowel('@', 1.3);
-  out.push_back(p);
-  if (me) {
-    Syllable meS{.start = at + 0.62, .onset = 0, .length = 0.5, .pitchFrom = pitch * 1.2,
-                 .pitchTo = pitch * 0.75, .loudness = loud, .breath = 0.12, .attack = 0.04,
-                 .release = 0.15, .vibratoHz = 6, .vibratoSemitones = 0.4};
-    meS.vowel = Vowel('m', 1.05);
-    meS.vowelEnd = Vowel('i', 1.05);
-    meS.glide = 0.08;
-    out.push_back(meS);
-  }
-}
-
+// 救命 shouted again and again, each call higher, faster, louder and more strained than the
+// last, with gasps for breath between: speech synthesis (espeak-ng) performed as a frightened
+// woman calling out in the open, with wind and the street's echo.
 Stereo CryForHelp(Take& k) {
   Stereo m = k.mix();
-  std::vector<Syllable> shouts;
-  double t = 0.25;
-  int n = 0;
-  while (t < k.seconds - 1.3) {
-    bool me = n % 3 == 2;
-    double pitch = k.rng.range(270, 330);
-    AddHelp(shouts, t, pitch, k.rng.range(0.8, 1.0), me);
-    t += (me ? 1.25 : 0.7) + k.rng.range(0.05, 0.25);
-    if (n % 3 == 2) {  // a gasp for breath between calls
-      Syllable gasp{.start = t, .onset = 0.3, .length = 0, .loudness = 0.5};
-      gasp.vowel = gasp.vowelEnd = Vowel('A');
-      shouts.push_back(gasp);
-      t += 0.45;
+  const char* const words[] = {"救命！", "救命<prosody rate=\"x-slow\">啊</prosody>！", "救命！",
+                               "救<prosody rate=\"slow\">命</prosody>！"};
+  Signal gasps(k.frames);
+  std::vector<Syllable> breaths;
+  double t = 0.3;
+  for (int n = 0; t < k.seconds - 2.4; ++n) {
+    const double urgency = std::min(1.0, n / 8.0);
+    SpeechTake take{words[n % 4], "f3", int(55 + 38 * urgency), urgency < 0.4 ? "high" : "x-high",
+                    int(150 + 70 * urgency)};
+    Delivery d{.lift = 1.04 + 0.07 * urgency, .trembleHz = 5 + 2 * urgency, .trembleCents = 15 + 40 * urgency,
+               .presenceDb = 4 + 3 * urgency, .drive = 1.2 + 2.5 * urgency, .breath = 0.1 + 0.12 * urgency};
+    Signal call = Perform(take, d, k.rate, k.rng.next());
+    // The caller turns about as she calls: each call from a slightly different place.
+    m.mix(call, t, 0.55 + 0.45 * urgency, 0.4 * std::sin(1.7 * n));
+    t += double(call.size()) / k.rate;
+    const double gap = (1.0 - 0.55 * urgency) * k.rng.range(0.85, 1.15);
+    if (n % 2 == 1) {  // a gasp for breath before the next call
+      Syllable gasp{.start = t + gap * 0.2, .onset = gap * 0.5, .length = 0, .loudness = 0.35 + 0.25 * urgency};
+      gasp.vowel = gasp.vowelEnd = Vowel('A', 1.15);
+      breaths.push_back(gasp);
     }
-    ++n;
+    t += gap;
   }
-  VoiceTraits traits{.jitter = 0.015, .shimmer = 0.08, .openQuotient = 0.5, .creak = 0.1};
-  Signal voice = Say(k, k.rng.next(), traits, shouts);
-  // The caller moves about a little: the voice drifts across the field.
-  for (size_t i = 0; i < k.frames; ++i) m.add(i, voice[i], 0.35 * std::sin(kTwoPi * 0.05 * i / k.rate));
+  Voice breather(k.rate, k.rng.next());
+  Speak(gasps, k.rate, breaths, breather);
+  m.mix(gasps, 0, 0.8, 0.1);
   // Wind in the open.
   PinkNoise wl, wr;
   OnePole lpl(300, k.rate), lpr(300, k.rate), gust(0.3, k.rate);
   for (size_t i = 0; i < k.frames; ++i) {
     double g = 0.5 + 3 * std::fabs(gust.low(k.rng.bipolar() * 10));
-    m.left[i] += float(lpl.low(wl.tick(k.rng)) * 0.08 * g);
-    m.right[i] += float(lpr.low(wr.tick(k.rng)) * 0.08 * g);
+    m.left[i] += float(lpl.low(wl.tick(k.rng)) * 0.05 * g);
+    m.right[i] += float(lpr.low(wr.tick(k.rng)) * 0.05 * g);
   }
-  ApplyReverb(m, {.room = 0.85, .damping = 0.4, .wet = 0.35, .preDelay = 0.03});
+  ApplyEcho(m, {.delay = 0.31, .feedback = 0.25, .wet = 0.18, .toneHz = 2500});
+  ApplyReverb(m, {.room = 0.75, .damping = 0.4, .wet = 0.25, .preDelay = 0.02});
+  FadeOut(m, 1.2);
   return m;
 }
 
@@ -355,7 +344,7 @@ Stereo SlyLaugh(Take& k) {
   Stereo m = k.mix();
   std::vector<Syllable> s;
   LaughStyle st{.pitch = 105, .pitchSpread = 0.05, .fall = 0.12, .syllableFall = 0.3, .syllableRate = 4.4,
-                .timing = 0.1, .voicedShare = 0.45, .onset = 0.06, .breath = 0.45, .vowel = 'e', .fade = 0.15,
+                .timing = 0.1, .voicedShare = 0.5, .onset = 0.05, .breath = 0.2, .vowel = 'e', .fade = 0.15,
                 .inhale = 0};
   AddLaughBout(s, k.rng, st, 0.01, 3, 1);
   m.mix(Say(k, k.rng.next(), {.jitter = 0.03, .shimmer = 0.2, .creak = 0.55, .nasal = 0.25}, s), 0);

@@ -276,12 +276,12 @@ Stereo PistolShot(Take& k) {
   Percussive(k);
   // A snappy, higher blast in a room with a near wall; the slide cycles right after.
   GunStyle g{.crack = 1.1, .body = 1.2, .bodyHz = 1700, .bodyQ = 0.9, .bodyDecay = 0.011, .boom = 0.5,
-             .boomHz = 160, .boomDecay = 0.03, .drive = 2.5, .tail = 0.25, .tailDecay = 0.08, .tailHz = 4500,
-             .slap = 0.25, .slapDelay = 0.03, .length = 0.5};
+             .boomHz = 160, .boomDecay = 0.03, .drive = 2.5, .tail = 0.3, .tailDecay = 0.13, .tailHz = 4500,
+             .slap = 0.25, .slapDelay = 0.03, .length = 0.55};
   m.mix(Gunshot(k.rate, k.rng, g), 0.01);
   m.mix(MechClick(k.rate, k.rng, 3200, 0.008, 0.5), 0.045, 0.25);
-  ApplyReverb(m, {.room = 0.35, .damping = 0.5, .wet = 0.12});
-  FadeOut(m, 0.08);
+  ApplyReverb(m, {.room = 0.5, .damping = 0.5, .wet = 0.15});
+  FadeOut(m, 0.1);
   return m;
 }
 

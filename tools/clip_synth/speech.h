@@ -1,7 +1,8 @@
-// Spoken words for the spoken captions: speech synthesis by eSpeak NG (Debian's espeak-ng,
-// through its library), Mandarin read from Hanzi by the "cmn-latn-pinyin" voice. Its output
-// depends only on the text, the settings and the engine's version and data, so the clips stay
-// byte-identical from build to build; another espeak-ng version may say them differently.
+// Spoken words for the spoken captions: speech synthesis by eSpeak NG (Debian's espeak-ng
+// program, one run per take), Mandarin read from Hanzi by the "cmn-latn-pinyin" voice. Its
+// output depends only on the text, the settings and the engine's version and data, so the
+// clips stay byte-identical from build to build; another espeak-ng version may say them
+// differently.
 #pragma once
 #include <string>
 
@@ -14,10 +15,10 @@ constexpr const char* kPinnedEspeakVersion = "1.51";
 constexpr const char* kSpeechVoice = "cmn-latn-pinyin";
 
 struct SpeechTake {
-  std::string text;        // UTF-8; SSML when it starts with "<speak>"
-  std::string variant;     // voice variant appended with '+' ("f3"), or "" for the plain voice
-  int pitch = 50;          // espeak-ng's 0..99 scale
-  int range = 50;          // pitch range, 0..99
+  std::string text;         // UTF-8, may hold SSML <prosody> and <break> elements
+  std::string variant;      // voice variant appended with '+' ("f3"), or "" for the plain voice
+  int pitch = 50;           // espeak-ng's 0..99 scale
+  std::string range = "medium";  // pitch range, SSML: x-low, low, medium, high, x-high
   int wordsPerMinute = 175;
 };
 
@@ -26,10 +27,27 @@ struct SpeechAudio {
   Signal samples;  // full scale 1; empty when the engine or the voice is missing
 };
 
-// Thread-safe (the engine is used by one caller at a time) and deterministic.
+// Thread-safe (one take at a time) and deterministic.
 SpeechAudio Synthesize(const SpeechTake& take);
 
-// The engine's version string, or "" when it cannot be started.
+// How the synthesized words are performed, so that they sound like a person calling rather
+// than a reading machine: read faster by `lift` (formants and pitch rise together, as in a
+// smaller or a strained voice), a trembling pitch, vocal effort (presence and drive) and
+// breath that follows the voice.
+struct Delivery {
+  double lift = 1.05;
+  double trembleHz = 5.5;
+  double trembleCents = 20;
+  double presenceDb = 4;    // a peak around 2.5 kHz
+  double drive = 1;         // 1 clean; more strains the voice
+  double breath = 0.1;      // level of the breath noise riding on the voice
+};
+
+// The take spoken, shaped as `delivery` says, at `rate`; peak about 0.7; empty when the
+// engine cannot speak. Deterministic for a given `seed`.
+Signal Perform(const SpeechTake& take, const Delivery& delivery, int rate, uint64_t seed);
+
+// The engine's version ("1.51"), or "" when it cannot be run.
 std::string SpeechEngineVersion();
 
 }  // namespace clipsynth

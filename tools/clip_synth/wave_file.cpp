@@ -132,7 +132,7 @@ std::vector<uint8_t> EncodePcm(const Stereo& mix, const board::ClipFormat& f, ui
     const bool open = long(i) - lastLoud[i] <= hold || next - long(i) <= hold;
     for (int c = f.channels; c-- > 0;) {
       double v = 0;
-      if (open) {
+      if (open && value(i, c) != 0) {  // an exact zero is digital silence even amid sound
         // Two draws per sample, taken from the end backwards: still one fixed sequence.
         v = std::floor(value(i, c) + rng.uniform() - rng.uniform() + 0.5);
         v = Clamp(v, -full, full);
@@ -209,13 +209,14 @@ PcmLevels MeasurePcm(std::span<const uint8_t> pcm, uint16_t channels, uint32_t r
       size_t n = (i % window) + 1;
       if (std::sqrt(windowSum / n) < quiet) {
         run += double(n) / rate;
-        lv.longestQuiet = std::max(lv.longestQuiet, run);
       } else {
+        lv.longestGap = std::max(lv.longestGap, run);
         run = 0;
       }
       windowSum = 0;
     }
   }
+  lv.quietEnd = run;
   if (frames) lv.rms = std::sqrt(sum / (double(frames) * channels));
   if (channels > 1 && mid > 0) lv.side = std::sqrt(side / mid);
   return lv;

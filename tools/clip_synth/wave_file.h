@@ -15,8 +15,9 @@ size_t ClipFrames(const board::ClipFormat& format);
 
 // Where the sound is, triangular dither from a seeded generator keeps quiet passages smooth
 // and the output reproducible. A frame is dithered only when some sample of at least
-// kDitherGateSteps quantization steps lies within kDitherHoldSeconds of it; everywhere else
-// the output is digital silence, so no dither hiss fills the pauses and the endings.
+// kDitherGateSteps quantization steps lies within kDitherHoldSeconds of it, and never where
+// the mix is exactly zero; everywhere else the output is digital silence, so no dither hiss
+// fills the pauses and the endings.
 constexpr double kDitherGateSteps = 2.5;
 constexpr double kDitherHoldSeconds = 0.02;
 
@@ -35,7 +36,8 @@ std::vector<uint8_t> BuildWaveFile(int clipId, const board::ClipFormat& format,
 struct PcmLevels {
   double peak = 0;          // of full scale
   double rms = 0;           // of full scale, all channels
-  double longestQuiet = 0;  // seconds: longest run of 50 ms windows under -50 dBFS
+  double longestGap = 0;    // seconds: longest run of 50 ms windows under -50 dBFS with sound after it
+  double quietEnd = 0;      // seconds: the run of such windows the clip ends with
   double side = 0;          // stereo: RMS of (L - R) / 2 over RMS of (L + R) / 2; 0 for mono
 };
 PcmLevels MeasurePcm(std::span<const uint8_t> pcm, uint16_t channels, uint32_t rate,
