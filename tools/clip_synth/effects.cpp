@@ -8,6 +8,7 @@ namespace clipsynth {
 Signal Gunshot(int rate, Rng& rng, const GunStyle& s) {
   Signal out(Samples(s.length, rate));
   Biquad band(Biquad::kBandPass, s.bodyHz, s.bodyQ, rate), under(Biquad::kLowPass, s.bodyHz * 0.5, 0.7, rate);
+  Biquad floor(Biquad::kHighPass, 55, 0.7, rate);  // below this only small speakers' headroom is spent
   Svf reflections;
   OnePole slapTone(1600, rate);
   Osc thump;
@@ -20,14 +21,14 @@ Signal Gunshot(int rate, Rng& rng, const GunStyle& s) {
     // The N-wave: a jump up, a straight fall through zero, and a jump back to rest.
     if (nWave > 0 && i <= nWave) crack += 1.4 * s.crack * (1 - 2.0 * double(i) / double(nWave));
     const double body = (band.tick(w) * 2.5 + under.tick(w) * 0.7) * Strike(t, 0.0004, s.bodyDecay) * s.body;
-    const double boom = thump.sine(s.boomHz * (0.5 + 0.5 * std::exp(-t / 0.02)), rate) *
+    const double boom = thump.sine(s.boomHz * (0.65 + 0.35 * std::exp(-t / 0.02)), rate) *
                         Strike(t, 0.001, s.boomDecay) * s.boom;
     blast[i] = float(Saturate((crack + body + boom) * s.drive) * norm);
     if (i % 16 == 0) reflections.set(250 + s.tailHz * std::exp(-t / s.tailDecay), 0.7, rate);
     const double tail = reflections.tick(rng.bipolar()).low * 1.5 * (1 - std::exp(-t / 0.006)) *
                         std::exp(-t / s.tailDecay) * s.tail;
     const double slap = i >= slapAt ? slapTone.low(blast[i - slapAt]) * s.slap : 0;
-    out[i] = float(blast[i] + tail + slap);
+    out[i] = float(floor.tick(blast[i] + tail + slap));
   }
   return out;
 }

@@ -29,7 +29,7 @@ void AddBolt(Stereo& m, Rng& rng, double at, double gain) {
 // rifle cracks and rolls off a hillside, a sniper's crack arrives before its far thump, a
 // machine gun pounds low and fast, an automatic rifle fires crisp bursts.
 GunStyle AutomaticRifleShot() {
-  return {.crack = 1.2, .nWaveMs = 0.4, .body = 1.0, .bodyHz = 1400, .bodyDecay = 0.014, .boom = 0.55,
+  return {.crack = 1.2, .nWaveMs = 0.4, .body = 1.0, .bodyHz = 1400, .bodyDecay = 0.014, .boom = 0.4,
           .boomHz = 115, .boomDecay = 0.04, .drive = 2.5, .tail = 0.3, .tailDecay = 0.09, .tailHz = 3200,
           .slap = 0.22, .slapDelay = 0.11, .length = 0.5};
 }
@@ -125,9 +125,9 @@ Stereo JetTakeoff(Take& k, const Curve& whineHz, const Curve& whineLevel, const 
     if (i % 16 == 0) {
       double wf = whineHz(t) * (1 + 0.01 * jitter.low(k.rng.bipolar() * 20));
       roar.set(roarHz(t), 0.7, k.rate);
-      blade1.set(wf, 18, k.rate);
-      blade2.set(wf * 1.51, 14, k.rate);
-      blade3.set(wf * 0.5, 10, k.rate);
+      blade1.set(wf, 9, k.rate);
+      blade2.set(wf * 1.51, 7, k.rate);
+      blade3.set(wf * 0.5, 5, k.rate);
     }
     double rumble = 1 + 1.5 * wobble.low(k.rng.bipolar() * 8);
     double noise = roar.tick(pink.tick(k.rng) + 0.8 * brown.tick(k.rng)).low * roarLevel(t) * rumble;
@@ -136,7 +136,7 @@ Stereo JetTakeoff(Take& k, const Curve& whineHz, const Curve& whineLevel, const 
     double pops = 0;
     if (burnerAt > 0 && t > burnerAt && k.rng.chance(0.004))
       pops = k.rng.bipolar() * 2;  // afterburner crackle, smoothed below
-    s[i] = float(noise * 1.4 + whine * 0.9 + crackle.low(pops) * 4 * roarLevel(t));
+    s[i] = float(noise * 1.4 + whine * 0.8 + crackle.low(pops) * 4 * roarLevel(t));
   }
   m.mix(s, 0);
   if (burnerAt > 0) m.mix(Thud(k.rate, k.rng, 55, 0.3, 0.8), burnerAt, 0.6);
@@ -168,8 +168,8 @@ Stereo Sniper(Take& k) {
   Percussive(k);
   GunStyle crack{.crack = 1.5, .nWaveMs = 0.9, .body = 0.5, .bodyHz = 2500, .bodyQ = 0.7, .bodyDecay = 0.006,
                  .boom = 0, .drive = 3, .tail = 0.15, .tailDecay = 0.05, .tailHz = 4000, .length = 0.3};
-  GunStyle thump{.crack = 0.25, .body = 1.3, .bodyHz = 600, .bodyQ = 0.7, .bodyDecay = 0.05, .boom = 1.3,
-                 .boomHz = 70, .boomDecay = 0.12, .drive = 2, .tail = 0.45, .tailDecay = 0.3, .tailHz = 1200,
+  GunStyle thump{.crack = 0.25, .body = 1.3, .bodyHz = 700, .bodyQ = 0.7, .bodyDecay = 0.05, .boom = 0.8,
+                 .boomHz = 80, .boomDecay = 0.12, .drive = 2, .tail = 0.45, .tailDecay = 0.3, .tailHz = 1200,
                  .slap = 0.35, .slapDelay = 0.38, .length = 1.0};
   m.mix(Gunshot(k.rate, k.rng, crack), 0.02, 1, -0.15);
   m.mix(Gunshot(k.rate, k.rng, thump), 0.15, 0.9, 0.1);
@@ -289,8 +289,8 @@ Stereo Rifle(Take& k) {
   Stereo m = k.mix();
   Percussive(k);
   // Supersonic crack over a heavy blast, a long roll off the hillside, then the bolt.
-  GunStyle g{.crack = 1.3, .nWaveMs = 0.5, .body = 1.2, .bodyHz = 900, .bodyDecay = 0.025, .boom = 1.0,
-             .boomHz = 90, .boomDecay = 0.08, .drive = 2.5, .tail = 0.4, .tailDecay = 0.22, .tailHz = 2200,
+  GunStyle g{.crack = 1.3, .nWaveMs = 0.5, .body = 1.3, .bodyHz = 1000, .bodyDecay = 0.025, .boom = 0.6,
+             .boomHz = 100, .boomDecay = 0.07, .drive = 2.5, .tail = 0.4, .tailDecay = 0.22, .tailHz = 2200,
              .slap = 0.35, .slapDelay = 0.23, .length = 1.0};
   m.mix(Gunshot(k.rate, k.rng, g), 0.01);
   AddBolt(m, k.rng, 0.92, 0.45);
@@ -302,8 +302,8 @@ Stereo MachineGun(Take& k) {
   Stereo m = k.mix();
   Percussive(k);
   // Heavy and low, twelve rounds a second, the belt rattling through.
-  GunStyle g{.crack = 1.0, .nWaveMs = 0.45, .body = 1.3, .bodyHz = 750, .bodyQ = 0.7, .bodyDecay = 0.02,
-             .boom = 1.2, .boomHz = 85, .boomDecay = 0.045, .drive = 3, .tail = 0.3, .tailDecay = 0.09,
+  GunStyle g{.crack = 1.0, .nWaveMs = 0.45, .body = 1.4, .bodyHz = 800, .bodyQ = 0.7, .bodyDecay = 0.02,
+             .boom = 0.7, .boomHz = 95, .boomDecay = 0.045, .drive = 3, .tail = 0.3, .tailDecay = 0.09,
              .tailHz = 1800, .length = 0.45};
   for (int i = 0; i < 8; ++i) {
     double at = 0.01 + i * 0.082 + k.rng.range(-0.003, 0.003);
@@ -396,8 +396,8 @@ Stereo Gunfight(Take& k) {
   Percussive(k);
   GunStyle pistol{.crack = 1.1, .body = 1.2, .bodyHz = 1700, .bodyQ = 0.9, .bodyDecay = 0.011, .boom = 0.5,
                   .boomHz = 160, .boomDecay = 0.03, .tail = 0.3, .tailDecay = 0.12, .tailHz = 4000, .length = 0.5};
-  GunStyle rifle{.crack = 1.3, .nWaveMs = 0.5, .body = 1.2, .bodyHz = 900, .bodyDecay = 0.025, .boom = 1.0,
-                 .boomHz = 90, .boomDecay = 0.08, .tail = 0.4, .tailDecay = 0.22, .tailHz = 2200, .length = 0.9};
+  GunStyle rifle{.crack = 1.3, .nWaveMs = 0.5, .body = 1.3, .bodyHz = 1000, .bodyDecay = 0.025, .boom = 0.6,
+                 .boomHz = 100, .boomDecay = 0.08, .tail = 0.4, .tailDecay = 0.22, .tailHz = 2200, .length = 0.9};
   const GunStyle automatic = AutomaticRifleShot();
   double t = 0.02;
   while (t < k.seconds - 1.6) {
@@ -447,14 +447,14 @@ Stereo Helicopter(Take& k) {
     tailRotor += 48.0 * doppler / k.rate;
     if (i % 16 == 0) {
       double wander = 1 + 0.015 * drift.low(k.rng.bipolar() * 30);
-      turbine.set(1900 * doppler * wander, 12, k.rate);
+      turbine.set(1900 * doppler * wander, 7, k.rate);
       gearbox.set(420 * doppler * wander, 6, k.rate);
     }
     double ph = rotor - std::floor(rotor), tph = tailRotor - std::floor(tailRotor);
     double w = k.rng.bipolar();
     double slap = slapBand.tick(w) * std::exp(-ph / 0.12) * 3 + brown.tick(k.rng) * std::exp(-ph / 0.2) * 1.2;
     double tail = tailBand.tick(w) * std::exp(-tph / 0.3) * 0.5;
-    double engine = turbine.tick(k.rng.bipolar()).band * 0.25 * (0.4 + 0.6 * near) + gearbox.tick(w).band * 0.3;
+    double engine = turbine.tick(k.rng.bipolar()).band * 0.2 * (0.4 + 0.6 * near) + gearbox.tick(w).band * 0.3;
     m.add(i, (slap + tail + engine) * near * std::sqrt(near), std::tanh(d) * 0.8);
   }
   ApplyReverb(m, {.room = 0.55, .damping = 0.5, .wet = 0.15});
