@@ -362,9 +362,10 @@ Stereo LightsOut(Take& k) {
     m.mix(buzz, from, 1, side * 0.5);
   }
   for (int n = 0; n < 12; ++n) m.mix(MechClick(k.rate, k.rng, 4000, 0.003, 0.2), k.rng.range(0.05, 0.5), 0.25, k.rng.bipolar());
-  m.mix(Thud(k.rate, k.rng, 90, 0.05, 0.6), 1.0, 0.8);  // the relay drops
-  m.mix(MechClick(k.rate, k.rng, 800, 0.02, 0.6), 1.0, 0.6);
-  ApplyReverb(m, {.room = 0.5, .damping = 0.5, .wet = 0.15});
+  m.mix(Thud(k.rate, k.rng, 90, 0.04, 0.6), 0.97, 0.8);  // the relay drops
+  m.mix(MechClick(k.rate, k.rng, 800, 0.02, 0.6), 0.97, 0.6);
+  ApplyReverb(m, {.room = 0.45, .damping = 0.5, .wet = 0.15});
+  FadeOut(m, 0.12);
   return m;
 }
 
@@ -374,7 +375,7 @@ Stereo Brakes(Take& k) {
   Osc squeal, harmonic, wob;
   OnePole drift(8, k.rate);
   Biquad scrub(Biquad::kBandPass, 1300, 0.8, k.rate);
-  const double length = 1.1;
+  const double length = 0.95;  // the car has stopped; the street rings a moment
   for (size_t i = 0; i < s.size(); ++i) {
     double t = double(i) / k.rate;
     if (t > length) break;
@@ -384,7 +385,8 @@ Stereo Brakes(Take& k) {
     s[i] = float(x * Edges(t, length, 0.05));
   }
   m.mix(s, 0);
-  ApplyReverb(m, {.room = 0.6, .damping = 0.5, .wet = 0.15});
+  ApplyReverb(m, {.room = 0.5, .damping = 0.5, .wet = 0.15});
+  FadeOut(m, 0.12);
   return m;
 }
 
