@@ -46,6 +46,13 @@ fs::path TempFile(const char* suffix) {
 
 std::string Quoted(const fs::path& p) { return "\"" + p.string() + "\""; }
 
+int Run(std::string command) {
+#ifdef _WIN32
+  command = "\"" + command + "\"";  // cmd.exe takes off one outer pair of quotes
+#endif
+  return std::system(command.c_str());
+}
+
 std::vector<uint8_t> ReadAll(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
@@ -67,7 +74,7 @@ SpeechAudio Synthesize(const SpeechTake& take) {
   const std::string command = std::string("\"") + ESPEAK_NG_PROGRAM + "\" -m -z -v " + voice + " -p " +
                               std::to_string(take.pitch) + " -s " + std::to_string(take.wordsPerMinute) + " -f " +
                               Quoted(text) + " -w " + Quoted(wave);
-  const int status = std::system(command.c_str());
+  const int status = Run(command);
   const std::vector<uint8_t> file = ReadAll(wave);
   std::error_code ec;
   fs::remove(text, ec);
@@ -119,7 +126,7 @@ std::string SpeechEngineVersion() {
   std::lock_guard<std::mutex> lock(gEngine);
   const fs::path out = TempFile(".txt");
   const std::string command = std::string("\"") + ESPEAK_NG_PROGRAM + "\" --version > " + Quoted(out);
-  const int status = std::system(command.c_str());
+  const int status = Run(command);
   const std::vector<uint8_t> bytes = ReadAll(out);
   std::error_code ec;
   fs::remove(out, ec);

@@ -100,7 +100,8 @@ void ApplyReverb(Stereo& buf, const ReverbSettings& s) {
   double wet1 = s.wet * (s.width / 2 + 0.5), wet2 = s.wet * (1 - s.width) / 2;
   size_t pre = Samples(s.preDelay, buf.rate);
   DelayLine preDelay(pre + 1);
-  // The decay continues past the input, but the mix has a fixed length: the tail is cut.
+  // The decay continues past the input, but the mix has a fixed length: a recipe lets the
+  // room die away (FadeOut) before the clip ends.
   for (size_t i = 0; i < buf.frames(); ++i) {
     double inL = buf.left[i], inR = buf.right[i];
     double in = (inL + inR) * 0.015;
