@@ -19,6 +19,20 @@ find_library(ICONV_LIBRARY iconv)
 if(ICONV_LIBRARY)
   target_link_libraries(tool_support PUBLIC ${ICONV_LIBRARY})
 endif()
+# Loudness and true peak are measured with libebur128, the EBU R128 reference implementation.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(EBUR128 REQUIRED IMPORTED_TARGET libebur128)
+target_link_libraries(tool_support PUBLIC PkgConfig::EBUR128)
+# The spoken clips are speech synthesis by eSpeak NG, pinned to the version they were made with.
+find_program(ESPEAK_NG_PROGRAM espeak-ng REQUIRED)
+execute_process(COMMAND ${ESPEAK_NG_PROGRAM} --version OUTPUT_VARIABLE espeak_banner)
+string(REGEX MATCH "text-to-speech: ([0-9.]+)" espeak_match "${espeak_banner}")
+if(NOT CMAKE_MATCH_1 STREQUAL "1.51")
+  message(WARNING "espeak-ng '${CMAKE_MATCH_1}' found; the clips were made with 1.51, so the two spoken "
+                  "clips (救命, 求包养) will come out different (see the README)")
+endif()
+set_property(SOURCE tools/clip_synth/speech.cpp APPEND PROPERTY COMPILE_DEFINITIONS
+             ESPEAK_NG_PROGRAM="${ESPEAK_NG_PROGRAM}")
 file(GLOB GENERATORS CONFIGURE_DEPENDS tools/gen_*.cpp)
 foreach(src ${GENERATORS})
   get_filename_component(name ${src} NAME_WE)
@@ -26,6 +40,19 @@ foreach(src ${GENERATORS})
   target_link_libraries(${name} PRIVATE tool_support)
 endforeach()
 include(cmake/generated.cmake)
+
+# The clip report: loudness, peaks, endings and bandwidth of every built clip, and a sheet of
+# their spectrograms (stb_image_write and stb_truetype from Debian's libstb-dev).
+find_path(STB_INCLUDE_DIR stb/stb_image_write.h REQUIRED)
+add_executable(clip_report tools/clip_report.cpp)
+target_include_directories(clip_report SYSTEM PRIVATE ${STB_INCLUDE_DIR})
+target_link_libraries(clip_report PRIVATE tool_support)
+add_test(NAME clip_report COMMAND clip_report ${CLIPS_FILE} --sheet ${CMAKE_BINARY_DIR}/clip_spectrograms.png)
+set_tests_properties(clip_report PROPERTIES TIMEOUT 300)
+# The generator is deterministic: a second run writes the very bytes the build stored.
+add_test(NAME clips_reproducible COMMAND ${CMAKE_COMMAND} -DGENERATOR=$<TARGET_FILE:gen_clips>
+         -DEXPECTED=${CLIPS_FILE} -DWORK=${CMAKE_BINARY_DIR}/clips_again -P ${CMAKE_SOURCE_DIR}/cmake/run_twice.cmake)
+set_tests_properties(clips_reproducible PROPERTIES TIMEOUT 600)
 
 # Native tests: one executable, one CTest entry.
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)

@@ -1,5 +1,6 @@
 // gen_clips CLIPS_OUT SEEDS_DIR: synthesizes the 73 clips from their recipes, writes the
 // catalogue (73 ByteSets back to back, in ClipId order) and a few small clips as fuzz seeds.
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
@@ -13,6 +14,8 @@
 #include "clip_synth/recipes.h"
 #include "base/byte_io.h"
 #include "base/value_types.h"
+#include "clip_synth/speech.h"
+#include "clip_synth/wave_file.h"
 
 namespace {
 
@@ -37,12 +40,24 @@ constexpr int kSeedClips[] = {56, 35, 50, 7};
 
 int main(int argc, char** argv) {
   if (argc != 3) return Fail("usage: gen_clips CLIPS_OUT SEEDS_DIR");
+  // Two clips are spoken by espeak-ng; without it they cannot be made.
+  const std::string speech = SpeechEngineVersion();
+  if (speech.empty()) return Fail("espeak-ng cannot be run (scripts/deps.sh installs it)");
+  if (speech != kPinnedEspeakVersion)
+    std::fprintf(stderr, "gen_clips: espeak-ng %s, not %s: the spoken clips will differ from the reference\n",
+                 speech.c_str(), kPinnedEspeakVersion);
   std::vector<std::vector<uint8_t>> files(board::kClipCount);
   // Clips are independent and each is deterministic, so rendering them on two threads
-  // leaves the output unchanged.
-  std::atomic<int> next{1};
+  // leaves the output unchanged. The longest go first, so neither thread is left with a
+  // long clip at the end while the other waits.
+  std::vector<int> order(board::kClipCount);
+  for (int id = 1; id <= board::kClipCount; ++id) order[size_t(id - 1)] = id;
+  std::stable_sort(order.begin(), order.end(), [](int a, int b) {
+    return ClipFrames(board::kClipFormats[size_t(a - 1)]) > ClipFrames(board::kClipFormats[size_t(b - 1)]);
+  });
+  std::atomic<size_t> next{0};
   auto worker = [&] {
-    for (int id = next++; id <= board::kClipCount; id = next++) files[size_t(id - 1)] = ClipFile(id);
+    for (size_t n = next++; n < order.size(); n = next++) files[size_t(order[n] - 1)] = ClipFile(order[n]);
   };
   std::thread helper(worker);
   worker();

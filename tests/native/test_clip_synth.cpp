@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "app/clip_catalogue.h"
+#include "clip_synth/clip_analysis.h"
 #include "clip_synth/dsp.h"
+#include "clip_synth/level.h"
 #include "clip_synth/music.h"
 #include "clip_synth/stereo.h"
 #include "clip_synth/voice.h"
@@ -44,27 +46,81 @@ TEST(ClipSynth, PcmLayoutFollowsTheFormat) {
   }
 }
 
-TEST(ClipSynth, MasterKeepsUnderTheCeilingAndLiftsQuietMixes) {
+TEST(ClipSynth, MasterLowersAndRaisesToTheTargetUnderTheCeiling) {
   const int rate = 22050;
-  Stereo loud(rate, rate), quiet(rate, rate), silent(rate, rate);
+  Stereo loud(rate, rate), quiet(rate, rate), spiky(rate, rate), silent(rate, rate);
   for (size_t i = 0; i < loud.frames(); ++i) {
     double s = std::sin(kTwoPi * 220 * double(i) / rate);
-    loud.left[i] = float(3 * s + (i % 5000 == 0 ? 9 : 0));  // spikes far above the rest
+    loud.left[i] = float(3 * s);
     loud.right[i] = float(-2 * s);
     quiet.left[i] = quiet.right[i] = float(0.001 * s);
+    // Bright spikes far above a quiet bed: only a limiter can bring this to the target.
+    spiky.left[i] = spiky.right[i] = float(0.01 * s + (i % 2000 == 0 ? 0.9 : 0) - (i % 2000 == 1 ? 0.9 : 0));
   }
   MasterSettings settings;
-  Master(loud, settings);
-  Master(quiet, settings);
-  Master(silent, settings);
-  const double ceiling = DbToGain(settings.ceilingDb);
-  for (const Stereo* s : {&loud, &quiet}) {
-    MixLevels lv = Measure(*s);
-    EXPECT_LE(lv.peak, ceiling + 1e-6);
-    EXPECT_GT(20 * std::log10(lv.rms), settings.targetRmsDb - 3);
-    EXPECT_NEAR(s->left.back(), 0, 1e-6);  // faded out: no click at the end
+  Master(loud, 2, settings);
+  Master(quiet, 1, settings);
+  Master(spiky, 1, settings);
+  Master(silent, 2, settings);
+  struct Row {
+    const Stereo* mix;
+    int channels;
+  };
+  for (const Row& r : {Row{&loud, 2}, Row{&quiet, 1}, Row{&spiky, 1}}) {
+    std::vector<float> samples;
+    for (size_t i = 0; i < r.mix->frames(); ++i) {
+      samples.push_back(r.mix->left[i]);
+      if (r.channels == 2) samples.push_back(r.mix->right[i]);
+    }
+    Loudness l;
+    ASSERT_TRUE(MeasureLoudness(samples, r.channels, rate, l));
+    EXPECT_NEAR(l.integratedLufs, settings.targetLufs, 0.1);
+    EXPECT_LE(l.truePeakDb, settings.ceilingDb + 0.3);
+    EXPECT_EQ(r.mix->left.back(), 0.0f);  // faded out: no click at the end
   }
   EXPECT_EQ(Measure(silent).peak, 0);
+}
+
+TEST(ClipSynth, OversampledPeaksFindTheCrestBetweenSamples) {
+  // A sine at a quarter of the rate, sampled 45 degrees off its crests: every sample is at
+  // 0.707 of the true peak, which lies halfway between two of them (every other interval).
+  const int rate = 8000;
+  Stereo m(rate, 400);
+  for (size_t i = 0; i < m.frames(); ++i) m.left[i] = m.right[i] = float(std::sin(kPi / 2 * double(i) + kPi / 4));
+  std::vector<float> peaks = OversampledPeaks(m, 1);
+  EXPECT_NEAR(Measure(m).peak, std::sqrt(0.5), 1e-6);
+  for (size_t i = 50; i < 350; ++i) EXPECT_NEAR(std::max(peaks[i - 1], peaks[i]), 1.0, 0.02) << i;
+}
+
+TEST(ClipSynth, DitherStaysOutOfDigitalSilence) {
+  for (uint16_t bits : {uint16_t(8), uint16_t(16)}) {
+    SCOPED_TRACE(testing::Message() << bits << " bit");
+    const int rate = 11025;
+    const double step = bits == 16 ? 1 / 32767.0 : 1 / 127.0;
+    Stereo mix(rate, rate);
+    // Silence, a tone, silence, then a tone under the gate level (a fading tail).
+    for (size_t i = 0; i < mix.frames(); ++i) {
+      double t = double(i) / rate, x = 0;
+      if (t >= 0.2 && t < 0.4) x = 0.3 * std::sin(kTwoPi * 440 * t);
+      if (t >= 0.7) x = 2 * step * std::sin(kTwoPi * 440 * t);
+      mix.left[i] = mix.right[i] = float(x);
+    }
+    board::ClipFormat f{1, uint32_t(rate), bits, uint32_t(rate * bits / 8), ""};
+    std::vector<uint8_t> pcm = EncodePcm(mix, f, 9);
+    std::vector<float> out = DecodePcm(pcm, bits);
+    const size_t hold = Samples(kDitherHoldSeconds, rate);
+    size_t dithered = 0;
+    for (size_t i = 0; i < out.size(); ++i) {
+      const bool nearTone = i + hold >= size_t(0.2 * rate) && i < size_t(0.4 * rate) + hold;
+      if (!nearTone) {
+        ASSERT_EQ(out[i], 0.0f) << "sample " << i;
+      } else if (i >= size_t(0.2 * rate) && i < size_t(0.4 * rate)) {
+        const double plain = std::floor(double(mix.left[i]) / step + 0.5);
+        dithered += std::fabs(out[i] * (bits == 16 ? 32768 : 128) - plain) > 0.5;
+      }
+    }
+    EXPECT_GT(dithered, size_t(0.05 * rate));  // the tone itself is dithered
+  }
 }
 
 TEST(ClipSynth, AdditiveToneHasOnlyPartialsBelowTheLimit) {

@@ -124,7 +124,9 @@ TEST(ClipCatalogue, SizesAddUp) {
   EXPECT_EQ(largest, 4360044u);
 }
 
-TEST(ClipCatalogue, LevelsAreHealthy) {
+TEST(ClipCatalogue, ClipsHaveNoLongGapsAndRealStereo) {
+  // A sound may finish early and leave silence, but not fall silent in the middle for long.
+  // Loudness, peaks and endings are held in test_clip_sound.cpp.
   for (int id = 1; id <= kClipCount; ++id) {
     SCOPED_TRACE("clip " + std::to_string(id));
     const ClipFormat& f = kClipFormats[size_t(id - 1)];
@@ -133,9 +135,8 @@ TEST(ClipCatalogue, LevelsAreHealthy) {
     clipsynth::PcmLevels lv =
         clipsynth::MeasurePcm(File(id).subspan(c.dataOffset, c.dataSize), f.channels, f.sampleRate, f.bitsPerSample);
     const double seconds = double(f.dataBytes) / (f.sampleRate * f.channels * f.bitsPerSample / 8);
-    EXPECT_LT(20 * std::log10(lv.peak), -1.0);  // headroom: never at full scale
-    EXPECT_GT(20 * std::log10(lv.rms), -28.0);  // and never near silent
-    EXPECT_LT(lv.longestQuiet, 0.25 * seconds);
+    EXPECT_LT(lv.longestGap, 0.25 * seconds);
+    EXPECT_LT(lv.quietEnd, 0.6 * seconds) << "the clip is mostly silence";
     if (f.channels == 2) {
       EXPECT_GT(lv.side, 0.05) << "stereo is only a copy of mono";
     }

@@ -169,6 +169,27 @@ void AddModes(Signal& out, size_t start, int rate, const std::vector<Mode>& mode
   }
 }
 
+Signal Resample(const Signal& in, double step) {
+  if (step <= 0 || in.empty()) return {};
+  constexpr int kHalf = 12;
+  const double cutoff = 0.45 * std::min(1.0, 1 / step);  // of the input rate
+  Signal out(size_t(double(in.size() - 1) / step) + 1);
+  for (size_t j = 0; j < out.size(); ++j) {
+    const double at = double(j) * step;
+    const long centre = long(std::floor(at));
+    double sum = 0;
+    for (long k = centre - kHalf + 1; k <= centre + kHalf; ++k) {
+      if (k < 0 || k >= long(in.size())) continue;
+      const double d = at - double(k), x = 2 * cutoff * d;
+      const double sinc = std::fabs(x) < 1e-9 ? 1 : std::sin(kPi * x) / (kPi * x);
+      const double w = 0.5 + 0.5 * std::cos(kPi * d / kHalf);  // Hann over the taps
+      sum += in[size_t(k)] * 2 * cutoff * sinc * w;
+    }
+    out[j] = float(sum);
+  }
+  return out;
+}
+
 double DelayLine::tap(double delay) const {
   size_t n = buffer_.size();
   delay = Clamp(delay, 1, double(n - 2));

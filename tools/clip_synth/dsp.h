@@ -218,6 +218,10 @@ class DelayLine {
   size_t pos_ = 0;
 };
 
+// Reads `in` at positions 0, step, 2 step, ... (step > 1 plays it faster and higher) through
+// a windowed-sinc interpolator whose cut-off also keeps a faster reading free of aliases.
+Signal Resample(const Signal& in, double step);
+
 // Soft saturation with unit slope at 0.
 inline double Saturate(double x) { return std::tanh(x); }
 

@@ -7,22 +7,29 @@ namespace clipsynth {
 
 Signal Gunshot(int rate, Rng& rng, const GunStyle& s) {
   Signal out(Samples(s.length, rate));
-  OnePole crackFilter(1500, rate), tailFilter(900, rate), tailLow(200, rate);
-  Biquad body(Biquad::kLowPass, s.bodyHz, 0.8, rate);
+  Biquad band(Biquad::kBandPass, s.bodyHz, s.bodyQ, rate), under(Biquad::kLowPass, s.bodyHz * 0.5, 0.7, rate);
+  Biquad floor(Biquad::kHighPass, 55, 0.7, rate);  // below this only small speakers' headroom is spent
+  Svf reflections;
+  OnePole slapTone(1600, rate);
   Osc thump;
+  const size_t nWave = Samples(s.nWaveMs / 1000, rate), slapAt = std::max<size_t>(1, Samples(s.slapDelay, rate));
+  const double norm = 1 / Saturate(s.drive);
+  Signal blast(out.size());
   for (size_t i = 0; i < out.size(); ++i) {
-    double t = double(i) / rate, w = rng.bipolar();
-    double crack = crackFilter.high(w) * std::exp(-t / 0.003) * s.crack;
-    double blast = body.tick(w) * 2 * Strike(t, 0.0003, s.decay) * s.body;
-    blast = Saturate(blast * s.grit) / s.grit;  // the muzzle blast overdrives the air
-    double f = s.boomHz * (0.45 + 0.55 * std::exp(-t / 0.03));
-    double boom = thump.sine(f, rate) * Strike(t, 0.001, s.decay * 2) * s.boom;
-    // Reflections from the surroundings: a dull, slowly dying wash well below the blast.
-    double tail = (tailFilter.low(w) * 2 + tailLow.low(w) * 4) * (1 - std::exp(-t / 0.01)) *
-                  std::exp(-t / s.tail) * s.tailLevel;
-    out[i] = float(crack + blast + boom + tail);
+    const double t = double(i) / rate, w = rng.bipolar();
+    double crack = w * std::exp(-t / 0.0008) * s.crack;
+    // The N-wave: a jump up, a straight fall through zero, and a jump back to rest.
+    if (nWave > 0 && i <= nWave) crack += 1.4 * s.crack * (1 - 2.0 * double(i) / double(nWave));
+    const double body = (band.tick(w) * 2.5 + under.tick(w) * 0.7) * Strike(t, 0.0004, s.bodyDecay) * s.body;
+    const double boom = thump.sine(s.boomHz * (0.65 + 0.35 * std::exp(-t / 0.02)), rate) *
+                        Strike(t, 0.001, s.boomDecay) * s.boom;
+    blast[i] = float(Saturate((crack + body + boom) * s.drive) * norm);
+    if (i % 16 == 0) reflections.set(250 + s.tailHz * std::exp(-t / s.tailDecay), 0.7, rate);
+    const double tail = reflections.tick(rng.bipolar()).low * 1.5 * (1 - std::exp(-t / 0.006)) *
+                        std::exp(-t / s.tailDecay) * s.tail;
+    const double slap = i >= slapAt ? slapTone.low(blast[i - slapAt]) * s.slap : 0;
+    out[i] = float(floor.tick(blast[i] + tail + slap));
   }
-  if (!out.empty()) out[0] = 0.9f;  // the report begins at once
   return out;
 }
 
@@ -31,6 +38,7 @@ Signal Explosion(int rate, Rng& rng, const BlastStyle& s) {
   Svf rumble;
   BrownNoise brown;
   OnePole roll(3, rate), crackFilter(900, rate);
+  Biquad reportBand(Biquad::kBandPass, s.reportHz, 0.7, rate);
   Osc sub;
   for (size_t i = 0; i < out.size(); ++i) {
     double t = double(i) / rate, w = rng.bipolar();
@@ -39,17 +47,20 @@ Signal Explosion(int rate, Rng& rng, const BlastStyle& s) {
     double swell = 1 + 1.8 * roll.low(rng.bipolar() * 12);
     double body = rumble.tick(0.6 * w + 1.2 * brown.tick(rng)).low;
     double level = Strike(t, 0.004, s.decay) * 0.7 + Strike(t, 0.05, s.decay * 2.5) * 0.3;
-    double crack = crackFilter.high(w) * std::exp(-t / 0.015) * s.crack * 2;
+    double crack = (crackFilter.high(w) * 2 * std::exp(-t / 0.015) + w * std::exp(-t / 0.002)) * s.crack;
+    // The report: a hard mid-band bang and its first echo off the ground.
+    double report = reportBand.tick(w) * 3 *
+                    (Strike(t, 0.0015, s.reportDecay) + 0.45 * Strike(t - 0.035, 0.003, s.reportDecay * 1.6)) * s.report;
     double boomHz = 28 + 35 * std::exp(-t / 0.15);
     double boom = sub.sine(boomHz, rate) * Strike(t, 0.004, 0.45) * s.sub;
-    out[i] = float(body * level * swell * 2.5 + crack + boom);
+    out[i] = float(body * level * swell * 2.5 + crack + report + boom);
   }
   // Debris: short ticks scattered after the blast, thinning out.
   int pieces = int(s.debris * 60 * s.length);
   for (int k = 0; k < pieces; ++k) {
     double t = 0.25 + std::pow(rng.uniform(), 1.6) * (s.length - 0.35);
     size_t at = Samples(t, rate);
-    double amp = s.debris * rng.range(0.1, 0.6) * std::exp(-t / (s.length * 0.6));
+    double amp = s.debris * rng.range(0.1, 0.6) * std::exp(-t / (s.length * 0.25));
     OnePole hp(rng.range(600, 2500), rate);
     size_t len = Samples(rng.range(0.004, 0.02), rate);
     for (size_t j = 0; j < len && at + j < out.size(); ++j)
@@ -91,36 +102,41 @@ Signal MechClick(int rate, Rng& rng, double toneHz, double decay, double ring) {
 }
 
 Signal HandClap(int rate, Rng& rng, double toneHz, double decay) {
-  Signal out(Samples(decay * 6 + 0.01, rate));
-  Biquad band(Biquad::kBandPass, toneHz, 1.1, rate);
-  OnePole hp(400, rate);
-  // Hands meet in a few quick slaps a couple of milliseconds apart.
-  double second = rng.range(0.0015, 0.004), level2 = rng.range(0.3, 0.7);
+  Signal out(Samples(decay * 7 + 0.006, rate));
+  Biquad hollow(Biquad::kBandPass, toneHz, 1.8, rate);
+  OnePole hp(std::min(2000.0, 0.2 * rate), rate);
+  // Fingers meet first, the palms a moment later.
+  const double second = rng.range(0.0008, 0.0025), level2 = rng.range(0.2, 0.5);
   for (size_t i = 0; i < out.size(); ++i) {
-    double t = double(i) / rate;
-    double env = Strike(t, 0.0003, decay) + level2 * Strike(t - second, 0.0003, decay * 0.8);
-    double w = rng.bipolar();
-    out[i] = float((band.tick(w) * 3 + hp.high(w) * 0.4) * env);
+    double t = double(i) / rate, w = rng.bipolar();
+    double snap = std::exp(-t / 0.0012) + (t >= second ? level2 * std::exp(-(t - second) / 0.001) : 0);
+    out[i] = float(hollow.tick(w) * 2.2 * Strike(t, 0.0002, decay) + (hp.high(w) * 0.8 + w * 0.35) * snap);
   }
   return out;
 }
 
 void AddApplause(Stereo& out, Rng& rng, double from, double to, int people, const Curve& swell,
                  double gain, double width) {
-  // A bank of claps shared by the crowd keeps dense applause cheap to render.
-  std::vector<Signal> bank;
-  for (int k = 0; k < 40; ++k)
-    bank.push_back(HandClap(out.rate, rng, rng.range(700, 2300), rng.range(0.008, 0.02)));
   for (int p = 0; p < people; ++p) {
-    double period = 1 / rng.range(3.2, 6.0);
-    double pan = rng.bipolar() * width, level = rng.range(0.4, 1.0);
-    double t = from + rng.uniform() * period;
-    while (t < to) {
-      double s = swell(t - from);
-      if (s > 0.02 && rng.uniform() < std::min(1.0, s * 1.6))
-        out.mix(bank[size_t(rng.below(int(bank.size())))], t, gain * level * s * rng.range(0.6, 1.0),
-                Clamp(pan + 0.05 * rng.bipolar(), -1, 1));
-      t += period * (1 + 0.07 * rng.normal());
+    const double near = rng.uniform();
+    const double level = 0.3 + 0.7 * near * near, pan = rng.bipolar() * width;
+    const double period = 1 / rng.range(3.5, 6.2);
+    const double eagerness = rng.range(0.05, 0.95);  // how high the swell must be to join in
+    // The person's own hands, a few claps of them; far ones lose their top.
+    const double tone = rng.range(800, 2400), decay = rng.range(0.006, 0.014);
+    const double cutoff = std::min(0.45 * out.rate, 2500 + 9000 * near);
+    std::vector<Signal> claps;
+    for (int k = 0; k < 3; ++k) {
+      Signal c = HandClap(out.rate, rng, tone * rng.range(0.93, 1.07), decay);
+      OnePole lp(cutoff, out.rate);
+      for (float& v : c) v = float(lp.low(v));
+      claps.push_back(std::move(c));
+    }
+    for (double t = from + rng.uniform() * period; t < to; t += period * (1 + 0.04 * rng.normal())) {
+      const double s = swell(t - from);
+      if (s < eagerness * 0.9 || s <= 0.01) continue;
+      out.mix(claps[size_t(rng.below(3))], t, gain * level * (0.55 + 0.45 * s) * rng.range(0.75, 1.0),
+              Clamp(pan + 0.03 * rng.bipolar(), -1, 1));
     }
   }
 }

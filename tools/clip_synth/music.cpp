@@ -369,6 +369,7 @@ class Arranger {
     r.dry = 0;
     ApplyReverb(send_, r);
     out_.mix(send_, 0, wet * 4);
+    FadeOut(out_, p_.tail * 0.6);  // the last chord and the room die away inside the clip
     return std::move(out_);
   }
 

@@ -11,7 +11,6 @@ Stereo RenderClip(int clipId) {
   const int rate = int(format.sampleRate);
   const size_t frames = ClipFrames(format);
   Take take{rate, frames, double(frames) / rate, Rng(0x5EED0000ull + uint64_t(clipId)), {}};
-  if (MusicRecipe(clipId)) take.master.targetRmsDb = -15;
   Recipe recipe = WeaponRecipe(clipId);
   if (!recipe) recipe = VoiceRecipe(clipId);
   if (!recipe) recipe = MusicRecipe(clipId);
@@ -19,7 +18,7 @@ Stereo RenderClip(int clipId) {
   Stereo mix = recipe ? recipe(take) : take.mix();
   if (mix.frames() != frames) mix = take.mix();  // a recipe must fill the clip exactly
   if (format.channels == 1) mix.foldToMono();
-  Master(mix, take.master);
+  Master(mix, format.channels, take.master);
   return mix;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "clip_synth/level.h"
 #include "clip_synth/stereo.h"
 
 namespace clipsynth {

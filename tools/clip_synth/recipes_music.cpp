@@ -4,6 +4,8 @@
 
 #include "clip_synth/music.h"
 #include "clip_synth/recipes.h"
+#include "clip_synth/speech.h"
+#include "clip_synth/voice.h"
 
 namespace clipsynth {
 namespace {
@@ -70,8 +72,9 @@ Stereo DatingShowMan(Take& k) {
   return RenderPiece(k.rate, k.frames, p);
 }
 
-// Playful and swung: a walking bass, vibraphone, a muted wah lead, finger snaps, and a
-// slide whistle to finish.
+// 求包养, pleaded twice in a coy, breathy voice (speech synthesis by espeak-ng, performed a
+// little higher and trembling) over a playful swung tune that makes room for it: a walking
+// bass, vibraphone, a muted wah lead, finger snaps, a giggle, and a slide whistle to finish.
 Stereo PrettyPlease(Take& k) {
   Piece p;
   p.tonic = 65;  // F major
@@ -102,6 +105,34 @@ Stereo PrettyPlease(Take& k) {
     slide[i] = float(std::sin(kTwoPi * phase) * 0.25 * SmoothStep(u / 0.1) * SmoothStep((1 - u) / 0.15));
   }
   mix.mix(slide, k.seconds - 1.45, 1, 0.3);
+
+  Stereo voice(k.rate, k.frames);
+  const Delivery coy{.lift = 1.12, .trembleHz = 6, .trembleCents = 15, .presenceDb = 3, .drive = 1, .breath = 0.15};
+  const struct {
+    const char* words;
+    double at;
+  } pleas[] = {{"求包<prosody rate=\"x-slow\">养</prosody>", 0.45},
+               {"<prosody rate=\"slow\">求</prosody>包养<prosody rate=\"x-slow\">嘛</prosody>", 5.3}};
+  for (const auto& plea : pleas)
+    voice.mix(Perform({plea.words, "f5", 78, "x-high", 140}, coy, k.rate, k.rng.next()), plea.at, 1, -0.05);
+  // A giggle at her own cheek.
+  std::vector<Syllable> giggle;
+  LaughStyle st{.pitch = 380, .fall = 0.2, .syllableFall = 0.15, .syllableRate = 8, .voicedShare = 0.45,
+                .onset = 0.025, .breath = 0.35, .vowel = 'i', .formantScale = 1.2, .fade = 0.3, .inhale = 0};
+  AddLaughBout(giggle, k.rng, st, 0, 5, 1);
+  Signal g(Samples(1.0, k.rate));
+  Voice girl(k.rate, k.rng.next(), {.jitter = 0.02, .shimmer = 0.15});
+  Speak(g, k.rate, giggle, girl);
+  voice.mix(g, 7.1, 0.45, 0.1);
+  ApplyReverb(voice, {.room = 0.35, .damping = 0.5, .wet = 0.12});
+  // The music ducks under the voice.
+  OnePole follow(4, k.rate);
+  for (size_t i = 0; i < k.frames; ++i) {
+    const double level = follow.low(std::min(1.0, 6.0 * (std::fabs(voice.left[i]) + std::fabs(voice.right[i]))));
+    const double duck = 1 - 0.6 * Clamp(level * 3, 0, 1);
+    mix.left[i] = float(mix.left[i] * duck + voice.left[i]);
+    mix.right[i] = float(mix.right[i] * duck + voice.right[i]);
+  }
   return mix;
 }
 

@@ -40,33 +40,40 @@ Stereo CardDealing(Take& k) {
 
 Stereo LargeBell(Take& k) {
   Stereo m = k.mix();
+  // A temple bell struck once: a bright strike whose ring dies away within the clip (the
+  // clip is too short for a big bell's minute-long hum).
   for (double pan : {-0.7, 0.7}) {  // each side its own beating partials: a wide ring
     Signal s(k.frames);
-    AddModes(s, Samples(0.01, k.rate), k.rate, BellModes(196, 1.2, k.rng));
+    AddModes(s, Samples(0.01, k.rate), k.rate, BellModes(262, 0.17, k.rng));
     m.mix(s, 0, 0.5, pan);
   }
   m.mix(MechClick(k.rate, k.rng, 1200, 0.01, 0.3), 0.01, 0.4);  // the clapper
-  ApplyReverb(m, {.room = 0.8, .damping = 0.3, .wet = 0.25});
+  ApplyReverb(m, {.room = 0.55, .damping = 0.3, .wet = 0.2});
+  FadeOut(m, 0.35);
   return m;
 }
 
 Stereo Alarm2(Take& k) {
   Stereo m = k.mix();
-  Signal s = Tone(k, k.seconds, [](double t) { return std::fmod(t, 0.16) < 0.08 ? 960.0 : 770.0; },
+  const double length = 0.5;  // three hi-lo cycles, then the room
+  Signal s = Tone(k, length, [](double t) { return std::fmod(t, 0.16) < 0.08 ? 960.0 : 770.0; },
                   [&, tone = Additive()](Osc&, double f) mutable { return tone.tick(f, k.rate, true); });
+  for (size_t i = 0; i < s.size(); ++i) s[i] = float(s[i] * Edges(double(i) / k.rate, length, 0.01));
   HornSpeaker(s, k.rate);
   m.mix(s, 0);
+  ApplyReverb(m, {.room = 0.3, .damping = 0.5, .wet = 0.1});
+  FadeOut(m, 0.1);
   return m;
 }
 
 Stereo Radar(Take& k) {
   Stereo m = k.mix();
-  for (double at : {0.0, 0.85}) {
+  for (double at : {0.0, 0.7}) {
     Signal ping(Samples(0.8, k.rate));
-    AddModes(ping, 0, k.rate, {{1500, 0.6, 0.3}, {3000, 0.12, 0.1}});
+    AddModes(ping, 0, k.rate, {{1500, 0.6, 0.16}, {3000, 0.12, 0.06}});
     m.mix(ping, at + 0.01);
   }
-  for (double at : {0.5, 1.3}) {  // contacts on the screen
+  for (double at : {0.45, 1.1}) {  // contacts on the screen
     Signal blip(Samples(0.05, k.rate));
     AddModes(blip, 0, k.rate, {{2400, 0.2, 0.02}});
     m.mix(blip, at);
@@ -77,8 +84,9 @@ Stereo Radar(Take& k) {
   for (size_t i = 0; i < sweep.size(); ++i)
     sweep[i] = float(band.tick(k.rng.bipolar()) * 0.1 * (0.5 + 0.5 * std::sin(kTwoPi * 1.2 * i / k.rate)));
   m.mix(sweep, 0);
-  ApplyEcho(m, {.delay = 0.21, .feedback = 0.5, .wet = 0.4, .toneHz = 3000});
-  ApplyReverb(m, {.room = 0.9, .damping = 0.3, .wet = 0.5});
+  ApplyEcho(m, {.delay = 0.21, .feedback = 0.4, .wet = 0.4, .toneHz = 3000});
+  ApplyReverb(m, {.room = 0.7, .damping = 0.3, .wet = 0.4});
+  FadeOut(m, 0.45);
   return m;
 }
 
@@ -104,13 +112,14 @@ Stereo CameraShutter(Take& k) {
 
 Stereo Pager(Take& k) {
   Stereo m = k.mix();
-  for (int n = 0; n < 5; ++n) {
+  for (int n = 0; n < 4; ++n) {
     Signal s = Tone(k, 0.07, [](double) { return 2900.0; },
                     [&](Osc& o, double f) { return o.pulse(f, k.rate, 0.5) * 0.4; });
     Biquad piezo(Biquad::kBandPass, 2900, 2, k.rate);
     for (size_t i = 0; i < s.size(); ++i) s[i] = float(piezo.tick(s[i]) * Edges(double(i) / k.rate, 0.07, 0.004));
     m.mix(s, 0.01 + n * 0.1);
   }
+  FadeOut(m, 0.05);
   return m;
 }
 
@@ -128,7 +137,7 @@ Stereo KaCha(Take& k) {
 
 Stereo PoliceSiren(Take& k) {
   Stereo m = k.mix();
-  const double passAt = 6.0, wailUntil = 5.5;
+  const double passAt = 5.2, wailUntil = 4.6, offAt = 9.0;
   Additive o;
   PinkNoise road;
   OnePole roadLp(250, k.rate);
@@ -144,21 +153,27 @@ Stereo PoliceSiren(Take& k) {
       f = 700 + 800 * (phase < 0.75 ? phase / 0.75 : (1 - phase) / 0.25);
     }
     f *= 1 - 0.035 * std::tanh(d);  // Doppler as the car passes
-    s[i] = float(o.tick(f, k.rate, false));
+    // Switched off down the road: the siren winds down as its level falls.
+    double off = SmoothStep((offAt + 0.6 - t) / 0.6);
+    f *= 0.6 + 0.4 * off;
+    s[i] = float(o.tick(f, k.rate, false) * off);
   }
   HornSpeaker(s, k.rate);
   for (size_t i = 0; i < k.frames; ++i) {
     double t = double(i) / k.rate, d = (t - passAt) / 2.5;
-    double level = 0.35 + 0.65 / (1 + d * d);
+    double level = (0.35 + 0.65 / (1 + d * d)) * SmoothStep((k.seconds - 0.2 - t) / 3);  // driving away
     m.add(i, (s[i] + roadLp.low(road.tick(k.rng)) * 0.3) * level, std::tanh((t - passAt) / 2) * 0.8);
   }
   ApplyReverb(m, {.room = 0.7, .damping = 0.4, .wet = 0.22});
+  FadeOut(m, 0.3);
   return m;
 }
 
 Stereo AirRaidSiren(Take& k) {
   Stereo m = k.mix();
-  const Curve pitch{{0, 120}, {0.4, 260}, {1.0, 420}, {1.6, 480}, {2.1, 485}, {2.59, 430}};
+  // Spins up, holds its howl, and winds down as the rotor slows.
+  const Curve pitch{{0, 120}, {0.4, 260}, {0.9, 430}, {1.2, 480}, {1.5, 485}, {2.2, 250}, {2.45, 150}};
+  const Curve level{{0, 0}, {0.1, 1}, {1.5, 1}, {2.2, 0.35}, {2.42, 0}};
   Signal s(k.frames);
   Osc a, b;
   Biquad air(Biquad::kBandPass, 500, 3, k.rate);
@@ -168,11 +183,12 @@ Stereo AirRaidSiren(Take& k) {
     // Two rotors a minor third apart, rounded square waves, and the rush of air.
     double x = Saturate(3 * a.sine(f, k.rate)) + 0.8 * Saturate(3 * b.sine(f * 1.19, k.rate));
     x += air.tick(k.rng.bipolar()) * 0.6;
-    s[i] = float(x * 0.4 * (0.25 + 0.75 * (f - 120) / 365) * SmoothStep(t / 0.1));
+    s[i] = float(x * 0.4 * (0.25 + 0.75 * (f - 120) / 365) * level(t));
   }
   HornSpeaker(s, k.rate);
   m.mix(s, 0);
-  ApplyReverb(m, {.room = 0.85, .damping = 0.4, .wet = 0.25});
+  ApplyReverb(m, {.room = 0.6, .damping = 0.4, .wet = 0.22});
+  FadeOut(m, 0.15);
   return m;
 }
 
@@ -222,8 +238,9 @@ Signal AirHorn(const Take& k, double seconds, double low, double high, double dr
 
 Stereo BusHorn(Take& k) {
   Stereo m = k.mix();
-  m.mix(AirHorn(k, 0.66, 185, 233, 1.5), 0.02);
-  ApplyReverb(m, {.room = 0.5, .damping = 0.5, .wet = 0.12});
+  m.mix(AirHorn(k, 0.5, 185, 233, 1.5), 0.02);
+  ApplyReverb(m, {.room = 0.35, .damping = 0.5, .wet = 0.12});
+  FadeOut(m, 0.12);
   return m;
 }
 
@@ -245,7 +262,7 @@ Stereo HornHonk(Take& k) {
 Stereo TrainWhistle(Take& k) {
   Stereo m = k.mix();
   const double chord[] = {415.3, 523.3, 622.3};
-  const double length = 1.08;
+  const double length = 0.85;
   Signal s(Samples(length, k.rate));
   for (double f : chord) {
     Biquad breath(Biquad::kBandPass, f, 8, k.rate);
@@ -259,9 +276,10 @@ Stereo TrainWhistle(Take& k) {
     }
   }
   OnePole hp(2500, k.rate);  // steam hiss
-  for (size_t i = 0; i < s.size(); ++i) s[i] += float(hp.high(k.rng.bipolar()) * 0.1);
+  for (size_t i = 0; i < s.size(); ++i) s[i] += float(hp.high(k.rng.bipolar()) * 0.1 * Edges(double(i) / k.rate, length, 0.08));
   m.mix(s, 0.02);
-  ApplyReverb(m, {.room = 0.7, .damping = 0.4, .wet = 0.2});
+  ApplyReverb(m, {.room = 0.55, .damping = 0.4, .wet = 0.2});
+  FadeOut(m, 0.2);
   return m;
 }
 
@@ -344,9 +362,10 @@ Stereo LightsOut(Take& k) {
     m.mix(buzz, from, 1, side * 0.5);
   }
   for (int n = 0; n < 12; ++n) m.mix(MechClick(k.rate, k.rng, 4000, 0.003, 0.2), k.rng.range(0.05, 0.5), 0.25, k.rng.bipolar());
-  m.mix(Thud(k.rate, k.rng, 90, 0.05, 0.6), 1.0, 0.8);  // the relay drops
-  m.mix(MechClick(k.rate, k.rng, 800, 0.02, 0.6), 1.0, 0.6);
-  ApplyReverb(m, {.room = 0.5, .damping = 0.5, .wet = 0.15});
+  m.mix(Thud(k.rate, k.rng, 90, 0.04, 0.6), 0.97, 0.8);  // the relay drops
+  m.mix(MechClick(k.rate, k.rng, 800, 0.02, 0.6), 0.97, 0.6);
+  ApplyReverb(m, {.room = 0.45, .damping = 0.5, .wet = 0.15});
+  FadeOut(m, 0.12);
   return m;
 }
 
@@ -356,7 +375,7 @@ Stereo Brakes(Take& k) {
   Osc squeal, harmonic, wob;
   OnePole drift(8, k.rate);
   Biquad scrub(Biquad::kBandPass, 1300, 0.8, k.rate);
-  const double length = 1.1;
+  const double length = 0.95;  // the car has stopped; the street rings a moment
   for (size_t i = 0; i < s.size(); ++i) {
     double t = double(i) / k.rate;
     if (t > length) break;
@@ -366,7 +385,8 @@ Stereo Brakes(Take& k) {
     s[i] = float(x * Edges(t, length, 0.05));
   }
   m.mix(s, 0);
-  ApplyReverb(m, {.room = 0.6, .damping = 0.5, .wet = 0.15});
+  ApplyReverb(m, {.room = 0.5, .damping = 0.5, .wet = 0.15});
+  FadeOut(m, 0.12);
   return m;
 }
 
@@ -406,6 +426,7 @@ Stereo Telegraph(Take& k) {
     m.left[i] += h;
     m.right[i] += h;
   }
+  FadeOut(m, 0.15);  // the line goes quiet after the last mark
   return m;
 }
 
@@ -438,14 +459,15 @@ Stereo CameraShutter2(Take& k) {
 
 Stereo PoundingDoor(Take& k) {
   Stereo m = k.mix();
-  for (double at : {0.0, 0.19, 0.38}) {
-    m.mix(Thud(k.rate, k.rng, 95, 0.08, 1.0), at + 0.005);
+  for (double at : {0.0, 0.16, 0.32}) {
+    m.mix(Thud(k.rate, k.rng, 95, 0.06, 1.0), at + 0.005);
     Signal panel(Samples(0.3, k.rate));
     AddModes(panel, 0, k.rate, {{180, 0.4, 0.06}, {310, 0.3, 0.05}, {470, 0.2, 0.04}});
     m.mix(panel, at + 0.005, 0.8);
     m.mix(MechClick(k.rate, k.rng, 700, 0.02, 0.4), at + 0.01, 0.4);  // the door rattles in its frame
   }
-  ApplyReverb(m, {.room = 0.4, .damping = 0.5, .wet = 0.15});
+  ApplyReverb(m, {.room = 0.35, .damping = 0.5, .wet = 0.15});
+  FadeOut(m, 0.12);
   return m;
 }
 
@@ -457,8 +479,10 @@ Stereo Photocopier(Take& k) {
   OnePole lp(600, k.rate);
   for (size_t i = 0; i < s.size(); ++i) {
     double t = double(i) / k.rate;
-    double motor = lp.low(hum.saw(100, k.rate) + 0.5 * hum2.saw(200, k.rate)) * SmoothStep(t / 0.2) * 0.5;
-    double buzz = ballast.pulse(120, k.rate, 0.5) * 0.04;
+    // Up to speed, the copy made, then the motor runs down.
+    double run = SmoothStep(t / 0.2) * SmoothStep((1.8 - t) / 0.3), spin = 0.55 + 0.45 * run;
+    double motor = lp.low(hum.saw(100 * spin, k.rate) + 0.5 * hum2.saw(200 * spin, k.rate)) * run * 0.5;
+    double buzz = ballast.pulse(120, k.rate, 0.5) * 0.04 * run;
     double scan = 0;
     if (t > 0.2 && t < 1.3) {  // the lamp carriage runs out and back
       double u = (t - 0.2) / 1.1, speed = u < 0.6 ? u / 0.6 : (1 - u) / 0.4;
@@ -468,10 +492,11 @@ Stereo Photocopier(Take& k) {
     s[i] = float(motor + buzz + scan);
   }
   m.mix(s, 0);
-  m.mix(MechClick(k.rate, k.rng, 1200, 0.03, 0.6), 1.33, 0.7);        // feed rollers engage
-  m.mix(Whoosh(k.rate, k.rng, 0.3, 3000, 1500, 1.5, 0.4), 1.38, 0.6);  // the sheet slides out
-  m.mix(Thud(k.rate, k.rng, 160, 0.04, 0.6), 1.74, 0.7);
+  m.mix(MechClick(k.rate, k.rng, 1200, 0.03, 0.6), 1.25, 0.7);        // feed rollers engage
+  m.mix(Whoosh(k.rate, k.rng, 0.3, 3000, 1500, 1.5, 0.4), 1.3, 0.6);   // the sheet slides out
+  m.mix(Thud(k.rate, k.rng, 160, 0.04, 0.6), 1.62, 0.7);
   ApplyReverb(m, {.room = 0.4, .damping = 0.5, .wet = 0.1});
+  FadeOut(m, 0.06);
   return m;
 }
 
@@ -481,14 +506,15 @@ Stereo Water(Take& k) {
   PinkNoise pink;
   Svf rush;
   OnePole swirl(0.5, k.rate);
+  const Curve flow{{0, 0}, {0.3, 1}, {6.6, 1}, {7.8, 0}};  // the stream eases off at the end
   for (size_t i = 0; i < s.size(); ++i) {
     if (i % 32 == 0) rush.set(1200 * (1 + 0.5 * swirl.low(k.rng.bipolar() * 40)), 0.8, k.rate);
-    s[i] = float(rush.tick(pink.tick(k.rng)).band * 0.35);
+    s[i] = float(rush.tick(pink.tick(k.rng)).band * 0.35 * flow(double(i) / k.rate));
   }
   // Bubbles of the stream: many small, rising chirps.
   for (double t = 0; t < k.seconds - 0.1; t += k.rng.range(0.005, 0.03)) {
     double hz = 400 * std::pow(5.5, k.rng.uniform());
-    AddBubble(s, Samples(t, k.rate), k.rate, hz, k.rng.range(0.01, 0.04), k.rng.range(0.05, 0.3));
+    AddBubble(s, Samples(t, k.rate), k.rate, hz, k.rng.range(0.01, 0.04), k.rng.range(0.05, 0.3) * flow(t));
   }
   // A splash, a burst of bubbles and drips after it.
   const double splash = 4.6;
@@ -504,6 +530,7 @@ Stereo Water(Take& k) {
     AddBubble(s, Samples(splash + 0.6 + k.rng.range(0, 2.5), k.rate), k.rate, k.rng.range(1500, 3000), 0.03, 0.4);
   m.mix(s, 0);
   ApplyReverb(m, {.room = 0.5, .damping = 0.5, .wet = 0.1});
+  FadeOut(m, 0.2);
   return m;
 }
 
@@ -514,13 +541,14 @@ Stereo DangerAlarm(Take& k) {
   OnePole lp(3000, k.rate);
   for (size_t i = 0; i < s.size(); ++i) {
     double t = double(i) / k.rate, u = std::fmod(t, 0.55);
-    if (u > 0.47) continue;
+    if (u > 0.47 || t > 3.9) continue;  // seven whoops, then the hall rings out
     double f = 400 * std::pow(2.75, u / 0.47);  // a rising whoop, again and again
     s[i] = float(lp.low(o.tick(f, k.rate, false)) * Edges(u, 0.47, 0.01));
   }
   m.mix(s, 0, 1, -0.5);
   m.mix(s, 0.07, 0.6, 0.7);  // a second horn farther down the corridor
-  ApplyReverb(m, {.room = 0.85, .damping = 0.4, .wet = 0.35});
+  ApplyReverb(m, {.room = 0.75, .damping = 0.4, .wet = 0.3});
+  FadeOut(m, 0.5);
   return m;
 }
 
@@ -531,7 +559,8 @@ Stereo RadioSignal(Take& k) {
   Osc tune, beep;
   for (size_t i = 0; i < s.size(); ++i) {
     double t = double(i) / k.rate;
-    double fading = 0.7 + 0.3 * std::sin(kTwoPi * 0.3 * t);
+    // Tuned in, the message, then the set is switched off.
+    double fading = (0.7 + 0.3 * std::sin(kTwoPi * 0.3 * t)) * SmoothStep((4.95 - t) / 0.08);
     double x = band.tick(k.rng.bipolar()) * 0.25 + (k.rng.chance(0.002) ? k.rng.bipolar() : 0);
     if (t < 0.8) x += tune.sine(3000 * std::pow(800.0 / 3000, t / 0.8), k.rate) * 0.3;  // tuning in
     bool on = false;
@@ -543,6 +572,7 @@ Stereo RadioSignal(Take& k) {
     s[i] = float(x * fading);
   }
   m.mix(s, 0);
+  m.mix(MechClick(k.rate, k.rng, 1500, 0.01, 0.5), 4.95, 0.3);  // the switch
   return m;
 }
 
@@ -554,11 +584,12 @@ Stereo CarAlarm(Take& k) {
     double t = double(i) / k.rate, f;
     if (t < 0.78) f = 600 + 1000 * std::fmod(t, 0.13) / 0.13;  // whoops
     else f = std::fmod(t, 0.1) < 0.05 ? 1500 : 1050;           // warble
-    s[i] = float(o.tick(f, k.rate, true));
+    s[i] = float(o.tick(f, k.rate, true) * Edges(t, 1.3, 0.01));  // until the owner stops it
   }
   HornSpeaker(s, k.rate);
   m.mix(s, 0);
-  ApplyReverb(m, {.room = 0.5, .damping = 0.5, .wet = 0.12});
+  ApplyReverb(m, {.room = 0.4, .damping = 0.5, .wet = 0.12});
+  FadeOut(m, 0.15);
   return m;
 }
 

@@ -3,6 +3,7 @@
 
 #include "clip_synth/effects.h"
 #include "clip_synth/recipes.h"
+#include "clip_synth/speech.h"
 #include "clip_synth/voice.h"
 
 namespace clipsynth {
@@ -47,60 +48,48 @@ Stereo DogBark(Take& k) {
   return m;
 }
 
-// "Help!" shouted: breath, an "e" gliding into "l", the lips closing and a small release.
-void AddHelp(std::vector<Syllable>& out, double at, double pitch, double loud, bool me) {
-  Syllable help{.start = at, .onset = 0.07, .length = 0.42, .pitchFrom = pitch * 1.1,
-                .pitchTo = pitch * 0.82, .loudness = loud, .breath = 0.15, .attack = 0.02,
-                .release = 0.08, .vibratoHz = 6, .vibratoSemitones = 0.3};
-  help.vowel = Vowel('e', 1.05);
-  help.vowelEnd = Vowel('l', 1.05);
-  help.glide = 0.42;
-  out.push_back(help);
-  Syllable p{.start = at + 0.07 + 0.42 + 0.05, .onset = 0.015, .length = 0, .loudness = loud * 0.7};
-  p.vowel = p.vowelEnd = Vowel('@', 1.3);
-  out.push_back(p);
-  if (me) {
-    Syllable meS{.start = at + 0.62, .onset = 0, .length = 0.5, .pitchFrom = pitch * 1.2,
-                 .pitchTo = pitch * 0.75, .loudness = loud, .breath = 0.12, .attack = 0.04,
-                 .release = 0.15, .vibratoHz = 6, .vibratoSemitones = 0.4};
-    meS.vowel = Vowel('m', 1.05);
-    meS.vowelEnd = Vowel('i', 1.05);
-    meS.glide = 0.08;
-    out.push_back(meS);
-  }
-}
-
+// 救命 shouted again and again, each call higher, faster, louder and more strained than the
+// last, with gasps for breath between: speech synthesis (espeak-ng) performed as a frightened
+// woman calling out in the open, with wind and the street's echo.
 Stereo CryForHelp(Take& k) {
   Stereo m = k.mix();
-  std::vector<Syllable> shouts;
-  double t = 0.25;
-  int n = 0;
-  while (t < k.seconds - 1.3) {
-    bool me = n % 3 == 2;
-    double pitch = k.rng.range(270, 330);
-    AddHelp(shouts, t, pitch, k.rng.range(0.8, 1.0), me);
-    t += (me ? 1.25 : 0.7) + k.rng.range(0.05, 0.25);
-    if (n % 3 == 2) {  // a gasp for breath between calls
-      Syllable gasp{.start = t, .onset = 0.3, .length = 0, .loudness = 0.5};
-      gasp.vowel = gasp.vowelEnd = Vowel('A');
-      shouts.push_back(gasp);
-      t += 0.45;
+  const char* const words[] = {"救命！", "救命<prosody rate=\"x-slow\">啊</prosody>！", "救命！",
+                               "救<prosody rate=\"slow\">命</prosody>！"};
+  Signal gasps(k.frames);
+  std::vector<Syllable> breaths;
+  double t = 0.3;
+  for (int n = 0; t < k.seconds - 2.4; ++n) {
+    const double urgency = std::min(1.0, n / 8.0);
+    SpeechTake take{words[n % 4], "f3", int(55 + 38 * urgency), urgency < 0.4 ? "high" : "x-high",
+                    int(150 + 70 * urgency)};
+    Delivery d{.lift = 1.04 + 0.07 * urgency, .trembleHz = 5 + 2 * urgency, .trembleCents = 15 + 40 * urgency,
+               .presenceDb = 4 + 3 * urgency, .drive = 1.2 + 2.5 * urgency, .breath = 0.1 + 0.12 * urgency};
+    Signal call = Perform(take, d, k.rate, k.rng.next());
+    // The caller turns about as she calls: each call from a slightly different place.
+    m.mix(call, t, 0.55 + 0.45 * urgency, 0.4 * std::sin(1.7 * n));
+    t += double(call.size()) / k.rate;
+    const double gap = (1.0 - 0.55 * urgency) * k.rng.range(0.85, 1.15);
+    if (n % 2 == 1) {  // a gasp for breath before the next call
+      Syllable gasp{.start = t + gap * 0.2, .onset = gap * 0.5, .length = 0, .loudness = 0.35 + 0.25 * urgency};
+      gasp.vowel = gasp.vowelEnd = Vowel('A', 1.15);
+      breaths.push_back(gasp);
     }
-    ++n;
+    t += gap;
   }
-  VoiceTraits traits{.jitter = 0.015, .shimmer = 0.08, .openQuotient = 0.5, .creak = 0.1};
-  Signal voice = Say(k, k.rng.next(), traits, shouts);
-  // The caller moves about a little: the voice drifts across the field.
-  for (size_t i = 0; i < k.frames; ++i) m.add(i, voice[i], 0.35 * std::sin(kTwoPi * 0.05 * i / k.rate));
+  Voice breather(k.rate, k.rng.next());
+  Speak(gasps, k.rate, breaths, breather);
+  m.mix(gasps, 0, 0.8, 0.1);
   // Wind in the open.
   PinkNoise wl, wr;
   OnePole lpl(300, k.rate), lpr(300, k.rate), gust(0.3, k.rate);
   for (size_t i = 0; i < k.frames; ++i) {
     double g = 0.5 + 3 * std::fabs(gust.low(k.rng.bipolar() * 10));
-    m.left[i] += float(lpl.low(wl.tick(k.rng)) * 0.08 * g);
-    m.right[i] += float(lpr.low(wr.tick(k.rng)) * 0.08 * g);
+    m.left[i] += float(lpl.low(wl.tick(k.rng)) * 0.05 * g);
+    m.right[i] += float(lpr.low(wr.tick(k.rng)) * 0.05 * g);
   }
-  ApplyReverb(m, {.room = 0.85, .damping = 0.4, .wet = 0.35, .preDelay = 0.03});
+  ApplyEcho(m, {.delay = 0.31, .feedback = 0.25, .wet = 0.18, .toneHz = 2500});
+  ApplyReverb(m, {.room = 0.75, .damping = 0.4, .wet = 0.25, .preDelay = 0.02});
+  FadeOut(m, 1.2);
   return m;
 }
 
@@ -141,46 +130,68 @@ Stereo Kiss(Take& k) {
   return m;
 }
 
+// A hearty belly laugh: it starts as a chuckle, breaks into long bouts with a high, helpless
+// peak and a wheeze, and settles with a few chuckles and a sigh.
 Stereo BigLaugh(Take& k) {
   Stereo m = k.mix();
   std::vector<Syllable> laugh;
-  LaughStyle ha{.pitch = 165, .fall = 0.3, .syllableRate = 5.2, .voicedShare = 0.6, .onset = 0.04,
-                .breath = 0.15, .vowel = 'a', .fade = 0.3, .inhale = 0.45};
+  LaughStyle ha{.pitch = 165, .fall = 0.3, .syllableFall = 0.25, .syllableRate = 5.2, .timing = 0.3,
+                .voicedShare = 0.6, .onset = 0.045, .breath = 0.25, .vowel = 'a', .fade = 0.3,
+                .inhale = 0.45, .squeak = 0.15};
   LaughStyle ho = ha;
-  ho.pitch = 130;
+  ho.pitch = 125;
   ho.vowel = 'o';
-  ho.syllableRate = 4.5;
+  ho.syllableRate = 4.4;
   LaughStyle hee = ha;
-  hee.pitch = 270;
+  hee.pitch = 280;
   hee.vowel = 'i';
   hee.syllableRate = 6.5;
-  hee.breath = 0.35;
+  hee.breath = 0.4;
+  hee.squeak = 0.6;
   LaughStyle wheeze = ha;
-  wheeze.breath = 0.7;
-  wheeze.pitch = 200;
-  wheeze.voicedShare = 0.45;
-  double t = 0.05;
-  int bout = 0;
-  while (t < k.seconds - 1.5) {
-    const LaughStyle& style = bout % 5 == 3 ? hee : bout % 5 == 1 ? ho : bout % 7 == 5 ? wheeze : ha;
-    int count = 5 + k.rng.below(8);
-    t = AddLaughBout(laugh, k.rng, style, t, count, k.rng.range(0.75, 1.0));
-    ++bout;
+  wheeze.breath = 0.9;
+  wheeze.pitch = 210;
+  wheeze.voicedShare = 0.4;
+  LaughStyle chuckle = ho;
+  chuckle.syllableRate = 5.5;
+  chuckle.voicedShare = 0.45;
+  chuckle.inhale = 0.3;
+  chuckle.squeak = 0;
+  double t = AddLaughBout(laugh, k.rng, chuckle, 0.05, 3, 0.6) + 0.1;
+  const LaughStyle* const plan[] = {&ha, &ho, &ha, &hee, &ha, &wheeze, &ho, &ha, &hee, &ha, &ho};
+  for (int bout = 0; t < k.seconds - 4.2; ++bout) {
+    const LaughStyle& style = *plan[size_t(bout) % std::size(plan)];
+    t = AddLaughBout(laugh, k.rng, style, t, 5 + k.rng.below(8), k.rng.range(0.75, 1.0));
+    t += k.rng.range(0, 0.25);
   }
-  VoiceTraits traits{.jitter = 0.02, .shimmer = 0.12, .creak = 0.15};
+  t = AddLaughBout(laugh, k.rng, chuckle, t + 0.2, 4, 0.55);
+  Syllable sigh{.start = t + 0.1, .onset = 0.12, .length = 0.7, .pitchFrom = 150, .pitchTo = 95,
+                .loudness = 0.45, .breath = 0.6, .attack = 0.08, .release = 0.5};
+  sigh.vowel = Vowel('a');
+  sigh.vowelEnd = Vowel('@');
+  laugh.push_back(sigh);
+  VoiceTraits traits{.jitter = 0.025, .shimmer = 0.18, .creak = 0.15};
   m.mix(Say(k, k.rng.next(), traits, laugh), 0);
-  ApplyReverb(m, {.room = 0.5, .damping = 0.5, .wet = 0.12});
+  ApplyReverb(m, {.room = 0.45, .damping = 0.5, .wet = 0.12});
+  FadeOut(m, 0.3);
   return m;
 }
 
+// A cheeky snicker: short, breathy "heh"s through the nose, with a snort to start.
 Stereo CheekySnicker(Take& k) {
   Stereo m = k.mix();
   std::vector<Syllable> s;
-  LaughStyle st{.pitch = 260, .fall = 0.1, .syllableRate = 9, .voicedShare = 0.35, .onset = 0.03,
-                .breath = 0.6, .vowel = 'i', .fade = 0.2, .inhale = 0};
-  AddLaughBout(s, k.rng, st, 0.04, 7, 1);
-  m.mix(Say(k, k.rng.next(), {.jitter = 0.02, .nasal = 0.5}, s), 0, 1, 0.15);
-  ApplyReverb(m, {.room = 0.4, .damping = 0.5, .wet = 0.15});
+  LaughStyle st{.pitch = 250, .fall = 0.12, .syllableFall = 0.15, .syllableRate = 9, .timing = 0.3,
+                .voicedShare = 0.32, .onset = 0.03, .breath = 0.7, .vowel = 'e', .fade = 0.25, .inhale = 0};
+  AddLaughBout(s, k.rng, st, 0.09, 6, 1);
+  m.mix(Say(k, k.rng.next(), {.jitter = 0.025, .shimmer = 0.2, .nasal = 0.65}, s), 0, 1, 0.15);
+  Signal snort(Samples(0.07, k.rate));  // air forced out through the nose
+  Biquad nose(Biquad::kBandPass, 700, 1.5, k.rate);
+  for (size_t i = 0; i < snort.size(); ++i)
+    snort[i] = float(nose.tick(k.rng.bipolar()) * Strike(double(i) / k.rate, 0.005, 0.015) * 1.5);
+  m.mix(snort, 0.01, 0.8, 0.15);
+  ApplyReverb(m, {.room = 0.35, .damping = 0.5, .wet = 0.12});
+  FadeOut(m, 0.06);
   return m;
 }
 
@@ -198,24 +209,23 @@ Stereo Sheep(Take& k) {
   return m;
 }
 
+// A silly giggle: high, fast "hihihi" that runs away with itself, a squeaky breath in, and
+// another go.
 Stereo SillyGiggle(Take& k) {
   Stereo m = k.mix();
   std::vector<Syllable> s;
-  LaughStyle st{.pitch = 330, .pitchSpread = 0.12, .fall = -0.15, .syllableRate = 8,
-                .voicedShare = 0.45, .onset = 0.025, .breath = 0.25, .vowel = 'i',
-                .formantScale = 1.15, .fade = 0.1, .inhale = 0};
-  double t = AddLaughBout(s, k.rng, st, 0.05, 7, 1);
-  // A squeaky breath in, then more.
-  Syllable squeak{.start = t + 0.02, .onset = 0.05, .length = 0.18, .pitchFrom = 520,
-                  .pitchTo = 640, .loudness = 0.5, .breath = 0.6};
-  squeak.vowel = squeak.vowelEnd = Vowel('i', 1.15);
-  s.push_back(squeak);
+  LaughStyle st{.pitch = 340, .pitchSpread = 0.12, .fall = -0.12, .syllableFall = 0.15, .syllableRate = 8.5,
+                .timing = 0.3, .voicedShare = 0.45, .onset = 0.025, .breath = 0.35, .vowel = 'i',
+                .formantScale = 1.15, .fade = 0.1, .inhale = 0.25, .squeak = 1};
+  double t = AddLaughBout(s, k.rng, st, 0.04, 7, 1);
   st.vowel = 'e';
-  st.pitch = 360;
-  st.fall = 0.25;
-  AddLaughBout(s, k.rng, st, t + 0.3, 6, 0.95);
-  m.mix(Say(k, k.rng.next(), {.jitter = 0.015, .nasal = 0.2}, s), 0);
-  ApplyReverb(m, {.room = 0.4, .damping = 0.5, .wet = 0.12});
+  st.pitch = 370;
+  st.fall = 0.3;
+  st.inhale = 0;
+  AddLaughBout(s, k.rng, st, t + 0.05, 5, 0.9);
+  m.mix(Say(k, k.rng.next(), {.jitter = 0.02, .shimmer = 0.15, .nasal = 0.2}, s), 0);
+  ApplyReverb(m, {.room = 0.35, .damping = 0.5, .wet = 0.12});
+  FadeOut(m, 0.1);
   return m;
 }
 
@@ -253,22 +263,27 @@ void AddWhistle(Stereo& m, Rng& rng, double at, double gain) {
   m.mix(w, at, gain, rng.bipolar() * 0.7);
 }
 
+// Cheers and applause that burst out, hold, and die away inside the clip.
 Stereo CheeringApplause(Take& k) {
   Stereo m = k.mix();
-  AddApplause(m, k.rng, 0, k.seconds, 30, Curve{{0, 0.6}, {0.3, 1}, {3.0, 0.9}, {3.85, 0.6}}, 0.5);
-  AddCheers(m, k.rng, 12, 0, k.seconds, 0.6);
-  AddWhistle(m, k.rng, 0.4, 0.8);
-  AddWhistle(m, k.rng, 2.0, 0.6);
-  ApplyReverb(m, {.room = 0.7, .damping = 0.5, .wet = 0.2});
+  const Curve swell{{0, 0.5}, {0.25, 1}, {2.4, 0.9}, {3.2, 0.3}, {3.55, 0}};
+  AddApplause(m, k.rng, 0, k.seconds, 40, swell, 0.45);
+  AddCheers(m, k.rng, 12, 0, 2.9, 0.6);
+  AddWhistle(m, k.rng, 0.35, 0.8);
+  AddWhistle(m, k.rng, 1.6, 0.6);
+  ApplyReverb(m, {.room = 0.6, .damping = 0.5, .wet = 0.18});
+  FadeOut(m, 0.25);
   return m;
 }
 
+// A hall on its feet: a long ovation in waves, whistles and shouts, then it thins out to a
+// last few hands.
 Stereo IntenseApplause(Take& k) {
   Stereo m = k.mix();
-  const Curve swell{{0, 0.3}, {1.5, 1}, {12, 0.85}, {20, 1}, {30, 0.9}, {38, 1}, {46, 0.9}, {49.5, 0.7}};
-  AddApplause(m, k.rng, 0, k.seconds, 60, swell, 0.4);
-  AddCheers(m, k.rng, 70, 0, k.seconds, 0.45);
-  for (int n = 0; n < 12; ++n) AddWhistle(m, k.rng, k.rng.range(0.5, k.seconds - 1), 0.5);
+  const Curve swell{{0, 0.3}, {1.5, 1}, {12, 0.85}, {20, 1}, {30, 0.9}, {38, 1}, {44, 0.85}, {47.2, 0.2}, {48.7, 0}};
+  AddApplause(m, k.rng, 0, k.seconds, 110, swell, 0.3);
+  AddCheers(m, k.rng, 70, 0, 45.5, 0.45);
+  for (int n = 0; n < 12; ++n) AddWhistle(m, k.rng, k.rng.range(0.5, 44), 0.5);
   // The roar of the crowd under it all.
   PinkNoise pl, pr;
   Biquad bl(Biquad::kBandPass, 700, 0.6, k.rate), br(Biquad::kBandPass, 700, 0.6, k.rate);
@@ -277,42 +292,64 @@ Stereo IntenseApplause(Take& k) {
     m.left[i] += float(bl.tick(pl.tick(k.rng)) * level);
     m.right[i] += float(br.tick(pr.tick(k.rng)) * level);
   }
-  ApplyReverb(m, {.room = 0.85, .damping = 0.5, .wet = 0.25});
+  ApplyReverb(m, {.room = 0.75, .damping = 0.5, .wet = 0.22});
+  FadeOut(m, 0.5);
   return m;
 }
 
-Stereo SitcomLaugh(Take& k) {
+// Xiaoxian's laugh: one man, bright and a little nasal, delighted with himself: a quick run
+// of "ha"s, a squeaky breath in, a last few; a studio audience laughs along behind him.
+Stereo XiaoxianLaugh(Take& k) {
   Stereo m = k.mix();
-  AddCrowdLaughter(m, k.rng, 22, 0, k.seconds, Curve{{0, 0.3}, {0.15, 1}, {1.4, 0.95}, {2.72, 0.4}},
-                   110, 320, 1.05, 0.5);
-  ApplyReverb(m, {.room = 0.6, .damping = 0.5, .wet = 0.2});
+  std::vector<Syllable> s;
+  LaughStyle st{.pitch = 235, .pitchSpread = 0.06, .fall = 0.3, .syllableFall = 0.2, .syllableRate = 7,
+                .timing = 0.2, .voicedShare = 0.55, .onset = 0.03, .breath = 0.3, .vowel = 'A',
+                .formantScale = 1.05, .fade = 0.25, .inhale = 0.3, .squeak = 1};
+  double t = AddLaughBout(s, k.rng, st, 0.05, 9, 1);
+  st.pitch = 200;
+  st.inhale = 0;
+  AddLaughBout(s, k.rng, st, t + 0.05, 4, 0.8);
+  m.mix(Say(k, k.rng.next(), {.jitter = 0.02, .shimmer = 0.15, .creak = 0.1, .nasal = 0.25}, s), 0, 1, -0.1);
+  Stereo audience = k.mix();
+  AddCrowdLaughter(audience, k.rng, 10, 0.2, k.seconds - 0.2, Curve{{0, 0.4}, {0.6, 1}, {1.8, 0.7}, {2.5, 0}},
+                   110, 300, 1.05, 0.25, 0.9);
+  ApplyReverb(audience, {.room = 0.6, .damping = 0.5, .wet = 0.3});
+  m.mix(audience, 0);
+  ApplyReverb(m, {.room = 0.4, .damping = 0.5, .wet = 0.1});
+  FadeOut(m, 0.15);
   return m;
 }
 
 Stereo CrowdLaughter(Take& k) {
   Stereo m = k.mix();
-  const Curve waves{{0, 0.5}, {1, 1}, {6, 0.7}, {9, 1}, {14, 0.5}, {16, 0.9}, {21, 0.6}, {24, 1}, {29.5, 0.7}};
-  AddCrowdLaughter(m, k.rng, 18, 0, k.seconds, waves, 100, 340, 1.05, 0.5);
-  AddApplause(m, k.rng, 0, k.seconds, 6, Curve{{0, 0}, {8, 0}, {9, 0.8}, {11, 0}, {23.5, 0}, {24.5, 0.8}, {27, 0}}, 0.3);
-  ApplyReverb(m, {.room = 0.7, .damping = 0.5, .wet = 0.2});
+  const Curve waves{{0, 0.5}, {1, 1}, {6, 0.7}, {9, 1}, {14, 0.5}, {16, 0.9}, {21, 0.6}, {24, 1}, {27.5, 0.6}, {29, 0.1}};
+  AddCrowdLaughter(m, k.rng, 22, 0, k.seconds - 0.3, waves, 100, 340, 1.05, 0.5);
+  AddApplause(m, k.rng, 0, k.seconds, 8, Curve{{0, 0}, {8, 0}, {9, 0.8}, {11, 0}, {23.5, 0}, {24.5, 0.8}, {27, 0}}, 0.3);
+  ApplyReverb(m, {.room = 0.65, .damping = 0.5, .wet = 0.2});
+  FadeOut(m, 0.3);
   return m;
 }
 
+// Children: higher voices, faster laughs, a few of them around the listener in a room.
 Stereo ChildrenLaughing(Take& k) {
   Stereo m = k.mix();
-  AddCrowdLaughter(m, k.rng, 5, 0, k.seconds, Curve{{0, 1}, {2.27, 0.8}}, 300, 480, 1.3, 0.6);
-  ApplyReverb(m, {.room = 0.5, .damping = 0.5, .wet = 0.12});
+  AddCrowdLaughter(m, k.rng, 4, 0, k.seconds - 0.15, Curve{{0, 1}, {1.6, 0.9}, {2.2, 0.4}}, 320, 480, 1.32, 0.6, 0.8);
+  ApplyReverb(m, {.room = 0.45, .damping = 0.5, .wet = 0.15});
+  FadeOut(m, 0.15);
   return m;
 }
 
+// A sly, villain's laugh: low and slow, creaky, breathy "heh ... heh ... heh".
 Stereo SlyLaugh(Take& k) {
   Stereo m = k.mix();
   std::vector<Syllable> s;
-  LaughStyle st{.pitch = 120, .fall = 0.15, .syllableRate = 6.5, .voicedShare = 0.4, .onset = 0.05,
-                .breath = 0.35, .vowel = 'e', .fade = 0.2, .inhale = 0};
-  AddLaughBout(s, k.rng, st, 0.02, 5, 1);
-  m.mix(Say(k, k.rng.next(), {.jitter = 0.02, .creak = 0.5, .nasal = 0.3}, s), 0);
-  ApplyReverb(m, {.room = 0.5, .damping = 0.5, .wet = 0.15});
+  LaughStyle st{.pitch = 105, .pitchSpread = 0.05, .fall = 0.12, .syllableFall = 0.3, .syllableRate = 4.4,
+                .timing = 0.1, .voicedShare = 0.5, .onset = 0.05, .breath = 0.2, .vowel = 'e', .fade = 0.15,
+                .inhale = 0};
+  AddLaughBout(s, k.rng, st, 0.01, 3, 1);
+  m.mix(Say(k, k.rng.next(), {.jitter = 0.03, .shimmer = 0.2, .creak = 0.55, .nasal = 0.25}, s), 0);
+  ApplyReverb(m, {.room = 0.35, .damping = 0.5, .wet = 0.12});
+  FadeOut(m, 0.08);
   return m;
 }
 
@@ -374,7 +411,7 @@ Recipe VoiceRecipe(int clipId) {
     case 18: return DogBark;
     case 21: return SillyGiggle;
     case 23: return CheeringApplause;
-    case 24: return SitcomLaugh;
+    case 24: return XiaoxianLaugh;
     case 29: return CrowdLaughter;
     case 32: return Fart;
     case 33: return IntenseApplause;

@@ -100,7 +100,8 @@ void ApplyReverb(Stereo& buf, const ReverbSettings& s) {
   double wet1 = s.wet * (s.width / 2 + 0.5), wet2 = s.wet * (1 - s.width) / 2;
   size_t pre = Samples(s.preDelay, buf.rate);
   DelayLine preDelay(pre + 1);
-  // The decay continues past the input, but the mix has a fixed length: the tail is cut.
+  // The decay continues past the input, but the mix has a fixed length: a recipe lets the
+  // room die away (FadeOut) before the clip ends.
   for (size_t i = 0; i < buf.frames(); ++i) {
     double inL = buf.left[i], inR = buf.right[i];
     double in = (inL + inR) * 0.015;
@@ -131,51 +132,13 @@ void ApplyEcho(Stereo& buf, const EchoSettings& s) {
   }
 }
 
-MixLevels Measure(const Stereo& buf) {
-  MixLevels m;
-  double sum = 0;
-  for (size_t i = 0; i < buf.frames(); ++i) {
-    double a = buf.left[i], b = buf.right[i];
-    m.peak = std::max({m.peak, std::fabs(a), std::fabs(b)});
-    sum += a * a + b * b;
-  }
-  if (buf.frames()) m.rms = std::sqrt(sum / (2.0 * buf.frames()));
-  return m;
-}
-
-void Master(Stereo& buf, const MasterSettings& s) {
-  const size_t n = buf.frames();
-  if (n == 0) return;
-  for (std::vector<float>* ch : {&buf.left, &buf.right}) {
-    OnePole dc(12, buf.rate);
-    for (float& v : *ch) v = float(dc.high(v));
-  }
-  MixLevels lv = Measure(buf);
-  if (lv.peak <= 0) return;
-  double gain = 1 / lv.peak;
-  double rmsAfter = lv.rms * gain, target = DbToGain(s.targetRmsDb);
-  if (rmsAfter < target) gain *= std::min(target / rmsAfter, DbToGain(s.maxBoostDb));
-  const double ceiling = DbToGain(s.ceilingDb);
-
-  // Gain each frame needs, then slope-limited: falling ahead of a peak over `attack`,
-  // rising after it over `release`; taking minima keeps every frame under the ceiling.
-  std::vector<float> g(n);
-  for (size_t i = 0; i < n; ++i) {
-    double a = std::max(std::fabs(buf.left[i]), std::fabs(buf.right[i])) * gain;
-    g[i] = float(a > ceiling ? ceiling / a : 1.0);
-  }
-  const float attackStep = float(1.0 / std::max(1.0, s.attack * buf.rate));
-  const float releaseStep = float(1.0 / std::max(1.0, s.release * buf.rate));
-  for (size_t i = n - 1; i-- > 0;) g[i] = std::min(g[i], g[i + 1] + attackStep);
-  for (size_t i = 1; i < n; ++i) g[i] = std::min(g[i], g[i - 1] + releaseStep);
-
-  const size_t fadeIn = Samples(s.fadeIn, buf.rate), fadeOut = Samples(s.fadeOut, buf.rate);
-  for (size_t i = 0; i < n; ++i) {
-    double f = g[i] * gain;
-    if (i < fadeIn) f *= double(i) / fadeIn;
-    if (n - i <= fadeOut) f *= double(n - 1 - i) / fadeOut;
-    buf.left[i] = float(Clamp(buf.left[i] * f, -ceiling, ceiling));
-    buf.right[i] = float(Clamp(buf.right[i] * f, -ceiling, ceiling));
+void FadeOut(Stereo& buf, double seconds) {
+  const size_t n = std::min(buf.frames(), Samples(seconds, buf.rate));
+  for (size_t j = 0; j < n; ++j) {
+    const double u = double(j + 1) / double(n), g = (1 - u) * (1 - u) * (1 - u);
+    const size_t i = buf.frames() - n + j;
+    buf.left[i] = float(buf.left[i] * g);
+    buf.right[i] = float(buf.right[i] * g);
   }
 }
 

@@ -1,5 +1,5 @@
 // The stereo mix every clip is rendered into, and what is done to a whole mix:
-// placing sounds, reverb, echo and the final level stage.
+// placing sounds, reverb and echo (the final level stage is in level.h).
 #pragma once
 #include <cmath>
 #include <cstddef>
@@ -65,23 +65,8 @@ struct EchoSettings {
 };
 void ApplyEcho(Stereo& buf, const EchoSettings& settings);
 
-// Final level stage: DC removal, gain towards a loudness target, a look-ahead peak limiter
-// that keeps every sample under the ceiling, and short fades at both ends against clicks.
-struct MasterSettings {
-  double targetRmsDb = -16;  // raise quiet clips towards this level
-  double maxBoostDb = 14;    // but never by more than this (after peak normalising)
-  double ceilingDb = -1.5;
-  double attack = 0.002;    // seconds for the limiter to reach full reduction
-  double release = 0.08;    // seconds to recover
-  double fadeIn = 0.001;
-  double fadeOut = 0.02;
-};
-void Master(Stereo& buf, const MasterSettings& settings = {});
-
-// Peak and RMS of a mix (both channels), linear.
-struct MixLevels {
-  double peak = 0, rms = 0;
-};
-MixLevels Measure(const Stereo& buf);
+// Fades the last `seconds` of the mix out along (1 - u)^3: the sound has finished, and what
+// is left of its room dies away before the clip ends.
+void FadeOut(Stereo& buf, double seconds);
 
 }  // namespace clipsynth

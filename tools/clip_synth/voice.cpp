@@ -34,7 +34,8 @@ Formants Blend(const Formants& a, const Formants& b, double t) {
 }
 
 Voice::Voice(int rate, uint64_t seed, const VoiceTraits& traits)
-    : rate_(rate), rng_(seed), traits_(traits), nasalFilter_(900, rate) {}
+    : rate_(rate), rng_(seed), traits_(traits), nasalFilter_(900, rate), hiss_(1800, rate),
+      hissPeak_(Biquad::kPeak, std::min(5000.0, 0.4 * rate), 0.7, rate, 6) {}
 
 // Rosenberg glottal flow over one period (0..1).
 double Voice::pulse(double p) const {
@@ -47,10 +48,12 @@ double Voice::pulse(double p) const {
 double Voice::tick(double pitchHz, double voicing, double aspiration, const Formants& f) {
   if (countdown_-- <= 0) {
     countdown_ = 16;  // formants move slowly; refreshing every 16 samples is plenty
-    for (size_t k = 0; k < 4; ++k) {
-      // A resonance near the top of the band would only add a huge, harsh boost there.
-      active_[k] = f.freq[k] < 0.42 * rate_;
-      resonators_[k].set(f.freq[k], f.width[k] * (1 + traits_.nasal), rate_);
+    for (size_t k = 0; k < 5; ++k) {
+      // The fifth resonance sits above the fourth as in an adult tract; one near the top of
+      // the band would only add a huge, harsh boost there.
+      const double freq = k < 4 ? f.freq[k] : f.freq[3] * 1.3, width = k < 4 ? f.width[k] : 350;
+      active_[k] = freq < 0.42 * rate_;
+      resonators_[k].set(freq, width * (1 + traits_.nasal), rate_);
     }
   }
   double dt = Clamp(pitchHz * periodScale_ / rate_, 1e-5, 0.45);
@@ -65,10 +68,13 @@ double Voice::tick(double pitchHz, double voicing, double aspiration, const Form
   // The flow's derivative (per unit phase) excites the tract, like air leaving the lips.
   double source = (flow - lastFlow_) / dt * 0.12;
   lastFlow_ = flow;
-  double x = voicing * source + aspiration * rng_.bipolar() * (0.6 + 0.4 * flow);
-  for (size_t k = 0; k < 4; ++k)
+  const double noise = rng_.bipolar() * (0.6 + 0.4 * flow);
+  double x = voicing * source + aspiration * noise;
+  for (size_t k = 0; k < 5; ++k)
     if (active_[k]) x = resonators_[k].tick(x);
   x *= 0.08;
+  // Breath is turbulence at the glottis and in the mouth: it reaches far above the formants.
+  x += aspiration * hissPeak_.tick(hiss_.high(noise)) * 0.05;
   if (traits_.nasal > 0) x = Lerp(x, nasalFilter_.low(x) * 2, traits_.nasal);
   return x;
 }
@@ -105,73 +111,95 @@ void Speak(Signal& out, int rate, const std::vector<Syllable>& syllables, Voice&
 
 double AddLaughBout(std::vector<Syllable>& out, Rng& rng, const LaughStyle& st, double start,
                     int count, double loudness) {
-  const double period = 1 / st.syllableRate;
   double t = start;
   for (int k = 0; k < count; ++k) {
-    double u = count > 1 ? double(k) / (count - 1) : 0;
+    const double u = count > 1 ? double(k) / (count - 1) : 0;
+    // Irregular spacing that slows towards the end of the bout.
+    const double period = (1 + st.timing * Clamp(rng.normal(), -2, 2) * 0.5 + 0.3 * u * u) / st.syllableRate;
     Syllable s;
     s.start = t;
-    s.onset = st.onset * rng.range(0.7, 1.3);
-    s.length = period * st.voicedShare * rng.range(0.85, 1.15);
-    double p = st.pitch * (1 - st.fall * u) * (1 + st.pitchSpread * 0.5 * rng.normal());
-    s.pitchFrom = p * 1.07;
-    s.pitchTo = p * 0.88;  // every "ha" falls a little
-    s.loudness = loudness * (1 - st.fade * u) * rng.range(0.8, 1.0);
-    s.breath = st.breath;
-    s.attack = 0.012;
+    s.onset = st.onset * rng.range(0.7, 1.4);
+    s.length = period * st.voicedShare * rng.range(0.8, 1.2);
+    const double p = st.pitch * (1 - st.fall * u) * (1 + st.pitchSpread * 0.5 * rng.normal());
+    s.pitchFrom = p * (1 + 0.4 * st.syllableFall);
+    s.pitchTo = p * (1 - 0.6 * st.syllableFall);
+    s.loudness = loudness * (1 - st.fade * u) * rng.range(0.75, 1.0);
+    s.breath = st.breath * rng.range(0.8, 1.3);
+    s.attack = rng.range(0.008, 0.02);
     s.release = s.length * 0.45;
     s.vowel = Vowel(st.vowel, st.formantScale * rng.range(0.97, 1.03));
     s.vowelEnd = Blend(s.vowel, Vowel('@', st.formantScale), 0.4);
     out.push_back(s);
-    t += period * rng.range(0.88, 1.12);
+    t += std::max(period, s.onset + s.length * 0.9);
   }
   if (st.inhale > 0) {
     Syllable in;
-    in.start = t;
-    in.onset = st.inhale * rng.range(0.8, 1.2);
-    in.length = 0;
-    in.loudness = loudness * 0.45;
-    in.vowel = in.vowelEnd = Vowel('i', st.formantScale);
+    in.start = t + rng.range(0, 0.08);
+    if (rng.chance(st.squeak)) {  // a voiced, squeaky breath in, rising
+      in.onset = 0.04;
+      in.length = st.inhale * rng.range(0.4, 0.6);
+      in.pitchFrom = st.pitch * 1.8;
+      in.pitchTo = st.pitch * 2.3;
+      in.breath = 0.7;
+      in.attack = 0.04;
+      in.release = in.length * 0.5;
+      in.loudness = loudness * 0.3;
+      in.vowel = in.vowelEnd = Vowel('i', st.formantScale * 1.1);
+      t = in.start + in.onset + in.length + 0.08;
+    } else {  // air drawn in through the open mouth: noise only
+      in.onset = st.inhale * rng.range(0.8, 1.2);
+      in.length = 0;
+      in.loudness = loudness * 0.5;
+      in.vowel = in.vowelEnd = Vowel('A', st.formantScale * 1.15);
+      t = in.start + in.onset + 0.06;
+    }
     out.push_back(in);
-    t += in.onset + 0.05;
   }
   return t;
 }
 
 void AddCrowdLaughter(Stereo& out, Rng& rng, int people, double from, double to,
                       const Curve& swell, double pitchLow, double pitchHigh, double formantScale,
-                      double gain) {
-  const char vowels[] = "aAeV@o";
+                      double gain, double width) {
+  const char vowels[] = "aAeV@oi";
   Signal voiceTrack(out.frames());
   for (int p = 0; p < people; ++p) {
     LaughStyle st;
     st.pitch = pitchLow * std::pow(pitchHigh / pitchLow, rng.uniform());
-    st.syllableRate = rng.range(4, 6.8);
-    st.vowel = vowels[rng.below(6)];
+    st.syllableRate = rng.range(4, 6.8) * std::pow(st.pitch / 180, 0.25);  // higher voices laugh faster
+    st.vowel = vowels[rng.below(7)];
     st.formantScale = formantScale * rng.range(0.9, 1.12);
-    st.breath = rng.range(0.1, 0.35);
+    st.breath = rng.range(0.15, 0.45);
     st.fall = rng.range(0.1, 0.35);
+    st.syllableFall = rng.range(0.1, 0.3);
+    st.timing = rng.range(0.15, 0.35);
     st.onset = rng.range(0.02, 0.05);
     st.inhale = rng.range(0.2, 0.45);
+    st.squeak = rng.range(0, 0.3);
     VoiceTraits traits;
-    traits.jitter = rng.range(0.005, 0.03);
-    traits.shimmer = rng.range(0.05, 0.15);
+    traits.jitter = rng.range(0.01, 0.035);
+    traits.shimmer = rng.range(0.08, 0.25);
     traits.creak = rng.chance(0.3) ? rng.range(0.1, 0.4) : 0;
+    traits.nasal = rng.chance(0.2) ? rng.range(0.1, 0.4) : 0;
     std::vector<Syllable> syllables;
-    double t = from + rng.range(0, 0.25);
-    while (t < to - 0.3) {
-      double level = swell(t);
+    double t = from + rng.range(0, 0.4);
+    while (t < to) {
+      const double level = swell(t);
+      const int count = 3 + rng.below(8);
+      // A bout starts only if it can end, breath and all, before `to`.
+      const double needs = (count + 1.5) / st.syllableRate + st.inhale * 1.2 + 0.1;
+      if (t + needs > to) break;
       if (level < 0.08 || !rng.chance(0.3 + 0.7 * level)) {
         t += rng.range(0.2, 0.6);
         continue;
       }
-      t = AddLaughBout(syllables, rng, st, t, 3 + rng.below(8), level * rng.range(0.7, 1.0));
-      t += rng.range(0, 0.3);
+      t = AddLaughBout(syllables, rng, st, t, count, level * rng.range(0.7, 1.0));
+      t += rng.range(0, 0.35);
     }
     std::fill(voiceTrack.begin(), voiceTrack.end(), 0.0f);
     Voice voice(out.rate, rng.next(), traits);
     Speak(voiceTrack, out.rate, syllables, voice);
-    out.mix(voiceTrack, 0, gain * rng.range(0.6, 1.0), rng.range(-0.85, 0.85));
+    out.mix(voiceTrack, 0, gain * rng.range(0.6, 1.0), rng.range(-width, width));
   }
 }
 

@@ -1,6 +1,7 @@
 // Formant voice synthesis: a glottal pulse train with aspiration noise through a cascade of
-// vowel resonances, scripted as syllables. Laughter, shouts, coughs and animal calls are
-// built from it.
+// vowel resonances (and a fifth one where the rate allows), with the breath also reaching the
+// top of the band through a parallel path, scripted as syllables. Laughter, shouts, coughs and
+// animal calls are built from it.
 #pragma once
 #include <array>
 #include <vector>
@@ -43,9 +44,10 @@ class Voice {
   VoiceTraits traits_;
   double phase_ = 0, periodScale_ = 1, pulseGain_ = 1, lastFlow_ = 0;
   int pulseCount_ = 0, countdown_ = 0;
-  std::array<Resonator, 4> resonators_;
-  std::array<bool, 4> active_{};
-  OnePole nasalFilter_;
+  std::array<Resonator, 5> resonators_;
+  std::array<bool, 5> active_{};
+  OnePole nasalFilter_, hiss_;
+  Biquad hissPeak_;
 };
 
 // One scripted syllable: an optional breathy /h/ onset, then a voiced vowel whose pitch
@@ -67,12 +69,16 @@ struct Syllable {
 // Renders syllables one after another with one voice into `out` from sample 0.
 void Speak(Signal& out, int rate, const std::vector<Syllable>& syllables, Voice& voice);
 
-// A laughing speaker.
+// A laughing speaker. Every "ha" begins with breath, and its pitch falls; over a bout the
+// pitch falls further and the syllables fade and slow; the spacing is never even; a bout ends
+// with a breath in (now and then a squeaky voiced one).
 struct LaughStyle {
   double pitch = 180;          // Hz of the first syllable of a bout
   double pitchSpread = 0.08;   // random variation of syllable pitch (ratio)
   double fall = 0.25;          // how far pitch falls over a bout (ratio)
+  double syllableFall = 0.2;   // how far pitch falls within one syllable (ratio)
   double syllableRate = 5;     // syllables per second
+  double timing = 0.25;        // irregularity of the spacing (ratio)
   double voicedShare = 0.55;   // part of each syllable that is voiced
   double onset = 0.035;        // /h/ before each syllable
   double breath = 0.15;
@@ -80,17 +86,19 @@ struct LaughStyle {
   double formantScale = 1;
   double fade = 0.35;          // how much quieter the last syllable of a bout is
   double inhale = 0.35;        // seconds of breath in after a bout (0 for none)
+  double squeak = 0.2;         // chance that the breath in is voiced
 };
 
 // Appends a bout of `count` laugh syllables from `start`; returns where the next bout may
-// begin (after the inhale).
+// begin (after the breath in).
 double AddLaughBout(std::vector<Syllable>& out, Rng& rng, const LaughStyle& style, double start,
                     int count, double loudness = 1);
 
-// A laughing crowd: `people` laughers with varied voices, panned across the stereo field;
-// each laughs in bouts whose loudness follows `swell` (0..1 over the clip's time).
+// A laughing crowd: `people` laughers with their own voices, pitch and timing, placed across
+// the stereo field up to `width`; each laughs in bouts whose loudness follows `swell` (0..1
+// over the clip's time), and every bout has ended by `to`.
 void AddCrowdLaughter(Stereo& out, Rng& rng, int people, double from, double to,
                       const Curve& swell, double pitchLow, double pitchHigh, double formantScale,
-                      double gain);
+                      double gain, double width = 0.85);
 
 }  // namespace clipsynth

@@ -114,20 +114,38 @@ std::vector<uint8_t> EncodePcm(const Stereo& mix, const board::ClipFormat& f, ui
   Rng rng(seed);
   const double full = wide ? 32767 : 127;
   const size_t frames = std::min(ClipFrames(f), mix.frames());
-  size_t at = 0;
-  for (size_t i = 0; i < frames; ++i)
-    for (int c = 0; c < f.channels; ++c) {
-      double x = f.channels == 1 ? 0.5 * (mix.left[i] + mix.right[i]) : c ? mix.right[i] : mix.left[i];
-      double v = std::floor(x * full + rng.uniform() - rng.uniform() + 0.5);
-      v = Clamp(v, -full, full);
+  auto value = [&](size_t i, int c) {
+    return (f.channels == 1 ? 0.5 * (mix.left[i] + mix.right[i]) : c ? mix.right[i] : mix.left[i]) * full;
+  };
+  // The gate: open within the hold time of any frame that reaches the gate level.
+  const long hold = long(Samples(kDitherHoldSeconds, int(f.sampleRate)));
+  std::vector<long> lastLoud(frames);
+  long last = -1 - hold, next = long(frames) + hold;
+  for (size_t i = 0; i < frames; ++i) {
+    for (int c = 0; c < f.channels; ++c)
+      if (std::fabs(value(i, c)) >= kDitherGateSteps) last = long(i);
+    lastLoud[i] = last;
+  }
+  size_t at = frames * f.channels * (wide ? 2 : 1);
+  for (size_t i = frames; i-- > 0;) {
+    if (lastLoud[i] == long(i)) next = long(i);
+    const bool open = long(i) - lastLoud[i] <= hold || next - long(i) <= hold;
+    for (int c = f.channels; c-- > 0;) {
+      double v = 0;
+      if (open && value(i, c) != 0) {  // an exact zero is digital silence even amid sound
+        // Two draws per sample, taken from the end backwards: still one fixed sequence.
+        v = std::floor(value(i, c) + rng.uniform() - rng.uniform() + 0.5);
+        v = Clamp(v, -full, full);
+      }
       if (wide) {
         uint16_t u = uint16_t(int16_t(v));
-        out[at++] = uint8_t(u);
-        out[at++] = uint8_t(u >> 8);
+        out[--at] = uint8_t(u >> 8);
+        out[--at] = uint8_t(u);
       } else {
-        out[at++] = uint8_t(int(v) + 128);
+        out[--at] = uint8_t(int(v) + 128);
       }
     }
+  }
   return out;
 }
 
@@ -191,13 +209,14 @@ PcmLevels MeasurePcm(std::span<const uint8_t> pcm, uint16_t channels, uint32_t r
       size_t n = (i % window) + 1;
       if (std::sqrt(windowSum / n) < quiet) {
         run += double(n) / rate;
-        lv.longestQuiet = std::max(lv.longestQuiet, run);
       } else {
+        lv.longestGap = std::max(lv.longestGap, run);
         run = 0;
       }
       windowSum = 0;
     }
   }
+  lv.quietEnd = run;
   if (frames) lv.rms = std::sqrt(sum / (double(frames) * channels));
   if (channels > 1 && mid > 0) lv.side = std::sqrt(side / mid);
   return lv;

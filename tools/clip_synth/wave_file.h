@@ -13,9 +13,16 @@ namespace clipsynth {
 // Frames a clip of this format holds (its data bytes over the block size).
 size_t ClipFrames(const board::ClipFormat& format);
 
+// Where the sound is, triangular dither from a seeded generator keeps quiet passages smooth
+// and the output reproducible. A frame is dithered only when some sample of at least
+// kDitherGateSteps quantization steps lies within kDitherHoldSeconds of it, and never where
+// the mix is exactly zero; everywhere else the output is digital silence, so no dither hiss
+// fills the pauses and the endings.
+constexpr double kDitherGateSteps = 2.5;
+constexpr double kDitherHoldSeconds = 0.02;
+
 // The mix as PCM in the clip's format (8-bit unsigned around 128 or 16-bit signed
-// little-endian, channels interleaved), exactly `format.dataBytes` long. Triangular dither
-// from a seeded generator keeps quiet passages smooth and the output reproducible.
+// little-endian, channels interleaved), exactly `format.dataBytes` long.
 std::vector<uint8_t> EncodePcm(const Stereo& mix, const board::ClipFormat& format, uint64_t seed);
 
 // The ids listed in `format.extraChunks`, in order.
@@ -29,7 +36,8 @@ std::vector<uint8_t> BuildWaveFile(int clipId, const board::ClipFormat& format,
 struct PcmLevels {
   double peak = 0;          // of full scale
   double rms = 0;           // of full scale, all channels
-  double longestQuiet = 0;  // seconds: longest run of 50 ms windows under -50 dBFS
+  double longestGap = 0;    // seconds: longest run of 50 ms windows under -50 dBFS with sound after it
+  double quietEnd = 0;      // seconds: the run of such windows the clip ends with
   double side = 0;          // stereo: RMS of (L - R) / 2 over RMS of (L + R) / 2; 0 for mono
 };
 PcmLevels MeasurePcm(std::span<const uint8_t> pcm, uint16_t channels, uint32_t rate,
