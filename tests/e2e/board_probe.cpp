@@ -9,6 +9,9 @@
 //                                       when sound started and when it stopped
 //   board_probe watch-keys MS           report the key events that reach a low-level hook
 //   board_probe escape-fade MS          press Esc on the board and watch its alpha fall
+//   board_probe watch-fade MS           once ready, watch the alpha fall after someone else's
+//                                       click, then wait for the process to end
+//   board_probe rect                    the board's client area on the screen
 //   board_probe close MS                send WM_CLOSE and wait for the process to end
 #include <windows.h>
 
@@ -175,28 +178,57 @@ UniqueHandle OpenBoardProcess(HWND board) {
   return UniqueHandle(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
 }
 
-int EscapeFade(int ms) {
-  HWND board = BoardWindow();
-  if (!board) return Fail("no board window");
-  UniqueHandle process = OpenBoardProcess(board);
-  PostMessageW(board, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+// Watches the alpha from its first fall until the window is gone, then the exit code.
+int WatchFadeOut(HWND board, HANDLE process, int ms) {
   std::vector<int> alphas;
+  double fallStart = 0;
   const double start = NowMs();
   while (IsWindow(board) && NowMs() - start < ms) {
     BYTE alpha = 0;
     DWORD flags = 0;
     if (GetLayeredWindowAttributes(board, nullptr, &alpha, &flags) &&
-        (alphas.empty() || alphas.back() != alpha))
+        (alphas.empty() || alphas.back() != alpha)) {
+      if (alpha < 255 && fallStart == 0) fallStart = NowMs();
       alphas.push_back(alpha);
+    }
     Sleep(1);
   }
-  if (IsWindow(board)) return Fail("the window did not go after Esc");
+  if (IsWindow(board)) return Fail("the window did not go");
   bool falling = std::is_sorted(alphas.rbegin(), alphas.rend());
   std::printf("alpha fell through %zu values from %d to %d in %.0f ms%s\n", alphas.size(),
               alphas.empty() ? -1 : alphas.front(), alphas.empty() ? -1 : alphas.back(),
-              NowMs() - start, falling ? "" : " (not monotonic)");
+              fallStart ? NowMs() - fallStart : -1.0, falling ? "" : " (not monotonic)");
   if (alphas.size() < 20 || !falling || alphas.back() > 10) return Fail("no fade-out seen");
-  return AwaitExit(process.get(), ms);
+  return AwaitExit(process, ms);
+}
+
+int EscapeFade(int ms) {
+  HWND board = BoardWindow();
+  if (!board) return Fail("no board window");
+  UniqueHandle process = OpenBoardProcess(board);
+  PostMessageW(board, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+  return WatchFadeOut(board, process.get(), ms);
+}
+
+// The script clicks once this has said "ready".
+int WatchFade(int ms) {
+  HWND board = BoardWindow();
+  if (!board) return Fail("no board window");
+  UniqueHandle process = OpenBoardProcess(board);
+  if (!process) return Fail("cannot open the board's process");
+  std::printf("ready\n");
+  std::fflush(stdout);
+  return WatchFadeOut(board, process.get(), ms);
+}
+
+int Rect() {
+  HWND board = BoardWindow();
+  RECT rc;
+  POINT origin{0, 0};
+  if (!board || !GetClientRect(board, &rc) || !ClientToScreen(board, &origin))
+    return Fail("no board window");
+  std::printf("rect %ld %ld %ld %ld\n", origin.x, origin.y, rc.right, rc.bottom);
+  return 0;
 }
 
 int Close(int ms) {
@@ -210,16 +242,18 @@ int Close(int ms) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 3) return Fail("usage: board_probe COMMAND ARG");
+  if (argc < 2) return Fail("usage: board_probe COMMAND [ARG]");
   std::wstring cmd = argv[1];
   char arg[64] = {};
-  std::wcstombs(arg, argv[2], sizeof arg - 1);
+  if (argc > 2) std::wcstombs(arg, argv[2], sizeof arg - 1);
   const int ms = std::atoi(arg);
   if (cmd == L"wait-window") return WaitWindow(ms);
   if (cmd == L"where") return Where(arg);
   if (cmd == L"listen") return Listen(ms);
   if (cmd == L"watch-keys") return WatchKeys(ms);
   if (cmd == L"escape-fade") return EscapeFade(ms);
+  if (cmd == L"watch-fade") return WatchFade(ms);
+  if (cmd == L"rect") return Rect();
   if (cmd == L"close") return Close(ms);
   return Fail("unknown command");
 }
