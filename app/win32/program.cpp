@@ -16,8 +16,6 @@ HICON LoadAppIcon(HINSTANCE instance) {
 
 SkinGlobals::SkinGlobals()
     : appIcon(LoadAppIcon(GetModuleHandleW(nullptr))), skin(StoredSkinArt(appIcon.get())) {
-  // Each deactivation trims the board's working set on a thread of its own.
-  skin.SetDeactivateHandler([] { StartTrimmer(); });
   skin.SetQuitHandler([this] { gdiPlus.Stop(); });
 }
 
@@ -60,6 +58,12 @@ int RunProgram(HINSTANCE instance) {
   // gone before them, so no window outlives the skin that paints it.
   std::optional<SkinGlobals> skin(std::in_place);
   FormEngine engine(instance, MakeBoardHandlers(skin->skin));
+  // Each deactivation trims the board's working set on a thread of its own, but not the one
+  // that closing the window causes: a tool started against a process on its way out is
+  // pointless, and under Wine it can be left hanging with the board's inherited handles.
+  skin->skin.SetDeactivateHandler([&engine] {
+    if (!engine.IsClosing(kMainFormId)) StartTrimmer();
+  });
   // The exit routine, whichever way the program ends: the host stops every player and waits
   // for their threads; the skin globals go, GDI+ last. Ending at once (the fade's end-program
   // path) runs it before the process goes.
