@@ -34,7 +34,7 @@ HWND BoardSizedWindow() {
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = L"SkinBenchWindow";
   RegisterClassExW(&wc);
-  return CreateWindowExW(0, L"SkinBenchWindow", L"Tenvo", WS_POPUP | WS_MAXIMIZEBOX | WS_MINIMIZEBOX,
+  return CreateWindowExW(0, L"SkinBenchWindow", L"Skin benchmark", WS_POPUP | WS_MAXIMIZEBOX | WS_MINIMIZEBOX,
                          100, 100, 786, 315, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
