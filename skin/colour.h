@@ -12,4 +12,9 @@ constexpr uint32_t ToArgb(uint32_t colour, int alpha = 255) {
   return (a << 24) | ((colour & 0xFFu) << 16) | (colour & 0xFF00u) | ((colour >> 16) & 0xFFu);
 }
 
+// The same with the alpha used only when `useAlpha` is set; otherwise the colour is opaque.
+constexpr uint32_t ToArgb(uint32_t colour, int alpha, bool useAlpha) {
+  return ToArgb(colour, useAlpha ? alpha : 255);
+}
+
 }  // namespace board

@@ -146,6 +146,7 @@ struct GdiPlusApi {
   BOARD_GDIPLUS_ENTRY(GdipCreateFontFromDC)
   BOARD_GDIPLUS_ENTRY(GdipCreateFontFromLogfontW)
   BOARD_GDIPLUS_ENTRY(GdipDeleteFont)
+  BOARD_GDIPLUS_ENTRY(GdipGetFontSize)
   BOARD_GDIPLUS_ENTRY(GdipCreateStringFormat)
   BOARD_GDIPLUS_ENTRY(GdipDeleteStringFormat)
   BOARD_GDIPLUS_ENTRY(GdipSetStringFormatAlign)

@@ -176,6 +176,11 @@ Font Font::FromLogfont(HDC dc, const LOGFONTW& logfont) {
   return font;
 }
 
+float Font::Size() {
+  float size = 0;
+  return Record(Api().GdipGetFontSize(native(), &size)) ? size : 0.0f;
+}
+
 StringFormat::StringFormat(int flags, LANGID language) {
   GpStringFormat* format = nullptr;
   const Status created = Api().GdipCreateStringFormat(flags, language, &format);

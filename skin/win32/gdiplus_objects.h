@@ -172,6 +172,7 @@ class Font : public Wrapper<Gdiplus::GpFont, &detail::DeleteFont> {
        Gdiplus::Unit unit = Gdiplus::UnitPoint);
   static Font FromHdc(HDC dc);  // the font selected into the DC
   static Font FromLogfont(HDC dc, const LOGFONTW& logfont);
+  float Size();  // in the font's own unit; 0 on failure
 
  private:
   Font() = default;

@@ -9,6 +9,7 @@
 #include "skin/background_layout.h"
 #include "skin/colour.h"
 #include "skin/win32/gdiplus_objects.h"
+#include "skin/win32/skin_drawing.h"
 
 namespace board {
 
@@ -26,17 +27,6 @@ constexpr COLORREF kMagenta = 0xFF00FF;
 
 gp::ARGB White(int alpha) { return ToArgb(0xFFFFFF, alpha); }
 gp::ARGB Black(int alpha) { return ToArgb(0, alpha); }
-
-// A rounded rectangle outline: four arcs of the corner size, the bottom-right one a pixel
-// larger so that the outline closes on whole pixels.
-void AddRoundRect(gp::GraphicsPath& path, float x, float y, float width, float height, float corner) {
-  corner = std::clamp(corner, 1.0f, 100.0f);
-  path.AddArc(RectF(x, y, corner, corner), 180, 90);
-  path.AddArc(RectF(x + width - corner, y, corner, corner), 270, 90);
-  path.AddArc(RectF(x + width - corner - 1, y + height - corner - 1, corner + 1, corner + 1), 0, 90);
-  path.AddArc(RectF(x, y + height - corner, corner, corner), 90, 90);
-  path.CloseFigure();
-}
 
 // Signed client coordinates of a mouse message.
 int XOf(LPARAM lp) { return int(short(LOWORD(lp))); }
@@ -421,6 +411,72 @@ bool SkinEngine::SetCaptionButtonImages(HWND window, const SkinArt& images) {
   w.fullRepaint = true;
   InvalidateRect(window, nullptr, FALSE);
   return true;
+}
+
+// The skinned top-level window that holds `window`: itself, or its nearest skinned ancestor.
+int SkinEngine::SkinnedAncestor(HWND window) const {
+  for (HWND h = window; h; h = GetParent(h))
+    if (int index = IndexOf(h)) return index;
+  return 0;
+}
+
+HDC SkinEngine::CaptureBackground(HWND window, const RECT& rect) {
+  const int width = std::max<int>(1, rect.right - rect.left);
+  const int height = std::max<int>(1, rect.bottom - rect.top);
+  ScopedGetDc screen(nullptr);
+  BackgroundRecord record;
+  record.dc.reset(CreateCompatibleDC(screen.get()));
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  record.bitmap.reset(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!record.dc || !record.bitmap) return nullptr;
+  record.original = SelectObject(record.dc.get(), record.bitmap.get());
+  if (const int index = SkinnedAncestor(window)) {
+    const SkinWindow& w = *windows_[size_t(index) - 1];
+    POINT origin{0, 0};
+    if (w.window != window) MapWindowPoints(window, w.window, &origin, 1);
+    if (w.buffer.dc())
+      BitBlt(record.dc.get(), 0, 0, width, height, w.buffer.dc(), origin.x + rect.left,
+             origin.y + rect.top, SRCCOPY);
+  }
+  HDC dc = record.dc.get();
+  backgrounds_.push_back(std::move(record));
+  return dc;
+}
+
+int SkinEngine::FreeBackground(HDC dc) {
+  auto it = std::find_if(backgrounds_.begin(), backgrounds_.end(),
+                         [dc](const BackgroundRecord& r) { return dc && r.dc.get() == dc; });
+  if (it == backgrounds_.end()) return 0;
+  backgrounds_.erase(it);  // the record puts the original bitmap back and deletes the rest
+  return 1;
+}
+
+HBITMAP SkinEngine::CaptureBackgroundBitmap(HWND control) {
+  RECT client;
+  GetClientRect(control, &client);
+  HDC background = CaptureBackground(control, client);
+  if (!background) return nullptr;
+  const int width = std::max<int>(1, client.right), height = std::max<int>(1, client.bottom);
+  // Washed with white at the control alpha, as the control painters show the skin.
+  if (settings_.controlAlpha > 0) {
+    gp::Graphics g = gp::Graphics::FromHdc(background);
+    g.FillRectangle(gp::SolidBrush(White(settings_.controlAlpha)), RectF(0, 0, float(width), float(height)));
+  }
+  ScopedGetDc screen(nullptr);
+  ScopedBitmap copy(CreateCompatibleBitmap(screen.get(), width, height));
+  if (copy) {
+    ScopedMemoryDc target(CreateCompatibleDC(screen.get()));
+    ScopedSelectObject select(target.get(), copy.get());
+    BitBlt(target.get(), 0, 0, width, height, background, 0, 0, SRCCOPY);
+  }
+  FreeBackground(background);
+  return copy.release();
 }
 
 constexpr int kItemStripHeight = 22;
@@ -913,17 +969,8 @@ LRESULT SkinEngine::AnswerControlColour(SkinWindow& w, UINT message, HDC dc, HWN
     if (message == WM_CTLCOLOREDIT && _wcsicmp(parentClass, L"ComboBox") == 0) return 0;
     SetTextColor(dc, text);
     SetBkMode(dc, TRANSPARENT);
-    // A pattern brush of the picture behind the control, from the back buffer.
-    RECT r;
-    GetWindowRect(control, &r);
-    MapWindowPoints(nullptr, w.window, reinterpret_cast<POINT*>(&r), 2);
-    const int cw = std::max<int>(1, r.right - r.left), ch = std::max<int>(1, r.bottom - r.top);
-    ScopedBitmap bitmap(CreateCompatibleBitmap(dc, cw, ch));
-    if (bitmap && w.buffer.dc()) {
-      ScopedMemoryDc copy(CreateCompatibleDC(dc));
-      ScopedSelectObject select(copy.get(), bitmap.get());
-      BitBlt(copy.get(), 0, 0, cw, ch, w.buffer.dc(), r.left, r.top, SRCCOPY);
-    }
+    // A pattern brush of the picture behind the control.
+    ScopedBitmap bitmap(CaptureBackgroundBitmap(control));
     slot->second.brush.reset(bitmap ? CreatePatternBrush(bitmap.get()) : nullptr);
     slot->second.bitmap = std::move(bitmap);
     // Named on the control as well; the window's record owns both and frees them.

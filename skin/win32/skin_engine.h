@@ -136,6 +136,16 @@ class SkinEngine {
   RECT ItemStripRect(int index) const;
   COLORREF GetFaceColour() const { return settings_.faceColour; }
 
+  // What the skin shows behind `rect` of `window` (in its client coordinates), copied from
+  // the back buffer of its skinned top-level window, in a memory DC the caller gives back
+  // with FreeBackground.
+  HDC CaptureBackground(HWND window, const RECT& rect);
+  // 1 when `dc` was captured and is now released; 0 for any other DC, which is left alone.
+  int FreeBackground(HDC dc);
+  // A bitmap of the background behind the control's client area, washed with white at the
+  // control alpha; the caller owns it.
+  HBITMAP CaptureBackgroundBitmap(HWND control);
+
   // The picture with its right (mode 0) or left (mode 1) edge and its bottom edge faded into
   // `colour` over `band` pixels (0: 30 % of its width), as PNG bytes; empty when the
   // picture does not decode.
@@ -186,6 +196,7 @@ class SkinEngine {
   void UpdateResizeCursor(SkinWindow& w, LPARAM lp);
   LRESULT AnswerControlColour(SkinWindow& w, UINT message, HDC dc, HWND control, bool& answered);
   const DecodedImage* GlyphOf(const SkinWindow& w, const CaptionButton& b) const;
+  int SkinnedAncestor(HWND window) const;
   void RegisterTooltips(SkinWindow& w, size_t previousCount);
   void DrawItemStrip(SkinWindow& w);
   void InstallControls(int index, HWND window);
@@ -198,6 +209,19 @@ class SkinEngine {
   std::unique_ptr<DecodedImage> background_;  // the shared picture, decoded once
   std::vector<std::unique_ptr<DecodedImage>> glyphs_;  // help, menu, min, max, restore, close
   std::function<void()> onDeactivate_, onQuit_;
+  // The backgrounds captured and not yet freed; each record releases its DC and bitmap.
+  struct BackgroundRecord {
+    ScopedMemoryDc dc;
+    ScopedBitmap bitmap;
+    HGDIOBJ original = nullptr;
+    BackgroundRecord() = default;
+    BackgroundRecord(BackgroundRecord&&) = default;
+    BackgroundRecord& operator=(BackgroundRecord&&) = default;
+    ~BackgroundRecord() {
+      if (dc && original) SelectObject(dc.get(), original);
+    }
+  };
+  std::vector<BackgroundRecord> backgrounds_;
   bool quitSeen_ = false;
   unsigned pictureGeneration_ = 1;  // changes with every new shared picture
   static SkinEngine* instance_;

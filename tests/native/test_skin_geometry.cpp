@@ -6,6 +6,7 @@
 
 #include "skin/background_layout.h"
 #include "skin/caption_strip.h"
+#include "skin/colour.h"
 
 namespace board {
 namespace {
@@ -135,6 +136,11 @@ TEST(BackgroundLayout, EachModePlacesThePictureItsOwnWay) {
   EXPECT_TRUE(PlaceBackground(4, 0, 200, 786, 315).empty()) << "a zero-width tile never ends";
   EXPECT_TRUE(PlaceBackground(5, 300, 200, 786, 315).empty());
   EXPECT_TRUE(PlaceBackground(3, 300, 200, 0, 315).empty());
+}
+
+TEST(Colour, ToArgbSwapsRedAndBlueAndPlacesTheAlpha) {
+  EXPECT_EQ(ToArgb(0xDDCA22, 60, true), 0x3C22CADDu);
+  EXPECT_EQ(ToArgb(0xDDCA22, 60, false), 0xFF22CADDu) << "no alpha: opaque";
 }
 
 TEST(RepresentativeColour, AveragesRandomPixelsIntoAColourref) {

@@ -9,10 +9,13 @@
 #include "skin/win32/gdiplus_session.h"
 #include "skin/win32/gdiplus_objects.h"
 #include "skin/win32/skin_engine.h"
+#include "skin/win32/skin_drawing.h"
 #include "skin/win32/skin_images.h"
 
 namespace board {
 namespace {
+
+using gp::RectF;
 
 constexpr int kWidth = 786, kHeight = 315;
 
@@ -286,6 +289,40 @@ TEST_F(SkinEngineTest, TheItemStripShowsItsTextsAndFillWindowsFollowTheSize) {
   MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
   EXPECT_EQ(r.right, kWidth + 100 - 2) << "the fill window did not follow the width";
   EXPECT_EQ(r.bottom, kHeight + 50 - 3 - 22) << "nor the height";
+}
+
+TEST_F(SkinEngineTest, CapturedBackgroundsShowTheSkinBehindAControlAndAreFreedOnce) {
+  const auto bmp = SolidBmp(64, 48, RGB(0x30, 0x90, 0x50));
+  engine.SetSkinImage(nullptr, bmp, Given(0), Given(0), Given(3));
+  HWND window = Window();
+  HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 100, 80, 40, 30, window,
+                               nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_TRUE(engine.AttachWindow(window, 25, 1, {}));
+  ShowWindow(window, SW_SHOWNA);
+  UpdateWindow(window);
+  Pump();
+  EXPECT_EQ(engine.FreeBackground(nullptr), 0);
+  EXPECT_EQ(engine.FreeBackground(GetDC(child)), 0) << "a DC that was never captured";
+  const long gdiBefore = LiveGdiObjects();
+  const RECT area{0, 0, 40, 30};
+  HDC background = engine.CaptureBackground(child, area);
+  ASSERT_NE(background, nullptr);
+  EXPECT_EQ(GetPixel(background, 5, 5) & 0xFFFFFF, RGB(0x30, 0x90, 0x50) & 0xFFFFFFu)
+      << "the picture behind the control";
+  EXPECT_EQ(engine.FreeBackground(background), 1);
+  EXPECT_EQ(engine.FreeBackground(background), 0) << "freed twice";
+  EXPECT_EQ(LiveGdiObjects(), gdiBefore);
+
+  // The rounded outline clamps its corner to 1..100.
+  auto bounds = [](float r) {
+    gp::GraphicsPath path;
+    AddRoundRect(path, 0, 0, 300, 300, r);
+    RectF b;
+    path.GetBounds(&b);
+    return b;
+  };
+  EXPECT_EQ(bounds(0).Width, bounds(1).Width);
+  EXPECT_EQ(bounds(500).Width, bounds(100).Width);
 }
 
 }  // namespace

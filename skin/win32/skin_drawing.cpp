@@ -1,0 +1,48 @@
+#include "skin/win32/skin_drawing.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "base/win32/scoped_win.h"
+
+namespace board {
+
+using gp::RectF;
+
+void AddRoundRect(gp::GraphicsPath& path, float x, float y, float w, float h, float r) {
+  r = std::clamp(r, 1.0f, 100.0f);
+  path.AddArc(RectF(x + w - r, y, r, r), 270, 90);
+  path.AddArc(RectF(x + w - r - 1, y + h - r - 1, r + 1, r + 1), 0, 90);
+  path.AddArc(RectF(x, y + h - r, r, r), 90, 90);
+  path.AddArc(RectF(x, y, r, r), 180, 90);
+  path.CloseFigure();
+}
+
+void AddTopRoundedPath(gp::GraphicsPath& path, float x, float y, float w, float h, float r) {
+  path.AddLine(x, y + h, x, y + r);
+  path.AddArc(RectF(x, y, r, r), 180, 90);
+  path.AddLine(x + r, y, x + w - r, y);
+  path.AddArc(RectF(x + w - r, y, r, r), 270, 90);
+  path.AddLine(x + w, y + r, x + w, y + h);
+}
+
+void DrawGlow(gp::Graphics& graphics, const gp::GraphicsPath& path, int n, gp::ARGB colour) {
+  for (int i = 1; i <= n; ++i) graphics.DrawPath(gp::Pen(colour, float(i)), path);
+}
+
+ControlFont ReadControlFont(HWND control) {
+  LOGFONTW lf{};
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+  ScopedGetDc dc(control);
+  if (!font || !GetObjectW(font, sizeof(lf), &lf))
+    GetObjectW(GetCurrentObject(dc.get(), OBJ_FONT), sizeof(lf), &lf);
+  gp::Font gpFont = gp::Font::FromLogfont(dc.get(), lf);
+  ControlFont out;
+  out.family = lf.lfFaceName;
+  out.size = int(std::lround(gpFont.Size()));
+  out.style = (lf.lfWeight >= FW_BOLD ? 1 : 0) | (lf.lfItalic ? 2 : 0) | (lf.lfUnderline ? 4 : 0) |
+              (lf.lfStrikeOut ? 8 : 0);
+  return out;
+}
+
+}  // namespace board

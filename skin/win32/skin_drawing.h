@@ -1,0 +1,29 @@
+// Drawing routines every skinned control shares: rounded outlines, a soft glow, a
+// control's font.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "skin/win32/gdiplus_objects.h"
+
+namespace board {
+
+// A closed rounded rectangle: four arcs of the corner size r (clamped to 1..100), from the
+// top right clockwise; the bottom-right arc a pixel larger and further in.
+void AddRoundRect(gp::GraphicsPath& path, float x, float y, float w, float h, float r);
+// The top half of one: up the left side, round the two top corners, down the right side,
+// left open at the bottom.
+void AddTopRoundedPath(gp::GraphicsPath& path, float x, float y, float w, float h, float r);
+// Strokes the path n times with pens 1..n wide, so translucent strokes build up towards it.
+void DrawGlow(gp::Graphics& graphics, const gp::GraphicsPath& path, int n, gp::ARGB colour);
+
+struct ControlFont {
+  std::wstring family;
+  int size = 0;   // in the font's own unit, rounded
+  int style = 0;  // Gdiplus::FontStyle bits
+};
+// The font a control draws with (WM_GETFONT), or its DC's when it has none.
+ControlFont ReadControlFont(HWND control);
+
+}  // namespace board
