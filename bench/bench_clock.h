@@ -19,6 +19,21 @@ inline double NowUs() {
   return double(t.QuadPart) * 1e6 / frequency;
 }
 
+// Raw counter readings, for spans measured across threads.
+inline LONGLONG NowTicks() {
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return t.QuadPart;
+}
+inline double TicksToUs(LONGLONG ticks) {
+  static const double frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return double(f.QuadPart);
+  }();
+  return double(ticks) * 1e6 / frequency;
+}
+
 inline double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v.empty() ? 0 : v[v.size() / 2];

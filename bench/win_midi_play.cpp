@@ -16,31 +16,18 @@
 #include "audio/win32/midi_player.h"
 #include "audio/win32/commands.h"
 #include "audio/win32/host.h"
+#include "bench/bench_clock.h"
 #include "tests/native/midi_builder.h"
 #include "tests/wine/midi_test_support.h"
 
 namespace board {
 namespace {
 
+using bench::Median;
+using bench::TicksToUs;
+
 using testing::FakeMidiStream;
 
-double TicksToUs(LONGLONG ticks) {
-  static const LONGLONG frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f.QuadPart;
-  }();
-  return double(ticks) * 1e6 / double(frequency);
-}
-LONGLONG Now() {
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return t.QuadPart;
-}
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
 void* (*volatile g_copy)(void*, const void*, size_t) = &std::memcpy;
 
 // A stored ByteSet of a type-0 piece of at least 100 KiB.
@@ -74,10 +61,10 @@ double HandOffUs(int runs) {
   });
   std::vector<double> times;
   for (int i = 0; i < runs; ++i) {
-    const LONGLONG t0 = Now();
+    const LONGLONG t0 = bench::NowTicks();
     SetEvent(ping.get());
     WaitForSingleObject(pong.get(), INFINITE);
-    times.push_back(TicksToUs(Now() - t0));
+    times.push_back(TicksToUs(bench::NowTicks() - t0));
   }
   echo.join();
   return Median(times);
@@ -102,18 +89,18 @@ int Run(bool quick) {
   std::vector<uint8_t> target(bytes);
   int failed = 0;
   for (int i = 0; i < runs; ++i) {
-    LONGLONG t0 = Now();
+    LONGLONG t0 = bench::NowTicks();
     const bool ok = Play(stored);
-    play.push_back(TicksToUs(Now() - t0));
+    play.push_back(TicksToUs(bench::NowTicks() - t0));
     failed += !ok;
-    t0 = Now();
+    t0 = bench::NowTicks();
     g_copy(target.data(), stored.data() + 8, bytes);
-    copy.push_back(TicksToUs(Now() - t0));
+    copy.push_back(TicksToUs(bench::NowTicks() - t0));
     Sleep(30);  // let it play a few buffers, so the stop meets a running stream
     const int streams = realDevice ? 0 : fake.streamCount();
-    t0 = Now();
+    t0 = bench::NowTicks();
     StopPlayback();  // closes the piece: returns once the stream is closed
-    stop.push_back(TicksToUs(Now() - t0));
+    stop.push_back(TicksToUs(bench::NowTicks() - t0));
     if (!realDevice && !fake.stream(streams - 1).closed) ++failed;
   }
   const double p = Median(play), c = Median(copy), s = Median(stop), h = HandOffUs(runs);

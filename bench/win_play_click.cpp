@@ -26,22 +26,11 @@ namespace board {
 namespace {
 
 using bench::Median;
+using bench::TicksToUs;
+
 using testing::DeviceSpy;
 using testing::FakeWaveOut;
 
-double TicksToUs(LONGLONG ticks) {
-  static const LONGLONG frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f.QuadPart;
-  }();
-  return double(ticks) * 1e6 / double(frequency);
-}
-LONGLONG Now() {
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return t.QuadPart;
-}
 // Called through a volatile pointer so the compiler can't drop a copy nobody reads.
 void* (*volatile g_copy)(void*, const void*, size_t) = &std::memcpy;
 
@@ -82,9 +71,9 @@ void TimeClick(int id, int runs) {
   std::vector<double> play, copy, freshCopy, open, firstWrite;
   DeviceSpy& spy = DeviceSpy::Instance();
   for (int i = 0; i < runs; ++i) {
-    const LONGLONG t0 = Now();
+    const LONGLONG t0 = bench::NowTicks();
     const bool ok = Play(ClipByteSet(id));
-    const LONGLONG t1 = Now();
+    const LONGLONG t1 = bench::NowTicks();
     if (!ok) {
       std::printf("ClipId %d: PlayMusic failed\n", id);
       return;
@@ -95,15 +84,15 @@ void TimeClick(int id, int runs) {
       firstWrite.push_back(TicksToUs(spy.firstWriteAfter(t0) - t0));
     StopAllPlayers(1);
 
-    const LONGLONG c0 = Now();
+    const LONGLONG c0 = bench::NowTicks();
     g_copy(target.data(), source.data(), source.size());
-    const LONGLONG c1 = Now();
+    const LONGLONG c1 = bench::NowTicks();
     copy.push_back(TicksToUs(c1 - c0));
-    const LONGLONG m0 = Now();
+    const LONGLONG m0 = bench::NowTicks();
     void* fresh = std::malloc(source.size());
     if (fresh) g_copy(fresh, source.data(), source.size());
     std::free(fresh);
-    freshCopy.push_back(TicksToUs(Now() - m0));
+    freshCopy.push_back(TicksToUs(bench::NowTicks() - m0));
   }
   const double playUs = Median(play), copyUs = Median(copy), goalUs = 1.5 * copyUs + 100;
   std::printf("ClipId %d (%u data bytes), median of %d: PlayMusic %.1f us, memcpy %.1f us, "
@@ -168,9 +157,9 @@ void AllClipsAtOnce(bool quick) {
     const size_t memoryBefore = testing::PrivateBytes();
     const int opensBefore = spy.opens();
     int accepted = 0;
-    const LONGLONG t0 = Now();
+    const LONGLONG t0 = bench::NowTicks();
     for (int id = 1; id <= kClipCount; ++id) accepted += Play(ClipByteSet(id));
-    const double startMs = TicksToUs(Now() - t0) / 1000;
+    const double startMs = TicksToUs(bench::NowTicks() - t0) / 1000;
     const bool allPlayed = spy.waitUntil(
         [&](DeviceSpy& s) { return s.streamsWritten() >= opensBefore + kClipCount; }, 20000);
     // The quick run stops them once every one is playing; the full run lets them end.

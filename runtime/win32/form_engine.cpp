@@ -145,7 +145,7 @@ namespace {
 bool IsGeometry(uint32_t index) { return index <= kPropHeight; }
 
 // What every control's creation needs: its record, its container and the common style.
-struct ControlSpec {
+struct ControlPlan {
   const ControlRecord& record;
   HWND parent;
   DWORD baseStyle;  // WS_CHILD and the visible, disabled and tab-stop bits
@@ -153,7 +153,7 @@ struct ControlSpec {
   HINSTANCE instance;
 };
 
-HWND CreateChild(const ControlSpec& c, const wchar_t* className, const wchar_t* text,
+HWND CreateChild(const ControlPlan& c, const wchar_t* className, const wchar_t* text,
                  DWORD style) {
   const ControlRecord& r = c.record;
   return CreateWindowExW(kControlExStyle, className, text, style, r.left, r.top, r.width,
@@ -172,7 +172,7 @@ DWORD AlignmentStyle(int32_t horizontal, int32_t vertical) {
   return bits;
 }
 
-HWND CreateButton(const ControlSpec& c, Form&) {
+HWND CreateButton(const ControlPlan& c, Form&) {
   const ButtonKindData b = KindDataOf<ButtonKindData>(c.record);
   DWORD style = c.baseStyle | BS_MULTILINE | (b.type == 1 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) |
                 AlignmentStyle(b.hAlign, b.vAlign);
@@ -180,13 +180,13 @@ HWND CreateButton(const ControlSpec& c, Form&) {
   return CreateChild(c, L"BUTTON", FromGbk(b.caption).c_str(), style);
 }
 
-HWND CreateGroupBox(const ControlSpec& c, Form& form) {
+HWND CreateGroupBox(const ControlPlan& c, Form& form) {
   // No kind data: left-aligned caption, no text, the button-face colour, one brush per form.
   if (!form.groupBrush) form.groupBrush.reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
   return CreateChild(c, L"BUTTON", L"", c.baseStyle | BS_GROUPBOX | BS_LEFT);
 }
 
-HWND CreateTab(const ControlSpec& c, Form&) {
+HWND CreateTab(const ControlPlan& c, Form&) {
   const TabKindData t = KindDataOf<TabKindData>(c.record);
   DWORD style = WS_CHILD | (c.baseStyle & (WS_DISABLED | WS_TABSTOP | WS_VISIBLE));
   if (t.headerPosition & 1) style |= TCS_BOTTOM;
@@ -206,7 +206,7 @@ HWND CreateTab(const ControlSpec& c, Form&) {
   return h;
 }
 
-HWND CreateLabel(const ControlSpec& c, ControlInstance& instance) {
+HWND CreateLabel(const ControlPlan& c, ControlInstance& instance) {
   instance.label = std::make_unique<TransLabel>(KindDataOf<LabelKindData>(c.record));
   const ControlRecord& r = c.record;
   return instance.label->Create(c.instance, c.parent, kControlExStyle, c.baseStyle, r.left,
@@ -326,14 +326,14 @@ HWND FormEngine::CreateControl(Form& form, size_t i, std::vector<uint8_t>& state
   DWORD base = WS_CHILD | WS_CLIPSIBLINGS | (form.onScreen(i) ? WS_VISIBLE : 0);
   if (r.flags & kFlagDisabled) base |= WS_DISABLED;
   if (r.flags & kFlagTabStop) base |= WS_TABSTOP;
-  const ControlSpec spec{r, parent, base, reinterpret_cast<HMENU>(uintptr_t(r.controlId & 0xFFFF)),
+  const ControlPlan plan{r, parent, base, reinterpret_cast<HMENU>(uintptr_t(r.controlId & 0xFFFF)),
                          instance_};
   HWND h = nullptr;
   switch (r.kind) {
-    case kKindButton: h = CreateButton(spec, form); break;
-    case kKindGroupBox: h = CreateGroupBox(spec, form); break;
-    case kKindTab: h = CreateTab(spec, form); break;
-    case kKindTransLabel: h = CreateLabel(spec, c); break;
+    case kKindButton: h = CreateButton(plan, form); break;
+    case kKindGroupBox: h = CreateGroupBox(plan, form); break;
+    case kKindTab: h = CreateTab(plan, form); break;
+    case kKindTransLabel: h = CreateLabel(plan, c); break;
     default: return nullptr;  // kinds this program never shows (the hidden viewer)
   }
   if (!h) return nullptr;
