@@ -16,21 +16,17 @@
 #include "base/value_types.h"
 #include "clip_synth/speech.h"
 #include "clip_synth/wave_file.h"
+#include "generator_output.h"
 
 namespace {
+
+using board::tools::WriteFile;
 
 using namespace clipsynth;
 
 int Fail(const std::string& what) {
   std::fprintf(stderr, "gen_clips: %s\n", what.c_str());
   return 1;
-}
-
-bool WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-  out.close();
-  return bool(out);
 }
 
 // Small clips covering an odd data size, trailing chunks and both sample widths.

@@ -7,18 +7,14 @@
 #include <vector>
 
 #include "tests/native/midi_builder.h"
+#include "generator_output.h"
 
 namespace {
 
+using board::tools::WriteFile;
+
 using board::testing::MidiFile;
 using board::testing::Track;
-
-bool WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-  out.close();
-  return bool(out);
-}
 
 }  // namespace
 

@@ -12,8 +12,11 @@
 #include "skin_art/background.h"
 #include "skin_art/glyphs.h"
 #include "skin_art/image_file.h"
+#include "generator_output.h"
 
 namespace {
+
+using board::tools::WriteFile;
 
 using namespace skinart;
 using board::SkinImage;
@@ -21,13 +24,6 @@ using board::SkinImage;
 int Fail(const std::string& what) {
   std::fprintf(stderr, "gen_skin_images: %s\n", what.c_str());
   return 1;
-}
-
-bool WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-  out.close();
-  return bool(out);
 }
 
 // Quality 90 keeps the soft gradients clean at a moderate size.

@@ -1023,7 +1023,6 @@ std::optional<LRESULT> SkinEngine::OnLifeMessage(SkinWindow& w, int index, HWND 
 // Painting and what asks for it.
 std::optional<LRESULT> SkinEngine::OnPaintMessage(SkinWindow& w, int index, HWND window, UINT message,
                                          WPARAM wp, LPARAM lp) {
-  (void)index;
   switch (message) {
     case WM_SHOWWINDOW:
       if (wp == 1) {
@@ -1082,7 +1081,6 @@ std::optional<LRESULT> SkinEngine::OnPaintMessage(SkinWindow& w, int index, HWND
 // The pointer: hover fades, caption buttons, moving and resizing.
 std::optional<LRESULT> SkinEngine::OnMouseMessage(SkinWindow& w, int index, HWND window, UINT message,
                                          WPARAM wp, LPARAM lp) {
-  (void)index;
   switch (message) {
     case WM_LBUTTONDBLCLK:
       if (YOf(lp) <= w.captionHeight && w.captionDrag) {
@@ -1149,7 +1147,6 @@ std::optional<LRESULT> SkinEngine::OnMouseMessage(SkinWindow& w, int index, HWND
 // Maximising, minimising and the size limits.
 std::optional<LRESULT> SkinEngine::OnFrameMessage(SkinWindow& w, int index, HWND window, UINT message,
                                          WPARAM wp, LPARAM lp) {
-  (void)index;
   switch (message) {
     case WM_GETMINMAXINFO: {
       auto* info = reinterpret_cast<MINMAXINFO*>(lp);
