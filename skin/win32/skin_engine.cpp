@@ -8,8 +8,14 @@
 
 #include "skin/background_layout.h"
 #include "skin/colour.h"
+#include "skin/win32/button_skin.h"
+#include "skin/win32/edit_skin.h"
 #include "skin/win32/gdiplus_objects.h"
+#include "skin/win32/header_skin.h"
+#include "skin/win32/list_skin.h"
 #include "skin/win32/skin_drawing.h"
+#include "skin/win32/trackbar_skin.h"
+#include "skin/win32/updown_skin.h"
 
 namespace board {
 
@@ -18,8 +24,9 @@ using gp::RectF;
 
 namespace {
 
-constexpr wchar_t kPropIndex[] = L"Hw_lbID";
-constexpr wchar_t kPropProc[] = L"Hw_hProc";
+// A skinned window's own index and procedure live in the names its controls use.
+constexpr const wchar_t* kPropIndex = kPropListIndex;
+constexpr const wchar_t* kPropProc = kPropPreviousProc;
 constexpr wchar_t kPropOriginalBitmap[] = L"Ck_Ycjdx";
 constexpr wchar_t kPropBufferBitmap[] = L"Ck_wtjbdx";
 constexpr int kMinimumCaptionHeight = 25;
@@ -175,6 +182,7 @@ struct SkinWindow {
     ScopedBitmap bitmap;
   };
   std::vector<std::pair<HWND, ControlColour>> controlColours;
+  SkinControls controls;
 
   ~SkinWindow() {
     if (tooltip) DestroyWindow(tooltip);
@@ -319,13 +327,25 @@ bool SkinEngine::AttachWindow(HWND window, int32_t captionHeight, int32_t,
   return true;
 }
 
-bool SkinEngine::AttachContainer(HWND, OptInt, OptInt, OptInt, OptInt) { return true; }
+void SkinEngine::InstallControls(int index, HWND parent) {
+  if (!settings_.controlsEnabled || !Window(index)) return;
+  InstallPushButtons(*this, index, parent);
+  InstallCheckButtons(*this, index, parent);
+  InstallEdits(*this, index, parent);
+  InstallTrackbars(*this, index, parent);
+  InstallProgressBars(*this, index, parent);
+  InstallListControls(*this, index, parent);
+  InstallUpDowns(*this, index, parent);
+  InstallHeaders(*this, index, parent);
+}
 
-// The child-control painters attach in this order: push buttons, check boxes and radio
-// buttons, edits and combo boxes, track bars, progress bars, lists, up-downs, headers.
-// Each is a slot until its painter arrives; none runs while control skinning is off.
-void SkinEngine::InstallControls(int, HWND) {
-  if (!settings_.controlsEnabled) return;
+HWND SkinEngine::WindowAt(int index) const {
+  const SkinWindow* w = Window(index);
+  return w ? w->window : nullptr;
+}
+
+SkinControls* SkinEngine::ControlsOf(int index) {
+  return Window(index) ? &windows_[size_t(index) - 1]->controls : nullptr;
 }
 
 void SkinEngine::RegisterTooltips(SkinWindow& w, size_t previousCount) {
@@ -413,7 +433,6 @@ bool SkinEngine::SetCaptionButtonImages(HWND window, const SkinArt& images) {
   return true;
 }
 
-// The skinned top-level window that holds `window`: itself, or its nearest skinned ancestor.
 int SkinEngine::SkinnedAncestor(HWND window) const {
   for (HWND h = window; h; h = GetParent(h))
     if (int index = IndexOf(h)) return index;
@@ -611,9 +630,14 @@ void SkinEngine::ReleaseWindow(HWND window) {
   Renumber();
 }
 
+// Index properties stay equal to list positions: the windows' own and their controls'.
 void SkinEngine::Renumber() {
-  for (size_t j = 0; j < windows_.size(); ++j)
-    SetPropW(windows_[j]->window, kPropIndex, reinterpret_cast<HANDLE>(intptr_t(j + 1)));
+  for (size_t j = 0; j < windows_.size(); ++j) {
+    SetPropInt(windows_[j]->window, kPropIndex, intptr_t(j + 1));
+    windows_[j]->controls.ForEachControl([j](HWND control, const wchar_t* windowProp) {
+      if (IsWindow(control)) SetPropInt(control, windowProp, intptr_t(j + 1));
+    });
+  }
 }
 
 void SkinEngine::LayoutCaptionStrip(int index) {
@@ -938,10 +962,17 @@ void SkinEngine::UpdateResizeCursor(SkinWindow& w, LPARAM lp) {
   if (edge) SetCursor(LoadCursorW(nullptr, CursorOfEdge(edge)));
 }
 
-LRESULT SkinEngine::AnswerControlColour(SkinWindow& w, UINT message, HDC dc, HWND control,
+void SkinEngine::ReleaseControlColour(int index, HWND control) {
+  if (!Window(index)) return;
+  std::erase_if(windows_[size_t(index) - 1]->controlColours,
+                [control](const auto& e) { return e.first == control; });
+}
+
+LRESULT SkinEngine::AnswerControlColour(int index, UINT message, HDC dc, HWND control,
                                         bool& answered) {
   answered = false;
-  if (!settings_.controlsEnabled || !settings_.controlAlphaGiven || !control) return 0;
+  if (!Window(index) || !settings_.controlsEnabled || !settings_.controlAlphaGiven || !control) return 0;
+  SkinWindow& w = *windows_[size_t(index) - 1];
   wchar_t className[32] = {};
   GetClassNameW(control, className, 32);
   const COLORREF text = COLORREF(reinterpret_cast<uintptr_t>(GetPropW(control, L"Kj_Ztys")));
@@ -1183,17 +1214,22 @@ std::optional<LRESULT> SkinEngine::OnFrameMessage(SkinWindow& w, int index, HWND
 }
 
 // The child controls' colours and the repaints their changes need.
-std::optional<LRESULT> SkinEngine::OnControlMessage(SkinWindow& w, int index, HWND window, UINT message,
+std::optional<LRESULT> SkinEngine::OnControlMessage(SkinWindow&, int index, HWND window, UINT message,
                                          WPARAM wp, LPARAM lp) {
-  (void)index;
-  (void)window;
   switch (message) {
+    case WM_DRAWITEM: {
+      // Only the window's own buttons: a container paints its children's and passes the
+      // message on, which would paint them twice.
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+      if (item && GetParent(item->hwndItem) == window) DispatchDrawItem(*this, index, *item);
+      break;
+    }
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORBTN: {
       bool answered = false;
-      LRESULT brush = AnswerControlColour(w, message, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), answered);
+      LRESULT brush = AnswerControlColour(index, message, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), answered);
       if (answered) return brush;
       break;
     }

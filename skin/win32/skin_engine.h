@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -19,6 +20,7 @@
 
 #include "base/win32/scoped_win.h"
 #include "skin/caption_strip.h"
+#include "skin/win32/control_records.h"
 
 namespace board {
 
@@ -113,8 +115,23 @@ class SkinEngine {
   // `reserved` is accepted and ignored.
   bool AttachWindow(HWND window, int32_t captionHeight, int32_t reserved,
                     const AttachWindowOptions& options);
-  // Containers arrive with the control painters; until then this does nothing.
+  // A child window holding controls (a tab control, a group box): it shows the window's
+  // picture, optionally tinted, and its controls are skinned. Its top-level window must be
+  // attached first.
   bool AttachContainer(HWND control, OptInt type, OptInt colour, OptInt alpha, OptInt frame);
+  // A tinted container's tint opacity.
+  bool SetContainerAlpha(HWND control, int32_t alpha);
+  // One existing button drawn from pictures: one picture, a number and a caption, or four
+  // pictures (one per state) and a caption. An empty caption keeps the button's text.
+  bool SkinImageButton(HWND button, std::span<const uint8_t> image, int32_t number,
+                       const std::wstring& caption);
+  bool SkinFourStateButton(HWND button, std::array<std::span<const uint8_t>, 4> images,
+                           const std::wstring& caption);
+  // A control's caption colour (a combo box's edit too).
+  bool SetComboTextColour(HWND control, COLORREF colour);
+  // One control that paints itself, laid over the skin with its face colour (`keyColour`,
+  // default the face colour) keyed out.
+  bool SkinTransparentControl(HWND control, OptInt keyColour, OptInt alpha);
   void SetHelpHandler(HWND window, std::function<void()> handler);
   void SetMenuHandler(HWND window, std::function<void()> handler);
   // A custom button (26 × 18, its own picture) put first in the window's caption strip.
@@ -158,6 +175,24 @@ class SkinEngine {
   // 1-based index of a skinned window, 0 when it has none.
   int IndexOf(HWND window) const;
   SkinWindowState State(int index) const;
+  // The skinned top-level window that holds `window`: itself or its nearest skinned
+  // ancestor; 0 when there is none.
+  int SkinnedAncestor(HWND window) const;
+  HWND WindowAt(int index) const;
+  // The control lists of a skinned window; null for an index that names none.
+  SkinControls* ControlsOf(int index);
+  // The engine of this process, while it lives; control procedures reach it here.
+  static SkinEngine* Instance() { return instance_; }
+
+  // Runs the control installers on the direct children of `parent` for window `index`:
+  // push buttons, check boxes and radio buttons, edits and combo boxes, trackbars, progress
+  // bars, lists, up-downs, headers. Nothing happens while control skinning is off.
+  void InstallControls(int index, HWND parent);
+  // The answer to a control-colour message for `control` (a brush of the picture behind it,
+  // or the null brush); `answered` is false when the control keeps the system's answer.
+  // The brush and its bitmap are kept until the next request or ReleaseControlColour.
+  LRESULT AnswerControlColour(int index, UINT message, HDC dc, HWND control, bool& answered);
+  void ReleaseControlColour(int index, HWND control);
 
   // The caption strip.
   void LayoutCaptionStrip(int index);
@@ -194,12 +229,9 @@ class SkinEngine {
   void PaintButtons(const std::vector<ButtonPaint>& paints, SkinWindow& w);
   void BeginDragOrResize(SkinWindow& w, LPARAM lp);
   void UpdateResizeCursor(SkinWindow& w, LPARAM lp);
-  LRESULT AnswerControlColour(SkinWindow& w, UINT message, HDC dc, HWND control, bool& answered);
   const DecodedImage* GlyphOf(const SkinWindow& w, const CaptionButton& b) const;
-  int SkinnedAncestor(HWND window) const;
   void RegisterTooltips(SkinWindow& w, size_t previousCount);
   void DrawItemStrip(SkinWindow& w);
-  void InstallControls(int index, HWND window);
   // The picture as it is kept: edge-blended for modes 0 and 1, else as given.
   std::vector<uint8_t> PreparePicture(std::span<const uint8_t> source, COLORREF colour, int mode) const;
 
