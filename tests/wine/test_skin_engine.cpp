@@ -11,6 +11,7 @@
 #include "skin/win32/skin_engine.h"
 #include "skin/win32/skin_drawing.h"
 #include "skin/win32/skin_images.h"
+#include "tests/wine/skin_test_support.h"
 
 namespace board {
 namespace {
@@ -18,52 +19,6 @@ namespace {
 using gp::RectF;
 
 constexpr int kWidth = 786, kHeight = 315;
-
-// A 24-bit BMP file of one colour, which GDI+ decodes like any picture.
-std::vector<uint8_t> SolidBmp(int width, int height, COLORREF colour) {
-  const int stride = (width * 3 + 3) & ~3;
-  const uint32_t pixels = uint32_t(stride * height), size = 54 + pixels;
-  std::vector<uint8_t> f(size, 0);
-  auto put32 = [&](size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) f[at + i] = uint8_t(v >> (8 * i)); };
-  f[0] = 'B';
-  f[1] = 'M';
-  put32(2, size);
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, uint32_t(width));
-  put32(22, uint32_t(height));
-  f[26] = 1;
-  f[28] = 24;
-  put32(34, pixels);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      uint8_t* p = &f[54 + size_t(y) * stride + size_t(x) * 3];
-      p[0] = GetBValue(colour);
-      p[1] = GetGValue(colour);
-      p[2] = GetRValue(colour);
-    }
-  return f;
-}
-
-HWND MakeWindow(const wchar_t* title = L"Skinned") {
-  static bool registered = false;
-  if (!registered) {
-    WNDCLASSEXW wc{sizeof(wc)};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"SkinTestWindow";
-    RegisterClassExW(&wc);
-    registered = true;
-  }
-  return CreateWindowExW(0, L"SkinTestWindow", title, WS_POPUP | WS_MAXIMIZEBOX | WS_MINIMIZEBOX,
-                         50, 50, kWidth, kHeight, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-}
-
-void Pump() {
-  MSG m;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-}
 
 intptr_t IndexProp(HWND w) { return reinterpret_cast<intptr_t>(GetPropW(w, L"Hw_lbID")); }
 
