@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -134,6 +135,10 @@ struct SkinControlRecord {
   int32_t pressedPart = 0;  // the item or half pressed
   COLORREF keyColour = 0;   // transparent controls: the face colour that vanishes
   int32_t alpha = 255;
+  // Headers: the skin's own copy of the header's image list (destroyed with the last
+  // holder, or when the header goes) and the list it was copied from.
+  std::shared_ptr<_IMAGELIST> imageList;
+  HIMAGELIST imageListSource = nullptr;
 };
 
 // Hover classes: which list a window's hot index refers to.

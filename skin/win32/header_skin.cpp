@@ -1,9 +1,203 @@
 #include "skin/win32/header_skin.h"
 
-#include "skin/win32/skin_engine.h"
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "skin/colour.h"
+#include "skin/win32/control_family.h"
+#include "skin/win32/skin_drawing.h"
 
 namespace board {
 
-void InstallHeaders(SkinEngine&, int, HWND) {}
+using gp::RectF;
+
+namespace {
+
+// The header's image list as the skin keeps it: a copy, taken again when the header is
+// given another list or its list changes size.
+HIMAGELIST ImageListOf(HWND control, SkinControlRecord& record) {
+  auto source = reinterpret_cast<HIMAGELIST>(SendMessageW(control, HDM_GETIMAGELIST, 0, 0));
+  if (!source) {
+    record.imageList.reset();
+    record.imageListSource = nullptr;
+    return nullptr;
+  }
+  if (source != record.imageListSource || !record.imageList ||
+      ImageList_GetImageCount(source) != ImageList_GetImageCount(record.imageList.get())) {
+    HIMAGELIST copy = ImageList_Duplicate(source);
+    record.imageList = copy ? std::shared_ptr<_IMAGELIST>(copy, ImageList_Destroy) : nullptr;
+    record.imageListSource = copy ? source : nullptr;
+  }
+  return record.imageList.get();
+}
+
+// An icon as a 32-bit ARGB GDI+ bitmap over `pixels`. It is drawn once on black and once on
+// white: the difference is each pixel's coverage, so masked and alpha icons come out alike.
+gp::Bitmap IconBitmap(HICON icon, int w, int h, std::vector<uint32_t>& pixels) {
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(info.bmiHeader), w, -h, 1, 32, BI_RGB};
+  void* bits = nullptr;
+  ScopedGetDc screen(nullptr);
+  ScopedMemoryDc dc(CreateCompatibleDC(screen.get()));
+  ScopedBitmap dib(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!dc || !dib || !bits) return {};
+  ScopedSelectObject select(dc.get(), dib.get());
+  auto* p = static_cast<uint32_t*>(bits);
+  const size_t n = size_t(w) * size_t(h);
+  std::vector<uint32_t> onBlack(n);
+  for (uint32_t ground : {0xFF000000u, 0xFFFFFFFFu}) {
+    std::fill(p, p + n, ground);
+    DrawIconEx(dc.get(), 0, 0, icon, w, h, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    if (ground == 0xFF000000u) std::copy(p, p + n, onBlack.begin());
+  }
+  pixels.resize(n);
+  for (size_t i = 0; i < n; ++i) {
+    const uint32_t b = onBlack[i], wh = p[i];
+    const int alpha = std::clamp(255 - (int((wh >> 8) & 0xFF) - int((b >> 8) & 0xFF)), 0, 255);
+    auto channel = [&](int shift) { return uint32_t(alpha ? std::min(255, int((b >> shift) & 0xFF) * 255 / alpha) : 0) << shift; };
+    pixels[i] = (uint32_t(alpha) << 24) | channel(16) | channel(8) | channel(0);
+  }
+  return gp::Bitmap::FromScan0(w, h, w * 4, PixelFormat32bppARGB, reinterpret_cast<BYTE*>(pixels.data()));
+}
+
+Gdiplus::StringAlignment AlignmentOf(int format) {
+  switch (format & HDF_JUSTIFYMASK) {
+    case HDF_RIGHT: return Gdiplus::StringAlignmentFar;
+    case HDF_CENTER: return Gdiplus::StringAlignmentCenter;
+  }
+  return Gdiplus::StringAlignmentNear;
+}
+
+int ItemAt(HWND control, POINT p) {
+  HDHITTESTINFO hit{};
+  hit.pt = p;
+  return int(SendMessageW(control, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit))) + 1;  // 0: none
+}
+
+void Repaint(HWND control, SkinEngine& engine) {
+  PaintNow(control, [&](HDC dc) { PaintHeader(engine, control, dc); });
+}
+
+}  // namespace
+
+void PaintHeader(SkinEngine& engine, HWND control, HDC dc) {
+  RECT client;
+  GetClientRect(control, &client);
+  FamilyMember member = FindMember(control, &SkinControls::headers);
+  const int hotPart = member && member.record->hot ? member.record->hotPart : 0;
+  const int pressedPart = member ? member.record->pressedPart : 0;
+  HIMAGELIST images = member ? ImageListOf(control, *member.record) : nullptr;
+  const SkinSettings& s = engine.settings();
+  const int count = std::max(0, int(SendMessageW(control, HDM_GETITEMCOUNT, 0, 0)));
+  auto fontHandle = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+  LOGFONTW logfont{};
+  GetObjectW(fontHandle ? HGDIOBJ(fontHandle) : GetStockObject(DEFAULT_GUI_FONT), sizeof(logfont), &logfont);
+  const gp::ARGB textColour = ToArgb(COLORREF(PropInt(control, kPropTextColour)), 255);
+
+  ComposeOverSkin(engine, control, dc, client, [&](gp::Graphics& g, float w, float h) {
+    g.FillRectangle(gp::SolidBrush(ToArgb(0xFFFFFF, s.controlAlpha)), RectF(0, 0, w, h));
+    g.DrawLine(gp::Pen(ToArgb(0, 40)), 0, h - 0.5f, w, h - 0.5f);
+    gp::Font font = gp::Font::FromLogfont(dc, logfont);
+    gp::StringFormat format(Gdiplus::StringFormatFlagsNoWrap);
+    format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
+    format.SetTrimming(Gdiplus::StringTrimmingEllipsisCharacter);
+    const gp::SolidBrush text(textColour);
+    int iconW = 0, iconH = 0;
+    if (images) ImageList_GetIconSize(images, &iconW, &iconH);
+    for (int i = 0; i < count; ++i) {
+      RECT r{};
+      if (!SendMessageW(control, HDM_GETITEMRECT, WPARAM(i), reinterpret_cast<LPARAM>(&r))) continue;
+      wchar_t caption[260] = {};
+      HDITEMW item{};
+      item.mask = HDI_TEXT | HDI_FORMAT | HDI_IMAGE;
+      item.pszText = caption;
+      item.cchTextMax = 260;
+      if (!SendMessageW(control, HDM_GETITEMW, WPARAM(i), reinterpret_cast<LPARAM>(&item))) continue;
+      caption[259] = 0;
+      const RectF box(float(r.left), float(r.top), float(r.right - r.left), float(r.bottom - r.top));
+      if (box.Width <= 0) continue;
+      const bool pressed = pressedPart == i + 1, hot = hotPart == i + 1;
+      if (pressed || hot)
+        g.FillRectangle(gp::LinearGradientBrush::FromRect(box, ToArgb(s.themeColour, pressed ? 120 : 60),
+                                                          ToArgb(s.themeColour, pressed ? 60 : 10),
+                                                          Gdiplus::LinearGradientModeVertical),
+                        box);
+      // The separator: a dark line with a light one beside it, short of the edges.
+      const float x = box.X + box.Width - 1;
+      g.DrawLine(gp::Pen(ToArgb(0, 30)), x - 0.5f, box.Y + 3, x - 0.5f, box.Y + box.Height - 3);
+      g.DrawLine(gp::Pen(ToArgb(0xFFFFFF, 120)), x + 0.5f, box.Y + 3, x + 0.5f, box.Y + box.Height - 3);
+
+      const float shift = pressed ? 1.0f : 0.0f;
+      float textLeft = box.X + 6;
+      if (images && (item.fmt & HDF_IMAGE) && item.iImage >= 0 && iconW > 0 && iconH > 0 &&
+          iconW + 8 <= box.Width) {
+        ScopedIcon icon(ImageList_GetIcon(images, item.iImage, ILD_NORMAL));
+        std::vector<uint32_t> pixels;
+        if (icon) {
+          gp::Bitmap bitmap = IconBitmap(icon.get(), iconW, iconH, pixels);
+          g.DrawImage(bitmap, RectF(box.X + 4 + shift, std::floor(box.Y + (box.Height - iconH) / 2) + shift,
+                                    float(iconW), float(iconH)));
+        }
+        textLeft = box.X + 4 + iconW + 4;
+      }
+      const float textWidth = box.X + box.Width - 6 - textLeft;
+      if (caption[0] && textWidth > 0) {
+        format.SetAlignment(AlignmentOf(item.fmt));
+        g.DrawString(caption, font, RectF(textLeft + shift, box.Y + shift, textWidth, box.Height), &format, text);
+      }
+    }
+  });
+}
+
+LRESULT CALLBACK HeaderWindowProc(HWND control, UINT message, WPARAM wp, LPARAM lp) {
+  FamilyMember m = FindMember(control, &SkinControls::headers);
+  if (!m) return CallPreviousProc(control, message, wp, lp);
+  switch (message) {
+    case WM_MOVE:
+      InvalidateRect(control, nullptr, TRUE);
+      break;
+    case WM_PAINT:
+      return PaintMessage(control, wp, [&](HDC dc) { PaintHeader(*m.engine, control, dc); });
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_NCDESTROY:
+      m.record->imageList.reset();
+      m.record->imageListSource = nullptr;
+      break;
+    case WM_MOUSEMOVE: {
+      TrackMouseLeave(control);
+      const int part = ItemAt(control, MousePoint(lp));
+      const bool changed = part != m.record->hotPart;
+      m.record->hotPart = part;
+      if (BecomeHot(m, kHotHeader) || changed) Repaint(control, *m.engine);
+      break;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP: {
+      m.record->pressedPart = message == WM_LBUTTONDOWN ? ItemAt(control, MousePoint(lp)) : 0;
+      m.record->mouseDown = message == WM_LBUTTONDOWN;
+      const LRESULT result = CallPreviousProc(control, message, wp, lp);
+      if (FindMember(control, &SkinControls::headers)) Repaint(control, *m.engine);
+      return result;
+    }
+    case WM_MOUSELEAVE:
+      LeaveHot(m, kHotHeader);
+      Repaint(control, *m.engine);
+      break;
+  }
+  return CallPreviousProc(control, message, wp, lp);
+}
+
+void InstallHeaders(SkinEngine& engine, int windowIndex, HWND parent) {
+  if (!engine.settings().controlsEnabled || !parent) return;
+  InstallFamily(engine, windowIndex, parent, WC_HEADERW, &SkinControls::headers, HeaderWindowProc);
+  for (HWND list = FindWindowExW(parent, nullptr, WC_LISTVIEWW, nullptr); list;
+       list = FindWindowExW(parent, list, WC_LISTVIEWW, nullptr))
+    InstallFamily(engine, windowIndex, list, WC_HEADERW, &SkinControls::headers, HeaderWindowProc);
+}
 
 }  // namespace board

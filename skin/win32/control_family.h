@@ -1,0 +1,114 @@
+// What the families of self-painted controls share (trackbars, progress bars, up-downs,
+// headers, transparent controls): registration into a window's list, the lookup of a
+// control's record from its properties, the hover bookkeeping, and composing a paint off
+// screen over the skin behind the control.
+#pragma once
+#include <windows.h>
+
+#include "skin/skin_images.h"
+#include "skin/win32/control_records.h"
+#include "skin/win32/gdiplus_objects.h"
+#include "skin/win32/skin_engine.h"
+
+namespace board {
+
+using FamilyList = ControlList<SkinControlRecord> SkinControls::*;
+
+// Registers every direct child of `parent` of class `className` that `list` does not hold
+// yet: a record, Hw_lbID, Hw_FuID, and `proc` in front of its own procedure (kept in
+// Hw_hProc). Nothing happens while control skinning is off.
+void InstallFamily(SkinEngine& engine, int windowIndex, HWND parent, const wchar_t* className,
+                   FamilyList list, WNDPROC proc);
+
+// A control's record, found through its window and list properties; every field is null
+// when the engine, the window or the record is gone, or names another control.
+struct FamilyMember {
+  SkinEngine* engine = nullptr;
+  SkinControls* controls = nullptr;
+  SkinControlRecord* record = nullptr;
+  int index = 0;
+  explicit operator bool() const { return record != nullptr; }
+};
+FamilyMember FindMember(HWND control, FamilyList list, const wchar_t* indexProp = kPropListIndex,
+                        const wchar_t* windowProp = kPropWindowIndex);
+
+// Hover: true when the control is not yet drawn hot (another control or family is), and
+// makes it the hot one. `hotClass` is the family's class.
+bool BecomeHot(const FamilyMember& m, int32_t hotClass);
+// The pointer left: the window-wide hot index is cleared only when it still names this
+// control, so a neighbour that became hot first keeps its state.
+void LeaveHot(const FamilyMember& m, int32_t hotClass);
+bool IsHot(const FamilyMember& m, int32_t hotClass);
+
+// A background captured by the engine, given back when the scope ends.
+class ScopedBackground {
+ public:
+  ScopedBackground(SkinEngine& engine, HWND control, const RECT& rect)
+      : engine_(engine), dc_(engine.CaptureBackground(control, rect)) {}
+  ~ScopedBackground() {
+    if (dc_) engine_.FreeBackground(dc_);
+  }
+  ScopedBackground(const ScopedBackground&) = delete;
+  ScopedBackground& operator=(const ScopedBackground&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  SkinEngine& engine_;
+  HDC dc_;
+};
+
+// A GDI+ bitmap over the pixels of the 32-bit DIB selected in `dc` (a captured
+// background), so GDI+ draws straight into them: drawing through a DC would go through a
+// temporary image and a blend for every figure. Empty when `dc` holds no such DIB.
+gp::Bitmap SurfaceOf(HDC dc);
+
+// Composes `paint(graphics, width, height)` (anti-aliased) over the skin behind `rect` of
+// `control` and copies the result to `dc` at the rectangle's origin with one BitBlt.
+template <class Paint>
+bool ComposeOverSkin(SkinEngine& engine, HWND control, HDC dc, const RECT& rect, Paint&& paint) {
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  if (!dc || width <= 0 || height <= 0) return false;
+  ScopedBackground background(engine, control, rect);
+  if (!background.get()) return false;
+  {
+    gp::Bitmap surface = SurfaceOf(background.get());
+    if (!surface) return false;
+    gp::Graphics g = gp::Graphics::FromImage(surface);
+    g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
+    paint(g, float(width), float(height));
+    g.Flush();
+  }  // GDI+ lets go of the pixels before they are copied
+  return BitBlt(dc, rect.left, rect.top, width, height, background.get(), 0, 0, SRCCOPY) != 0;
+}
+
+// One of the skin's small pictures (the arrows), decoded once per process into plain
+// pixels, and a GDI+ bitmap over them for one paint; empty when the picture is missing.
+gp::Bitmap SkinPicture(SkinImage image);
+
+// Runs `paint(dc)` for a WM_PAINT: into the DC a caller handed in wParam, else between
+// BeginPaint and EndPaint. Returns the message's result.
+template <class Paint>
+LRESULT PaintMessage(HWND control, WPARAM wp, Paint&& paint) {
+  if (wp) {
+    paint(reinterpret_cast<HDC>(wp));
+    return 0;
+  }
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(control, &ps);
+  if (dc) paint(dc);
+  EndPaint(control, &ps);
+  return 0;
+}
+
+// Paints now, through the control's own DC (hover and press changes).
+template <class Paint>
+void PaintNow(HWND control, Paint&& paint) {
+  ScopedGetDc dc(control);
+  if (dc.get()) paint(dc.get());
+}
+
+// Client coordinates of a mouse message.
+inline POINT MousePoint(LPARAM lp) { return {int(short(LOWORD(lp))), int(short(HIWORD(lp)))}; }
+
+}  // namespace board
