@@ -64,10 +64,14 @@ gp::Bitmap SurfaceOf(HDC dc) {
   DIBSECTION dib{};
   HGDIOBJ bitmap = GetCurrentObject(dc, OBJ_BITMAP);
   if (!bitmap || GetObjectW(bitmap, sizeof(dib), &dib) != sizeof(dib) || dib.dsBm.bmBitsPixel != 32 ||
-      !dib.dsBm.bmBits || dib.dsBmih.biHeight > 0)
+      !dib.dsBm.bmBits)
     return {};
   GdiFlush();  // what GDI drew into the pixels is there before GDI+ reads them
-  // Premultiplied: blending then works on the colours whatever the captured alpha holds.
+  // What the skin shows is opaque, but GDI copies leave the alpha bytes as they find them:
+  // made opaque here, so GDI+ takes the colours as they are.
+  auto* pixel = static_cast<uint32_t*>(dib.dsBm.bmBits);
+  for (size_t i = 0, n = size_t(dib.dsBm.bmWidthBytes / 4) * size_t(dib.dsBm.bmHeight); i < n; ++i)
+    pixel[i] |= 0xFF000000u;
   return gp::Bitmap::FromScan0(dib.dsBm.bmWidth, dib.dsBm.bmHeight, dib.dsBm.bmWidthBytes,
                                PixelFormat32bppPARGB, static_cast<BYTE*>(dib.dsBm.bmBits));
 }

@@ -57,8 +57,8 @@ class ScopedBackground {
   HDC dc_;
 };
 
-// A GDI+ bitmap over the pixels of the 32-bit DIB selected in `dc` (a captured
-// background), so GDI+ draws straight into them: drawing through a DC would go through a
+// A GDI+ bitmap over the pixels of the 32-bit top-down DIB selected in `dc` (a captured
+// background is one), so GDI+ draws straight into them: drawing through a DC would go through a
 // temporary image and a blend for every figure. Empty when `dc` holds no such DIB.
 gp::Bitmap SurfaceOf(HDC dc);
 

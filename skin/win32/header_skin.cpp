@@ -78,6 +78,28 @@ int ItemAt(HWND control, POINT p) {
   return int(SendMessageW(control, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit))) + 1;  // 0: none
 }
 
+// The header's font for GDI+: its face, at its height in pixels as GDI gives it.
+gp::Font FontOf(HWND control, HDC dc) {
+  auto handle = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+  HGDIOBJ font = handle ? HGDIOBJ(handle) : GetStockObject(DEFAULT_GUI_FONT);
+  LOGFONTW logfont{};
+  GetObjectW(font, sizeof(logfont), &logfont);
+  wchar_t face[LF_FACESIZE] = {};
+  TEXTMETRICW metrics{};
+  {
+    ScopedSelectObject select(dc, font);
+    GetTextFaceW(dc, LF_FACESIZE, face);
+    GetTextMetricsW(dc, &metrics);
+  }
+  const float size = float(metrics.tmHeight - metrics.tmInternalLeading > 0 ? metrics.tmHeight - metrics.tmInternalLeading : 12);
+  const int style = (logfont.lfWeight >= FW_BOLD ? Gdiplus::FontStyleBold : 0) | (logfont.lfItalic ? Gdiplus::FontStyleItalic : 0);
+  // A substitute name ("MS Shell Dlg") GDI+ does not know: the faces it stands for.
+  gp::FontFamily family = gp::FontFamily::FromName(face);
+  for (const wchar_t* fallback : {L"Tahoma", L"Arial", L"宋体"})
+    if (!family) family = gp::FontFamily::FromName(fallback);
+  return gp::Font(family, size, style, Gdiplus::UnitPixel);
+}
+
 void Repaint(HWND control, SkinEngine& engine) {
   PaintNow(control, [&](HDC dc) { PaintHeader(engine, control, dc); });
 }
@@ -93,15 +115,12 @@ void PaintHeader(SkinEngine& engine, HWND control, HDC dc) {
   HIMAGELIST images = member ? ImageListOf(control, *member.record) : nullptr;
   const SkinSettings& s = engine.settings();
   const int count = std::max(0, int(SendMessageW(control, HDM_GETITEMCOUNT, 0, 0)));
-  auto fontHandle = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
-  LOGFONTW logfont{};
-  GetObjectW(fontHandle ? HGDIOBJ(fontHandle) : GetStockObject(DEFAULT_GUI_FONT), sizeof(logfont), &logfont);
+  gp::Font font = FontOf(control, dc);
   const gp::ARGB textColour = ToArgb(COLORREF(PropInt(control, kPropTextColour)), 255);
 
   ComposeOverSkin(engine, control, dc, client, [&](gp::Graphics& g, float w, float h) {
     g.FillRectangle(gp::SolidBrush(ToArgb(0xFFFFFF, s.controlAlpha)), RectF(0, 0, w, h));
     g.DrawLine(gp::Pen(ToArgb(0, 40)), 0, h - 0.5f, w, h - 0.5f);
-    gp::Font font = gp::Font::FromLogfont(dc, logfont);
     gp::StringFormat format(Gdiplus::StringFormatFlagsNoWrap);
     format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
     format.SetTrimming(Gdiplus::StringTrimmingEllipsisCharacter);

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "skin/colour.h"
 #include "skin/win32/control_family.h"
@@ -49,6 +50,13 @@ void PaintTrackbar(SkinEngine& engine, HWND control, HDC dc) {
   const bool hot = member && member.record->hot;
   const bool focused = GetFocus() == control, enabled = IsWindowEnabled(control);
   const SkinSettings& s = engine.settings();
+  // The tick marks: the two ends of the channel and those between (in client coordinates).
+  std::vector<float> ticks;
+  const int tickCount = int(SendMessageW(control, TBM_GETNUMTICS, 0, 0));
+  if (!(style & TBS_NOTICKS) && tickCount >= 2) {
+    ticks = {float(vertical ? channel.top : channel.left), float(vertical ? channel.bottom : channel.right) - 1};
+    for (int i = 0; i < tickCount - 2; ++i) ticks.push_back(float(SendMessageW(control, TBM_GETTICPOS, WPARAM(i), 0)));
+  }
 
   ComposeOverSkin(engine, control, dc, client, [&](gp::Graphics& g, float w, float h) {
     // Positions along the axis (a) and across it (c); the channel lies on its centre line.
@@ -66,6 +74,20 @@ void PaintTrackbar(SkinEngine& engine, HWND control, HDC dc) {
     AddRoundRect(path, bar.X, bar.Y, bar.Width, bar.Height, kChannelThickness);
     g.FillPath(gp::LinearGradientBrush::FromRect(bar, White(160), White(70), crossMode), path);
     g.DrawPath(gp::Pen(Black(30)), path);
+    // Ticks beside the channel: below (right of) it, above (left of) it, or both.
+    const gp::Pen tickPen(Black(80));
+    const bool before = (style & (TBS_TOP | TBS_BOTH)) != 0, after = (style & TBS_TOP) == 0 || (style & TBS_BOTH);
+    for (float t : ticks) {
+      if (t < 0) continue;
+      for (float side : {-1.0f, 1.0f}) {
+        if ((side < 0 && !before) || (side > 0 && !after)) continue;
+        const float c0 = across + side * (kChannelThickness / 2 + 5), c1 = c0 + side * 3;
+        if (vertical)
+          g.DrawLine(tickPen, c0, t + 0.5f, c1, t + 0.5f);
+        else
+          g.DrawLine(tickPen, t + 0.5f, c0, t + 0.5f, c1);
+      }
+    }
     if (style & TBS_NOTHUMB) return;
     // A nonzero control option shows the value: the channel from its start up to the thumb
     // is tinted with the theme colour.

@@ -200,6 +200,9 @@ TEST_F(ControlSkinTest, AnUpDownShowsItsPressedHalfAndAHeaderItsHotItem) {
   EXPECT_EQ(Controls().headers.At(1)->hotPart, 2);
   EXPECT_GT(Blueness(PixelAt(header, 130, 3)), Blueness(second) + 15) << "the hot item is tinted";
   EXPECT_TRUE(Near(PixelAt(header, 30, 3), first, 8));
+  int dark = 0;
+  for (COLORREF c : Pixels(header, {0, 4, 100, 20})) dark += GetRValue(c) + GetGValue(c) + GetBValue(c) < 150;
+  EXPECT_GT(dark, 8) << "the first item's caption is drawn";
   SendMessageW(header, WM_MOUSEMOVE, 0, MAKELPARAM(50, 12));
   EXPECT_TRUE(Near(PixelAt(header, 130, 3), second, 8)) << "the hot item follows the pointer";
   EXPECT_GT(Blueness(PixelAt(header, 30, 3)), Blueness(first) + 15);
