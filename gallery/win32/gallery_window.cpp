@@ -177,8 +177,6 @@ void Fill(const std::array<HWND, kSlotCount>& c) {
     item.pszText = const_cast<wchar_t*>(columns[i]);
     SendMessageW(c[kHeader], HDM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
   }
-  // The calendar's own background in the face colour, which the skin keys out.
-  SendMessageW(c[kCalendar], MCM_SETCOLOR, MCSC_MONTHBK, LPARAM(GetSysColor(COLOR_BTNFACE)));
   int parts[] = {200, 520, -1};
   SendMessageW(c[kStatus], SB_SETPARTS, std::size(parts), reinterpret_cast<LPARAM>(parts));
   SendMessageW(c[kStatus], SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L"Status bar: ready"));

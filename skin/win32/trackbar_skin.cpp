@@ -50,12 +50,19 @@ void PaintTrackbar(SkinEngine& engine, HWND control, HDC dc) {
   const bool hot = member && member.record->hot;
   const bool focused = GetFocus() == control, enabled = IsWindowEnabled(control);
   const SkinSettings& s = engine.settings();
-  // The tick marks: the two ends of the channel and those between (in client coordinates).
+  // The tick marks, at the places the thumb's centre takes for their values: the range's
+  // ends and the ticks between (the system's own tick positions assume a horizontal bar).
   std::vector<float> ticks;
   const int tickCount = int(SendMessageW(control, TBM_GETNUMTICS, 0, 0));
-  if (!(style & TBS_NOTICKS) && tickCount >= 2) {
-    ticks = {float(vertical ? channel.top : channel.left), float(vertical ? channel.bottom : channel.right) - 1};
-    for (int i = 0; i < tickCount - 2; ++i) ticks.push_back(float(SendMessageW(control, TBM_GETTICPOS, WPARAM(i), 0)));
+  const int low = int(SendMessageW(control, TBM_GETRANGEMIN, 0, 0));
+  const int high = int(SendMessageW(control, TBM_GETRANGEMAX, 0, 0));
+  if (!(style & TBS_NOTICKS) && tickCount >= 2 && high > low) {
+    const float half = float(vertical ? thumb.bottom - thumb.top : thumb.right - thumb.left) / 2;
+    const float first = float(vertical ? channel.top : channel.left) + half;
+    const float last = float(vertical ? channel.bottom : channel.right) - half;
+    auto place = [&](int value) { return first + (last - first) * float(value - low) / float(high - low); };
+    ticks = {place(low), place(high)};
+    for (int i = 0; i < tickCount - 2; ++i) ticks.push_back(place(int(SendMessageW(control, TBM_GETTIC, WPARAM(i), 0))));
   }
 
   ComposeOverSkin(engine, control, dc, client, [&](gp::Graphics& g, float w, float h) {
@@ -78,7 +85,6 @@ void PaintTrackbar(SkinEngine& engine, HWND control, HDC dc) {
     const gp::Pen tickPen(Black(80));
     const bool before = (style & (TBS_TOP | TBS_BOTH)) != 0, after = (style & TBS_TOP) == 0 || (style & TBS_BOTH);
     for (float t : ticks) {
-      if (t < 0) continue;
       for (float side : {-1.0f, 1.0f}) {
         if ((side < 0 && !before) || (side > 0 && !after)) continue;
         const float c0 = across + side * (kChannelThickness / 2 + 5), c1 = c0 + side * 3;
