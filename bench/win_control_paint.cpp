@@ -91,6 +91,14 @@ int main(int argc, char** argv) {
     item.pszText = const_cast<wchar_t*>(names[i]);
     SendMessageW(header, HDM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
   }
+  // The first item with an icon from the header's image list.
+  HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 0);
+  ImageList_AddIcon(images, LoadIconW(nullptr, IDI_INFORMATION));
+  SendMessageW(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+  HDITEMW iconItem{};
+  iconItem.mask = HDI_IMAGE | HDI_FORMAT;
+  iconItem.fmt = HDF_LEFT | HDF_STRING | HDF_IMAGE;
+  SendMessageW(header, HDM_SETITEMW, 0, reinterpret_cast<LPARAM>(&iconItem));
   SkinMainWindow(engine, SkinImageFile(SkinImage::kBackground), int32_t(GetSysColor(COLOR_BTNFACE)), 0xDDCA22,
                  window, 160, 25, 0, 0, 1);
   if (!engine.SkinTransparentControl(status, NotGiven(), NotGiven())) return std::printf("FAIL: no skinned window\n"), 1;
@@ -101,7 +109,7 @@ int main(int argc, char** argv) {
   Measure("trackbar", track, runs, [&](HDC dc) { PaintTrackbar(engine, track, dc); });
   Measure("progress bar", progress, runs, [&](HDC dc) { PaintProgressBar(engine, progress, dc); });
   Measure("up-down", upDown, runs, [&](HDC dc) { PaintUpDown(engine, upDown, dc); });
-  Measure("header (3 items)", header, runs, [&](HDC dc) { PaintHeader(engine, header, dc); });
+  Measure("header (3 items, 1 icon)", header, runs, [&](HDC dc) { PaintHeader(engine, header, dc); });
   Measure("transparent status bar", status, runs, [&](HDC dc) { PaintTransparentControl(engine, status, dc); });
   // What the status bar's own painting costs, into a memory DC, of the figure above.
   {
@@ -130,5 +138,6 @@ int main(int argc, char** argv) {
   std::printf("%d hovers across three families in %.1f s: GDI objects %ld before, %ld after; GDI+ objects %+ld\n",
               hovers, (NowUs() - t0) / 1e6, gdiBefore, LiveGdiObjects(), gp::LiveGdiPlusObjects() - gdiPlusBefore);
   DestroyWindow(window);
+  ImageList_Destroy(images);
   return 0;
 }

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <memory>
 #include <vector>
 
 #include "skin/colour.h"
@@ -16,27 +18,10 @@ using gp::RectF;
 
 namespace {
 
-// The header's image list as the skin keeps it: a copy, taken again when the header is
-// given another list or its list changes size.
-HIMAGELIST ImageListOf(HWND control, SkinControlRecord& record) {
-  auto source = reinterpret_cast<HIMAGELIST>(SendMessageW(control, HDM_GETIMAGELIST, 0, 0));
-  if (!source) {
-    record.imageList.reset();
-    record.imageListSource = nullptr;
-    return nullptr;
-  }
-  if (source != record.imageListSource || !record.imageList ||
-      ImageList_GetImageCount(source) != ImageList_GetImageCount(record.imageList.get())) {
-    HIMAGELIST copy = ImageList_Duplicate(source);
-    record.imageList = copy ? std::shared_ptr<_IMAGELIST>(copy, ImageList_Destroy) : nullptr;
-    record.imageListSource = copy ? source : nullptr;
-  }
-  return record.imageList.get();
-}
-
-// An icon as a 32-bit ARGB GDI+ bitmap over `pixels`. It is drawn once on black and once on
-// white: the difference is each pixel's coverage, so masked and alpha icons come out alike.
-gp::Bitmap IconBitmap(HICON icon, int w, int h, std::vector<uint32_t>& pixels) {
+// An icon's pixels as 32-bit ARGB. It is drawn once on black and once on white: the
+// difference is each pixel's coverage, so masked and alpha icons come out alike. Empty on
+// failure.
+std::vector<uint32_t> IconPixels(HICON icon, int w, int h) {
   BITMAPINFO info{};
   info.bmiHeader = {sizeof(info.bmiHeader), w, -h, 1, 32, BI_RGB};
   void* bits = nullptr;
@@ -47,21 +32,67 @@ gp::Bitmap IconBitmap(HICON icon, int w, int h, std::vector<uint32_t>& pixels) {
   ScopedSelectObject select(dc.get(), dib.get());
   auto* p = static_cast<uint32_t*>(bits);
   const size_t n = size_t(w) * size_t(h);
-  std::vector<uint32_t> onBlack(n);
+  std::vector<uint32_t> onBlack(n), pixels(n);
   for (uint32_t ground : {0xFF000000u, 0xFFFFFFFFu}) {
     std::fill(p, p + n, ground);
     DrawIconEx(dc.get(), 0, 0, icon, w, h, 0, nullptr, DI_NORMAL);
     GdiFlush();
     if (ground == 0xFF000000u) std::copy(p, p + n, onBlack.begin());
   }
-  pixels.resize(n);
   for (size_t i = 0; i < n; ++i) {
     const uint32_t b = onBlack[i], wh = p[i];
     const int alpha = std::clamp(255 - (int((wh >> 8) & 0xFF) - int((b >> 8) & 0xFF)), 0, 255);
     auto channel = [&](int shift) { return uint32_t(alpha ? std::min(255, int((b >> shift) & 0xFF) * 255 / alpha) : 0) << shift; };
     pixels[i] = (uint32_t(alpha) << 24) | channel(16) | channel(8) | channel(0);
   }
-  return gp::Bitmap::FromScan0(w, h, w * 4, PixelFormat32bppARGB, reinterpret_cast<BYTE*>(pixels.data()));
+  return pixels;
+}
+
+}  // namespace
+
+// A header's image list as the skin keeps it: a copy, and the icons it has drawn from it.
+struct HeaderImages {
+  HIMAGELIST source = nullptr, copy = nullptr;
+  int width = 0, height = 0, count = 0;
+  std::map<int, std::vector<uint32_t>> icons;  // ARGB pixels by image index
+  ~HeaderImages() {
+    if (copy) ImageList_Destroy(copy);
+  }
+  // The pixels of image `index`, taken from the copy the first time; null when it has none.
+  const std::vector<uint32_t>* Icon(int index) {
+    if (index < 0 || index >= count) return nullptr;
+    auto it = icons.find(index);
+    if (it == icons.end()) {
+      ScopedIcon icon(ImageList_GetIcon(copy, index, ILD_NORMAL));
+      it = icons.emplace(index, icon ? IconPixels(icon.get(), width, height) : std::vector<uint32_t>{}).first;
+    }
+    return it->second.empty() ? nullptr : &it->second;
+  }
+};
+
+namespace {
+
+// The copy is taken again when the header is given another list or its list changes size.
+HeaderImages* ImagesOf(HWND control, SkinControlRecord& record) {
+  auto source = reinterpret_cast<HIMAGELIST>(SendMessageW(control, HDM_GETIMAGELIST, 0, 0));
+  if (!source) {
+    record.headerImages.reset();
+    return nullptr;
+  }
+  HeaderImages* kept = record.headerImages.get();
+  if (!kept || kept->source != source || kept->count != ImageList_GetImageCount(source)) {
+    auto images = std::make_shared<HeaderImages>();
+    images->source = source;
+    images->copy = ImageList_Duplicate(source);
+    images->count = ImageList_GetImageCount(source);
+    if (!images->copy || !ImageList_GetIconSize(images->copy, &images->width, &images->height) ||
+        images->width <= 0 || images->height <= 0) {
+      record.headerImages.reset();
+      return nullptr;
+    }
+    record.headerImages = std::move(images);
+  }
+  return record.headerImages.get();
 }
 
 Gdiplus::StringAlignment AlignmentOf(int format) {
@@ -112,7 +143,7 @@ void PaintHeader(SkinEngine& engine, HWND control, HDC dc) {
   FamilyMember member = FindMember(control, &SkinControls::headers);
   const int hotPart = member && member.record->hot ? member.record->hotPart : 0;
   const int pressedPart = member ? member.record->pressedPart : 0;
-  HIMAGELIST images = member ? ImageListOf(control, *member.record) : nullptr;
+  HeaderImages* images = member ? ImagesOf(control, *member.record) : nullptr;
   const SkinSettings& s = engine.settings();
   const int count = std::max(0, int(SendMessageW(control, HDM_GETITEMCOUNT, 0, 0)));
   gp::Font font = FontOf(control, dc);
@@ -125,8 +156,6 @@ void PaintHeader(SkinEngine& engine, HWND control, HDC dc) {
     format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
     format.SetTrimming(Gdiplus::StringTrimmingEllipsisCharacter);
     const gp::SolidBrush text(textColour);
-    int iconW = 0, iconH = 0;
-    if (images) ImageList_GetIconSize(images, &iconW, &iconH);
     for (int i = 0; i < count; ++i) {
       RECT r{};
       if (!SendMessageW(control, HDM_GETITEMRECT, WPARAM(i), reinterpret_cast<LPARAM>(&r))) continue;
@@ -152,16 +181,14 @@ void PaintHeader(SkinEngine& engine, HWND control, HDC dc) {
 
       const float shift = pressed ? 1.0f : 0.0f;
       float textLeft = box.X + 6;
-      if (images && (item.fmt & HDF_IMAGE) && item.iImage >= 0 && iconW > 0 && iconH > 0 &&
-          iconW + 8 <= box.Width) {
-        ScopedIcon icon(ImageList_GetIcon(images, item.iImage, ILD_NORMAL));
-        std::vector<uint32_t> pixels;
-        if (icon) {
-          gp::Bitmap bitmap = IconBitmap(icon.get(), iconW, iconH, pixels);
-          g.DrawImage(bitmap, RectF(box.X + 4 + shift, std::floor(box.Y + (box.Height - iconH) / 2) + shift,
-                                    float(iconW), float(iconH)));
-        }
-        textLeft = box.X + 4 + iconW + 4;
+      const std::vector<uint32_t>* icon = images && (item.fmt & HDF_IMAGE) && images->width + 8 <= box.Width
+                                              ? images->Icon(item.iImage) : nullptr;
+      if (icon) {
+        gp::Bitmap bitmap = gp::Bitmap::FromScan0(images->width, images->height, images->width * 4, PixelFormat32bppARGB,
+                                                  reinterpret_cast<BYTE*>(const_cast<uint32_t*>(icon->data())));
+        g.DrawImage(bitmap, RectF(box.X + 4 + shift, std::floor(box.Y + (box.Height - images->height) / 2) + shift,
+                                  float(images->width), float(images->height)));
+        textLeft = box.X + 4 + float(images->width) + 4;
       }
       const float textWidth = box.X + box.Width - 6 - textLeft;
       if (caption[0] && textWidth > 0) {
@@ -184,8 +211,7 @@ LRESULT CALLBACK HeaderWindowProc(HWND control, UINT message, WPARAM wp, LPARAM 
     case WM_ERASEBKGND:
       return 1;
     case WM_NCDESTROY:
-      m.record->imageList.reset();
-      m.record->imageListSource = nullptr;
+      m.record->headerImages.reset();
       break;
     case WM_MOUSEMOVE: {
       TrackMouseLeave(control);

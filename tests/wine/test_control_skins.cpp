@@ -285,7 +285,7 @@ TEST_F(ControlSkinTest, NoGdiObjectGrowsOverTenThousandHoverAndFocusChanges) {
   Skinned(window, kPicture);
   engine.SkinTransparentControl(status, NotGiven(), NotGiven());
   for (HWND c : {track, upDown, header, progress, status}) Repaint(c);
-  ASSERT_TRUE(Controls().headers.At(1)->imageList) << "the header's image list is copied";
+  ASSERT_TRUE(Controls().headers.At(1)->headerImages) << "the header's image list is copied";
 
   const long gdiBefore = LiveGdiObjects(), gdiPlusBefore = gp::LiveGdiPlusObjects();
   const HWND hovered[] = {track, upDown, header};
@@ -303,7 +303,7 @@ TEST_F(ControlSkinTest, NoGdiObjectGrowsOverTenThousandHoverAndFocusChanges) {
   EXPECT_EQ(gp::LiveGdiPlusObjects(), gdiPlusBefore);
 
   DestroyWindow(header);
-  EXPECT_FALSE(Controls().headers.At(1)->imageList) << "the copy goes with the header";
+  EXPECT_FALSE(Controls().headers.At(1)->headerImages) << "the copy goes with the header";
   ImageList_Destroy(images);
 }
 
