@@ -60,6 +60,38 @@ void LeaveHot(const FamilyMember& m, int32_t hotClass) {
   m.record->hotPart = 0;
 }
 
+LRESULT PartsMouseMessage(HWND control, FamilyList list, int32_t hotClass, UINT message, WPARAM wp,
+                          LPARAM lp, int (*partAt)(HWND, POINT), void (*repaint)(HWND, SkinEngine&)) {
+  FamilyMember m = FindMember(control, list);
+  if (!m) return CallPreviousProc(control, message, wp, lp);
+  SkinEngine& engine = *m.engine;
+  switch (message) {
+    case WM_MOUSEMOVE: {
+      TrackMouseLeave(control);
+      const int part = partAt(control, MousePoint(lp));
+      const bool moved = part != m.record->hotPart;
+      m.record->hotPart = part;
+      if (BecomeHot(m, hotClass) || moved) repaint(control, engine);
+      break;
+    }
+    case WM_MOUSELEAVE:
+      LeaveHot(m, hotClass);
+      repaint(control, engine);
+      break;
+    default: {
+      const bool down = message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK;
+      m.record->pressedPart = down ? partAt(control, MousePoint(lp)) : 0;
+      m.record->mouseDown = down;
+      // The control's own handling comes first (it may repaint); the pressed look last. The
+      // record may have moved meanwhile: it is looked up again.
+      const LRESULT result = CallPreviousProc(control, message, wp, lp);
+      if (FindMember(control, list)) repaint(control, engine);
+      return result;
+    }
+  }
+  return CallPreviousProc(control, message, wp, lp);
+}
+
 gp::Bitmap SurfaceOf(HDC dc) {
   DIBSECTION dib{};
   HGDIOBJ bitmap = GetCurrentObject(dc, OBJ_BITMAP);

@@ -40,6 +40,17 @@ bool BecomeHot(const FamilyMember& m, int32_t hotClass);
 void LeaveHot(const FamilyMember& m, int32_t hotClass);
 bool IsHot(const FamilyMember& m, int32_t hotClass);
 
+// The pointer and the left button over a control made of parts (an up-down's halves, a
+// header's items): the hover, the part under the pointer and the pressed part, each change
+// repainted through `repaint`; `partAt` names the part at a client point (0: none). Every
+// message still reaches the control's own procedure; the result is its answer.
+LRESULT PartsMouseMessage(HWND control, FamilyList list, int32_t hotClass, UINT message, WPARAM wp,
+                          LPARAM lp, int (*partAt)(HWND, POINT), void (*repaint)(HWND, SkinEngine&));
+inline bool IsPartsMouseMessage(UINT message) {
+  return message == WM_MOUSEMOVE || message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK ||
+         message == WM_LBUTTONUP || message == WM_CAPTURECHANGED || message == WM_MOUSELEAVE;
+}
+
 // A background captured by the engine, given back when the scope ends.
 class ScopedBackground {
  public:

@@ -200,6 +200,8 @@ void PaintHeader(SkinEngine& engine, HWND control, HDC dc) {
 }
 
 LRESULT CALLBACK HeaderWindowProc(HWND control, UINT message, WPARAM wp, LPARAM lp) {
+  if (IsPartsMouseMessage(message))
+    return PartsMouseMessage(control, &SkinControls::headers, kHotHeader, message, wp, lp, ItemAt, Repaint);
   FamilyMember m = FindMember(control, &SkinControls::headers);
   if (!m) return CallPreviousProc(control, message, wp, lp);
   switch (message) {
@@ -212,26 +214,6 @@ LRESULT CALLBACK HeaderWindowProc(HWND control, UINT message, WPARAM wp, LPARAM 
       return 1;
     case WM_NCDESTROY:
       m.record->headerImages.reset();
-      break;
-    case WM_MOUSEMOVE: {
-      TrackMouseLeave(control);
-      const int part = ItemAt(control, MousePoint(lp));
-      const bool changed = part != m.record->hotPart;
-      m.record->hotPart = part;
-      if (BecomeHot(m, kHotHeader) || changed) Repaint(control, *m.engine);
-      break;
-    }
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP: {
-      m.record->pressedPart = message == WM_LBUTTONDOWN ? ItemAt(control, MousePoint(lp)) : 0;
-      m.record->mouseDown = message == WM_LBUTTONDOWN;
-      const LRESULT result = CallPreviousProc(control, message, wp, lp);
-      if (FindMember(control, &SkinControls::headers)) Repaint(control, *m.engine);
-      return result;
-    }
-    case WM_MOUSELEAVE:
-      LeaveHot(m, kHotHeader);
-      Repaint(control, *m.engine);
       break;
   }
   return CallPreviousProc(control, message, wp, lp);

@@ -86,6 +86,8 @@ void PaintUpDown(SkinEngine& engine, HWND control, HDC dc) {
 }
 
 LRESULT CALLBACK UpDownWindowProc(HWND control, UINT message, WPARAM wp, LPARAM lp) {
+  if (IsPartsMouseMessage(message))
+    return PartsMouseMessage(control, &SkinControls::upDowns, kHotUpDown, message, wp, lp, UpDownHalfAt, Repaint);
   FamilyMember m = FindMember(control, &SkinControls::upDowns);
   if (!m) return CallPreviousProc(control, message, wp, lp);
   switch (message) {
@@ -98,35 +100,6 @@ LRESULT CALLBACK UpDownWindowProc(HWND control, UINT message, WPARAM wp, LPARAM 
       return 1;
     case WM_NCPAINT:
       return 0;
-    case WM_MOUSEMOVE: {
-      TrackMouseLeave(control);
-      const int part = UpDownHalfAt(control, MousePoint(lp));
-      const bool changed = part != m.record->hotPart;
-      m.record->hotPart = part;
-      if (BecomeHot(m, kHotUpDown) || changed) Repaint(control, *m.engine);
-      break;
-    }
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: {
-      m.record->pressedPart = UpDownHalfAt(control, MousePoint(lp));
-      m.record->mouseDown = true;
-      // The control's own handling comes first (it may repaint); the pressed look last.
-      const LRESULT result = CallPreviousProc(control, message, wp, lp);
-      if (FindMember(control, &SkinControls::upDowns)) Repaint(control, *m.engine);
-      return result;
-    }
-    case WM_LBUTTONUP:
-    case WM_CAPTURECHANGED: {
-      m.record->pressedPart = 0;
-      m.record->mouseDown = false;
-      const LRESULT result = CallPreviousProc(control, message, wp, lp);
-      if (FindMember(control, &SkinControls::upDowns)) Repaint(control, *m.engine);
-      return result;
-    }
-    case WM_MOUSELEAVE:
-      LeaveHot(m, kHotUpDown);
-      Repaint(control, *m.engine);
-      break;
   }
   return CallPreviousProc(control, message, wp, lp);
 }
