@@ -60,6 +60,23 @@ void LeaveHot(const FamilyMember& m, int32_t hotClass) {
   m.record->hotPart = 0;
 }
 
+std::optional<LRESULT> SelfPaintMessage(SkinEngine& engine, HWND control, UINT message, WPARAM wp,
+                                        bool ownFrame, Painter paint) {
+  switch (message) {
+    case WM_MOVE:
+      InvalidateRect(control, nullptr, TRUE);
+      break;
+    case WM_PAINT:
+      return PaintMessage(control, wp, [&](HDC dc) { paint(engine, control, dc); });
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_NCPAINT:
+      if (ownFrame) return 0;
+      break;
+  }
+  return std::nullopt;
+}
+
 LRESULT PartsMouseMessage(HWND control, FamilyList list, int32_t hotClass, UINT message, WPARAM wp,
                           LPARAM lp, int (*partAt)(HWND, POINT), void (*repaint)(HWND, SkinEngine&)) {
   FamilyMember m = FindMember(control, list);

@@ -5,6 +5,8 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
+
 #include "skin/skin_images.h"
 #include "skin/win32/control_records.h"
 #include "skin/win32/gdiplus_objects.h"
@@ -39,6 +41,13 @@ bool BecomeHot(const FamilyMember& m, int32_t hotClass);
 // control, so a neighbour that became hot first keeps its state.
 void LeaveHot(const FamilyMember& m, int32_t hotClass);
 bool IsHot(const FamilyMember& m, int32_t hotClass);
+
+// The messages every self-painted family answers alike: a move repaints it, a paint is the
+// family's painter, the background is never erased (the paint covers it), and with
+// `ownFrame` the system draws no frame. Nothing (nullopt) for other messages.
+using Painter = void (*)(SkinEngine&, HWND, HDC);
+std::optional<LRESULT> SelfPaintMessage(SkinEngine& engine, HWND control, UINT message, WPARAM wp,
+                                        bool ownFrame, Painter paint);
 
 // The pointer and the left button over a control made of parts (an up-down's halves, a
 // header's items): the hover, the part under the pointer and the pressed part, each change

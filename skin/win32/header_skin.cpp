@@ -202,19 +202,9 @@ void PaintHeader(SkinEngine& engine, HWND control, HDC dc) {
 LRESULT CALLBACK HeaderWindowProc(HWND control, UINT message, WPARAM wp, LPARAM lp) {
   if (IsPartsMouseMessage(message))
     return PartsMouseMessage(control, &SkinControls::headers, kHotHeader, message, wp, lp, ItemAt, Repaint);
-  FamilyMember m = FindMember(control, &SkinControls::headers);
-  if (!m) return CallPreviousProc(control, message, wp, lp);
-  switch (message) {
-    case WM_MOVE:
-      InvalidateRect(control, nullptr, TRUE);
-      break;
-    case WM_PAINT:
-      return PaintMessage(control, wp, [&](HDC dc) { PaintHeader(*m.engine, control, dc); });
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_NCDESTROY:
-      m.record->headerImages.reset();
-      break;
+  if (FamilyMember m = FindMember(control, &SkinControls::headers)) {
+    if (message == WM_NCDESTROY) m.record->headerImages.reset();
+    if (auto result = SelfPaintMessage(*m.engine, control, message, wp, false, PaintHeader)) return *result;
   }
   return CallPreviousProc(control, message, wp, lp);
 }

@@ -36,6 +36,8 @@ RECT ChannelOf(HWND control, bool vertical) {
   return channel;
 }
 
+int NoPart(HWND, POINT) { return 0; }
+
 }  // namespace
 
 void PaintTrackbar(SkinEngine& engine, HWND control, HDC dc) {
@@ -157,53 +159,24 @@ void PaintProgressBar(SkinEngine& engine, HWND control, HDC dc) {
   });
 }
 
+namespace {
+void Repaint(HWND control, SkinEngine& engine) {
+  PaintNow(control, [&](HDC dc) { PaintTrackbar(engine, control, dc); });
+}
+}  // namespace
+
 LRESULT CALLBACK TrackbarWindowProc(HWND control, UINT message, WPARAM wp, LPARAM lp) {
-  switch (message) {
-    case WM_MOVE:
-      InvalidateRect(control, nullptr, TRUE);
-      break;
-    case WM_PAINT:
-      if (SkinEngine* engine = SkinEngine::Instance(); engine && FindMember(control, &SkinControls::trackbars))
-        return PaintMessage(control, wp, [&](HDC dc) { PaintTrackbar(*engine, control, dc); });
-      break;
-    case WM_ERASEBKGND:
-      if (FindMember(control, &SkinControls::trackbars)) return 1;  // the paint covers it all
-      break;
-    case WM_NCPAINT:
-      if (FindMember(control, &SkinControls::trackbars)) return 0;
-      break;
-    case WM_MOUSEMOVE:
-      if (FamilyMember m = FindMember(control, &SkinControls::trackbars)) {
-        TrackMouseLeave(control);
-        if (BecomeHot(m, kHotTrackbar)) PaintNow(control, [&](HDC dc) { PaintTrackbar(*m.engine, control, dc); });
-      }
-      break;
-    case WM_MOUSELEAVE:
-      if (FamilyMember m = FindMember(control, &SkinControls::trackbars)) {
-        LeaveHot(m, kHotTrackbar);
-        PaintNow(control, [&](HDC dc) { PaintTrackbar(*m.engine, control, dc); });
-      }
-      break;
-  }
+  // Hover only: a trackbar shows no pressed part.
+  if (message == WM_MOUSEMOVE || message == WM_MOUSELEAVE)
+    return PartsMouseMessage(control, &SkinControls::trackbars, kHotTrackbar, message, wp, lp, NoPart, Repaint);
+  if (FamilyMember m = FindMember(control, &SkinControls::trackbars))
+    if (auto result = SelfPaintMessage(*m.engine, control, message, wp, true, PaintTrackbar)) return *result;
   return CallPreviousProc(control, message, wp, lp);
 }
 
 LRESULT CALLBACK ProgressBarWindowProc(HWND control, UINT message, WPARAM wp, LPARAM lp) {
-  switch (message) {
-    case WM_MOVE:
-      InvalidateRect(control, nullptr, TRUE);
-      break;
-    case WM_PAINT:
-      if (SkinEngine* engine = SkinEngine::Instance(); engine && FindMember(control, &SkinControls::progressBars))
-        return PaintMessage(control, wp, [&](HDC dc) { PaintProgressBar(*engine, control, dc); });
-      break;
-    case WM_ERASEBKGND:
-      if (FindMember(control, &SkinControls::progressBars)) return 1;
-      break;
-    case WM_NCPAINT:
-      if (FindMember(control, &SkinControls::progressBars)) return 0;
-      break;
-  }
+  if (FamilyMember m = FindMember(control, &SkinControls::progressBars))
+    if (auto result = SelfPaintMessage(*m.engine, control, message, wp, true, PaintProgressBar)) return *result;
   return CallPreviousProc(control, message, wp, lp);
 }
 

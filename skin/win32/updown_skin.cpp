@@ -88,19 +88,8 @@ void PaintUpDown(SkinEngine& engine, HWND control, HDC dc) {
 LRESULT CALLBACK UpDownWindowProc(HWND control, UINT message, WPARAM wp, LPARAM lp) {
   if (IsPartsMouseMessage(message))
     return PartsMouseMessage(control, &SkinControls::upDowns, kHotUpDown, message, wp, lp, UpDownHalfAt, Repaint);
-  FamilyMember m = FindMember(control, &SkinControls::upDowns);
-  if (!m) return CallPreviousProc(control, message, wp, lp);
-  switch (message) {
-    case WM_MOVE:
-      InvalidateRect(control, nullptr, TRUE);
-      break;
-    case WM_PAINT:
-      return PaintMessage(control, wp, [&](HDC dc) { PaintUpDown(*m.engine, control, dc); });
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_NCPAINT:
-      return 0;
-  }
+  if (FamilyMember m = FindMember(control, &SkinControls::upDowns))
+    if (auto result = SelfPaintMessage(*m.engine, control, message, wp, true, PaintUpDown)) return *result;
   return CallPreviousProc(control, message, wp, lp);
 }
 
