@@ -253,18 +253,31 @@ TEST_F(ControlSkinTest, ATransparentControlShowsThePictureThroughItsFaceAndKeeps
   EXPECT_EQ(GetPropW(status, kPropTransparentProc), reinterpret_cast<HANDLE>(Controls().transparents.At(1)->previousProc));
   Repaint(status);
 
-  const RECT box = ClientOf(status);
-  int picture = 0, dark = 0, face = 0;
+  // A check box paints itself through WM_PRINTCLIENT rather than WM_PAINT; laid over the
+  // picture at half opacity, its text is blended but stays.
+  HWND check = MakeChild(window, L"Button", L"MMMM WWWW", BS_AUTOCHECKBOX, 10, 70, 120, 24);
+  ASSERT_TRUE(engine.SkinTransparentControl(check, NotGiven(), Given(128)));
+  HWND track = MakeChild(window, TRACKBAR_CLASSW, L"", 0, 10, 100, 120, 30);
+  ASSERT_TRUE(engine.SkinTransparentControl(track, Given(0xFFFFFF), Given(300)));
+  EXPECT_EQ(Controls().transparents.At(3)->alpha, 255) << "an alpha beyond 255 is clamped";
+  EXPECT_EQ(Controls().transparents.At(3)->keyColour, 0xFFFFFFu);
+  Repaint(status);
+  Repaint(check);
+
   const COLORREF faceColour = GetSysColor(COLOR_BTNFACE);
-  for (COLORREF c : Pixels(status, box)) {
-    picture += Near(c, kPicture, 3);
-    dark += GetRValue(c) + GetGValue(c) + GetBValue(c) < 120;
-    face += Near(c, faceColour, 0);
+  for (HWND control : {status, check}) {
+    const RECT box = ClientOf(control);
+    int picture = 0, dark = 0, face = 0;
+    for (COLORREF c : Pixels(control, box)) {
+      picture += Near(c, kPicture, 3);
+      dark += GetRValue(c) + GetGValue(c) + GetBValue(c) < 120;
+      face += Near(c, faceColour, 0);
+    }
+    const int total = (box.right - box.left) * (box.bottom - box.top);
+    EXPECT_GT(picture, total / 2) << "the face is keyed out: the picture shows through";
+    EXPECT_EQ(face, 0) << "no pixel of the face colour is left";
+    EXPECT_GT(dark, 20) << "the text stays";
   }
-  const int total = (box.right - box.left) * (box.bottom - box.top);
-  EXPECT_GT(picture, total / 2) << "the face is keyed out: the picture shows through";
-  EXPECT_EQ(face, 0) << "no pixel of the face colour is left";
-  EXPECT_GT(dark, 20) << "the status text stays";
 }
 
 TEST_F(ControlSkinTest, NoGdiObjectGrowsOverTenThousandHoverAndFocusChanges) {
