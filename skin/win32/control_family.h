@@ -82,10 +82,17 @@ class ScopedBackground {
 // temporary image and a blend for every figure. Empty when `dc` holds no such DIB.
 gp::Bitmap SurfaceOf(HDC dc);
 
+struct NoGdiPass {
+  void operator()(HDC) const {}
+};
+
 // Composes `paint(graphics, width, height)` (anti-aliased) over the skin behind `rect` of
-// `control` and copies the result to `dc` at the rectangle's origin with one BitBlt.
-template <class Paint>
-bool ComposeOverSkin(SkinEngine& engine, HWND control, HDC dc, const RECT& rect, Paint&& paint) {
+// `control`, then `gdiPass(dc)` with GDI on the same pixels (text, where GDI's is faster
+// and trims with an ellipsis), and copies the result to `dc` at the rectangle's origin with
+// one BitBlt.
+template <class Paint, class GdiPass = NoGdiPass>
+bool ComposeOverSkin(SkinEngine& engine, HWND control, HDC dc, const RECT& rect, Paint&& paint,
+                     GdiPass&& gdiPass = {}) {
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
   if (!dc || width <= 0 || height <= 0) return false;
   ScopedBackground background(engine, control, rect);
@@ -98,7 +105,8 @@ bool ComposeOverSkin(SkinEngine& engine, HWND control, HDC dc, const RECT& rect,
     g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
     paint(g, float(width), float(height));
     g.Flush();
-  }  // GDI+ lets go of the pixels before they are copied
+  }  // GDI+ lets go of the pixels before GDI draws on them or they are copied
+  gdiPass(background.get());
   return BitBlt(dc, rect.left, rect.top, width, height, background.get(), 0, 0, SRCCOPY) != 0;
 }
 

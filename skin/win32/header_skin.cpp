@@ -6,6 +6,7 @@
 #include <cmath>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "skin/colour.h"
@@ -95,40 +96,18 @@ HeaderImages* ImagesOf(HWND control, SkinControlRecord& record) {
   return record.headerImages.get();
 }
 
-Gdiplus::StringAlignment AlignmentOf(int format) {
+UINT AlignmentOf(int format) {
   switch (format & HDF_JUSTIFYMASK) {
-    case HDF_RIGHT: return Gdiplus::StringAlignmentFar;
-    case HDF_CENTER: return Gdiplus::StringAlignmentCenter;
+    case HDF_RIGHT: return DT_RIGHT;
+    case HDF_CENTER: return DT_CENTER;
   }
-  return Gdiplus::StringAlignmentNear;
+  return DT_LEFT;
 }
 
 int ItemAt(HWND control, POINT p) {
   HDHITTESTINFO hit{};
   hit.pt = p;
   return int(SendMessageW(control, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit))) + 1;  // 0: none
-}
-
-// The header's font for GDI+: its face, at its height in pixels as GDI gives it.
-gp::Font FontOf(HWND control, HDC dc) {
-  auto handle = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
-  HGDIOBJ font = handle ? HGDIOBJ(handle) : GetStockObject(DEFAULT_GUI_FONT);
-  LOGFONTW logfont{};
-  GetObjectW(font, sizeof(logfont), &logfont);
-  wchar_t face[LF_FACESIZE] = {};
-  TEXTMETRICW metrics{};
-  {
-    ScopedSelectObject select(dc, font);
-    GetTextFaceW(dc, LF_FACESIZE, face);
-    GetTextMetricsW(dc, &metrics);
-  }
-  const float size = float(metrics.tmHeight - metrics.tmInternalLeading > 0 ? metrics.tmHeight - metrics.tmInternalLeading : 12);
-  const int style = (logfont.lfWeight >= FW_BOLD ? Gdiplus::FontStyleBold : 0) | (logfont.lfItalic ? Gdiplus::FontStyleItalic : 0);
-  // A substitute name ("MS Shell Dlg") GDI+ does not know: the faces it stands for.
-  gp::FontFamily family = gp::FontFamily::FromName(face);
-  for (const wchar_t* fallback : {L"Tahoma", L"Arial", L"宋体"})
-    if (!family) family = gp::FontFamily::FromName(fallback);
-  return gp::Font(family, size, style, Gdiplus::UnitPixel);
 }
 
 void Repaint(HWND control, SkinEngine& engine) {
@@ -145,30 +124,38 @@ void PaintHeader(SkinEngine& engine, HWND control, HDC dc) {
   const int pressedPart = member ? member.record->pressedPart : 0;
   HeaderImages* images = member ? ImagesOf(control, *member.record) : nullptr;
   const SkinSettings& s = engine.settings();
-  const int count = std::max(0, int(SendMessageW(control, HDM_GETITEMCOUNT, 0, 0)));
-  gp::Font font = FontOf(control, dc);
-  const gp::ARGB textColour = ToArgb(COLORREF(PropInt(control, kPropTextColour)), 255);
 
-  ComposeOverSkin(engine, control, dc, client, [&](gp::Graphics& g, float w, float h) {
+  struct Item {
+    RECT box{};
+    std::wstring caption;
+    int format = 0, image = -1;
+    RECT text{};  // where the caption goes, once the icon has its place
+  };
+  std::vector<Item> items(size_t(std::max(0, int(SendMessageW(control, HDM_GETITEMCOUNT, 0, 0)))));
+  for (size_t i = 0; i < items.size(); ++i) {
+    wchar_t caption[260] = {};
+    HDITEMW item{};
+    item.mask = HDI_TEXT | HDI_FORMAT | HDI_IMAGE;
+    item.pszText = caption;
+    item.cchTextMax = 260;
+    if (!SendMessageW(control, HDM_GETITEMRECT, WPARAM(i), reinterpret_cast<LPARAM>(&items[i].box)) ||
+        !SendMessageW(control, HDM_GETITEMW, WPARAM(i), reinterpret_cast<LPARAM>(&item)))
+      items[i].box = {};
+    caption[259] = 0;
+    items[i].caption = caption;
+    items[i].format = item.fmt;
+    items[i].image = item.fmt & HDF_IMAGE ? item.iImage : -1;
+  }
+
+  auto paint = [&](gp::Graphics& g, float w, float h) {
     g.FillRectangle(gp::SolidBrush(ToArgb(0xFFFFFF, s.controlAlpha)), RectF(0, 0, w, h));
     g.DrawLine(gp::Pen(ToArgb(0, 40)), 0, h - 0.5f, w, h - 0.5f);
-    gp::StringFormat format(Gdiplus::StringFormatFlagsNoWrap);
-    format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
-    format.SetTrimming(Gdiplus::StringTrimmingEllipsisCharacter);
-    const gp::SolidBrush text(textColour);
-    for (int i = 0; i < count; ++i) {
-      RECT r{};
-      if (!SendMessageW(control, HDM_GETITEMRECT, WPARAM(i), reinterpret_cast<LPARAM>(&r))) continue;
-      wchar_t caption[260] = {};
-      HDITEMW item{};
-      item.mask = HDI_TEXT | HDI_FORMAT | HDI_IMAGE;
-      item.pszText = caption;
-      item.cchTextMax = 260;
-      if (!SendMessageW(control, HDM_GETITEMW, WPARAM(i), reinterpret_cast<LPARAM>(&item))) continue;
-      caption[259] = 0;
-      const RectF box(float(r.left), float(r.top), float(r.right - r.left), float(r.bottom - r.top));
+    for (size_t i = 0; i < items.size(); ++i) {
+      Item& item = items[i];
+      const RectF box(float(item.box.left), float(item.box.top), float(item.box.right - item.box.left),
+                      float(item.box.bottom - item.box.top));
       if (box.Width <= 0) continue;
-      const bool pressed = pressedPart == i + 1, hot = hotPart == i + 1;
+      const bool pressed = pressedPart == int(i) + 1, hot = hotPart == int(i) + 1;
       if (pressed || hot)
         g.FillRectangle(gp::LinearGradientBrush::FromRect(box, ToArgb(s.themeColour, pressed ? 120 : 60),
                                                           ToArgb(s.themeColour, pressed ? 60 : 10),
@@ -179,24 +166,32 @@ void PaintHeader(SkinEngine& engine, HWND control, HDC dc) {
       g.DrawLine(gp::Pen(ToArgb(0, 30)), x - 0.5f, box.Y + 3, x - 0.5f, box.Y + box.Height - 3);
       g.DrawLine(gp::Pen(ToArgb(0xFFFFFF, 120)), x + 0.5f, box.Y + 3, x + 0.5f, box.Y + box.Height - 3);
 
-      const float shift = pressed ? 1.0f : 0.0f;
-      float textLeft = box.X + 6;
-      const std::vector<uint32_t>* icon = images && (item.fmt & HDF_IMAGE) && images->width + 8 <= box.Width
-                                              ? images->Icon(item.iImage) : nullptr;
+      const int shift = pressed ? 1 : 0;  // a pressed item's content sinks by a pixel
+      int textLeft = item.box.left + 6;
+      const std::vector<uint32_t>* icon =
+          images && images->width + 8 <= box.Width ? images->Icon(item.image) : nullptr;
       if (icon) {
         gp::Bitmap bitmap = gp::Bitmap::FromScan0(images->width, images->height, images->width * 4, PixelFormat32bppARGB,
                                                   reinterpret_cast<BYTE*>(const_cast<uint32_t*>(icon->data())));
         g.DrawImage(bitmap, RectF(box.X + 4 + shift, std::floor(box.Y + (box.Height - images->height) / 2) + shift,
                                   float(images->width), float(images->height)));
-        textLeft = box.X + 4 + float(images->width) + 4;
+        textLeft = item.box.left + 4 + images->width + 4;
       }
-      const float textWidth = box.X + box.Width - 6 - textLeft;
-      if (caption[0] && textWidth > 0) {
-        format.SetAlignment(AlignmentOf(item.fmt));
-        g.DrawString(caption, font, RectF(textLeft + shift, box.Y + shift, textWidth, box.Height), &format, text);
-      }
+      item.text = {textLeft + shift, item.box.top + shift, item.box.right - 6 + shift, item.box.bottom + shift};
     }
-  });
+  };
+  // The captions with GDI, in the header's own font, trimmed with an ellipsis.
+  auto captions = [&](HDC target) {
+    auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    ScopedSelectObject select(target, font ? HGDIOBJ(font) : GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(target, TRANSPARENT);
+    SetTextColor(target, COLORREF(PropInt(control, kPropTextColour)));
+    for (Item& item : items)
+      if (!item.caption.empty() && item.text.right > item.text.left)
+        DrawTextW(target, item.caption.c_str(), int(item.caption.size()), &item.text,
+                  AlignmentOf(item.format) | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+  };
+  ComposeOverSkin(engine, control, dc, client, paint, captions);
 }
 
 LRESULT CALLBACK HeaderWindowProc(HWND control, UINT message, WPARAM wp, LPARAM lp) {
