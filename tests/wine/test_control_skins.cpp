@@ -175,6 +175,10 @@ TEST_F(ControlSkinTest, TheThumbAndTheBarSitWhereTheControlSays) {
   SendMessageW(progress, PBM_SETPOS, 200, 0);
   Repaint(progress);
   EXPECT_GT(Blueness(PixelAt(progress, 190, 15)), 60) << "a full bar reaches the end";
+  // A range of nothing divides by nothing: the bar stays empty.
+  SendMessageW(progress, PBM_SETRANGE32, 7, 7);
+  Repaint(progress);
+  EXPECT_LT(Blueness(PixelAt(progress, 30, 15)), 30);
 }
 
 TEST_F(ControlSkinTest, AnUpDownShowsItsPressedHalfAndAHeaderItsHotItem) {
