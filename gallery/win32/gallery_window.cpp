@@ -191,7 +191,7 @@ std::array<HWND, kSlotCount>& Controls() {
 
 }  // namespace
 
-HWND CreateGalleryWindow(HINSTANCE instance) {
+HWND CreateGalleryWindow(HINSTANCE instance, HFONT font) {
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_BAR_CLASSES |
                                             ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_TAB_CLASSES |
                                             ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS};
@@ -209,13 +209,12 @@ HWND CreateGalleryWindow(HINSTANCE instance) {
                                 x, y, kWidth, kHeight, nullptr, nullptr, instance, nullptr);
   if (!window) return nullptr;
   auto& c = Controls();
-  auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
   for (int i = 0; i < kSlotCount; ++i) {
     const ControlSpec& s = kControls[size_t(i)];
     HWND parent = s.parent < 0 ? window : c[size_t(s.parent)];
     c[size_t(i)] = CreateWindowExW(0, s.className, s.text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | s.style, s.x,
                                    s.y, s.w, s.h, parent, reinterpret_cast<HMENU>(intptr_t(100 + i)), instance, nullptr);
-    SendMessageW(c[size_t(i)], WM_SETFONT, font, FALSE);
+    SendMessageW(c[size_t(i)], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
   Fill(c);
   SendMessageW(c[kStatus], WM_SIZE, 0, 0);  // the status bar lays itself along the bottom
@@ -228,8 +227,10 @@ void SkinGalleryWindow(SkinEngine& skin, HWND window) {
   SkinMainWindow(skin, SkinImageFile(SkinImage::kBackground), int32_t(GetSysColor(COLOR_BTNFACE)), 0xDDCA22,
                  window, 160, 25, 0, 0, 1);
   const auto& c = Controls();
-  SkinContainerWithFace(skin, c[kTab]);
   SkinContainerWithFace(skin, c[kGroupBox]);
+  // The tab control keeps its strip: laid over the picture with its face keyed out, its
+  // page's controls skinned as a container's.
+  skin.SkinTransparentControl(c[kTab], NotGiven(), NotGiven());
   skin.SkinTransparentControl(c[kStatus], NotGiven(), NotGiven());
   skin.SkinTransparentControl(c[kToolbar], NotGiven(), NotGiven());
   skin.SkinTransparentControl(c[kCalendar], NotGiven(), NotGiven());

@@ -9,10 +9,12 @@ class SkinEngine;
 
 inline constexpr wchar_t kGalleryTitle[] = L"Skin gallery";
 
-// Creates the gallery window (hidden) with all its controls, filled with sample contents.
-HWND CreateGalleryWindow(HINSTANCE instance);
-// Skins it as the board skins its window (the same picture and set-up), its containers,
-// and the status bar, toolbar and month calendar as transparent controls.
+// Creates the gallery window (hidden) with all its controls in `font` (which must outlive
+// them), filled with sample contents.
+HWND CreateGalleryWindow(HINSTANCE instance, HFONT font);
+// Skins it as the board skins its window (the same picture and set-up), its group box as a
+// container, and the tab control (its strip shown), status bar, toolbar and month calendar
+// as transparent controls.
 void SkinGalleryWindow(SkinEngine& skin, HWND window);
 
 }  // namespace board
