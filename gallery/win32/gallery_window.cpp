@@ -228,9 +228,10 @@ void SkinGalleryWindow(SkinEngine& skin, HWND window) {
                  window, 160, 25, 0, 0, 1);
   const auto& c = Controls();
   SkinContainerWithFace(skin, c[kGroupBox]);
-  // The tab control keeps its strip: laid over the picture with its face keyed out, its
-  // page's controls skinned as a container's.
-  skin.SkinTransparentControl(c[kTab], NotGiven(), NotGiven());
+  // The tab control keeps its strip: laid over the picture, its page's controls skinned as a
+  // container's. Its page and its front tab are drawn in the window colour, not the face
+  // colour, so that is the colour keyed out.
+  skin.SkinTransparentControl(c[kTab], Given(int32_t(GetSysColor(COLOR_WINDOW))), NotGiven());
   skin.SkinTransparentControl(c[kStatus], NotGiven(), NotGiven());
   skin.SkinTransparentControl(c[kToolbar], NotGiven(), NotGiven());
   skin.SkinTransparentControl(c[kCalendar], NotGiven(), NotGiven());
