@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # End to end: the real SkinGallery.exe under Xvfb and Wine. Its window comes up skinned
 # (the picture behind it and through the transparent status bar, the progress bar in the
-# theme colour, the trackbar's white thumb), a screenshot is taken, and the skin's close
-# box ends it with exit code 0.
+# theme colour, the trackbar's white thumb), a screenshot is taken, a header item lights
+# under the real pointer and goes back after it, and the skin's close box ends it with
+# exit code 0.
 # Expects DISPLAY, WINE and WINEPREFIX (tests/run_all.sh sets them up).
 # Usage: run_gallery.sh SkinGallery.exe OUT_DIR [COPY_SCREENSHOT_TO]
 set -uo pipefail
@@ -71,6 +72,35 @@ thumb=$(count white 4% 320 40 220 34)
 status=$(count '#9070C0' 30% 0 $((HEIGHT - 20)) "$WIDTH" 18)
 [ "$status" -ge $((WIDTH * 18 / 2)) ] && pass "the picture shows through the status bar ($status violet pixels)" ||
   fail "the status bar hides the picture ($status violet pixels of $((WIDTH * 18)))"
+
+# The real pointer over the header's middle item lights it, and it goes back once the
+# pointer has left (the skin hears the leave through TrackMouseEvent).
+item() { import -window root -crop "90x20+$((X + 730))+$((Y + 333))" +repage "$out/$1.png"; }
+differs() {  # mean absolute difference of two shots, 0 to 255
+  compare -metric MAE "$out/$1.png" "$out/$2.png" null: 2>&1 | sed -nE 's/.*\(([0-9.e+-]+)\).*/\1/p' |
+    awk '{printf "%.1f", $1 * 255}'
+}
+# until NAME OP LIMIT: shoots the item as NAME until it differs from the first shot by OP
+# LIMIT (">= 4", say), for two seconds at the most; prints the last difference.
+until_item() {
+  local d
+  for _ in $(seq 20); do
+    item "$1"
+    d=$(differs header-before "$1")
+    awk "BEGIN{exit !(${d:-0} $2 $3)}" && break
+    sleep 0.1
+  done
+  echo "$d"
+}
+item header-before
+xdotool mousemove $((X + 770)) $((Y + 343)) mousemove $((X + 772)) $((Y + 344))
+lit=$(until_item header-hot '>=' 4)
+xdotool mousemove 0 0
+back=$(until_item header-after '<=' 1)
+[ -n "$lit" ] && awk "BEGIN{exit !($lit >= 4)}" && pass "the header item lit under the pointer (difference $lit)" ||
+  fail "the header item did not light under the pointer (difference ${lit:-none})"
+[ -n "$back" ] && awk "BEGIN{exit !($back <= 1)}" && pass "the header item went back once the pointer left (difference $back)" ||
+  fail "the header item did not go back (difference ${back:-none})"
 
 # The skin's close box, at the caption strip's right end, ends the program cleanly.
 xdotool mousemove $((X + WIDTH - 24)) $((Y + 9)) click 1
