@@ -162,6 +162,14 @@ TEST_F(ControlSkinTest, TheThumbAndTheBarSitWhereTheControlSays) {
     const POINT mirror = t == track ? POINT{client.right - at.x, at.y} : POINT{at.x, client.bottom - at.y};
     EXPECT_FALSE(isWhite(PixelAt(t, mirror.x, mirror.y)));
   }
+  // The control option shows the value: the channel up to the thumb in the theme colour,
+  // plain when the option is 0.
+  const POINT at = thumbCentre(track);
+  EXPECT_GT(Blueness(PixelAt(track, at.x / 2, at.y)), 60) << "the channel before the thumb is tinted";
+  EXPECT_LT(Blueness(PixelAt(track, (at.x + ClientOf(track).right) / 2, at.y)), 30) << "and after it plain";
+  engine.SetControlSkinning(1, Given(0), Given(0));
+  Repaint(track);
+  EXPECT_LT(Blueness(PixelAt(track, at.x / 2, at.y)), 30) << "option 0: a plain channel";
   SendMessageW(track, TBM_SETPOS, TRUE, 10);
   Repaint(track);
   EXPECT_TRUE(isWhite(PixelAt(track, thumbCentre(track).x, thumbCentre(track).y))) << "the thumb follows";
