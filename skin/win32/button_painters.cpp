@@ -251,6 +251,16 @@ Look LookOf(UINT state) {
   return kNormal;
 }
 
+// `source` of the picture stretched over `dest`. A stretched picture is read from half a
+// pixel inside its edges, so the smoothing never blends in the transparent outside.
+bool DrawStretched(gp::Graphics& g, gp::Image& image, const RectF& dest, RectF source) {
+  if (source.Width != dest.Width || source.Height != dest.Height) {
+    if (source.Width > 1) source.X += 0.5f, source.Width -= 1;
+    if (source.Height > 1) source.Y += 0.5f, source.Height -= 1;
+  }
+  return g.DrawImage(image, dest, source);
+}
+
 // Draws the state's picture over `dest`; false when no picture decodes.
 bool DrawPicture(gp::Graphics& g, const ButtonRecord& record, Look look, const RectF& dest) {
   if (record.kind == ButtonKind::kImage) {
@@ -261,14 +271,15 @@ bool DrawPicture(gp::Graphics& g, const ButtonRecord& record, Look look, const R
     const float sliceWidth = float(image.Width()) / float(slices);
     if (!image || sliceWidth <= 0) return false;
     const int slice = int(look) < slices ? int(look) : 0;
-    return g.DrawImage(image, dest, RectF(sliceWidth * float(slice), 0, sliceWidth, float(image.Height())));
+    return DrawStretched(g, image, dest, RectF(sliceWidth * float(slice), 0, sliceWidth, float(image.Height())));
   }
   // Four pictures: normal, hot, pressed, disabled; focus shows the normal one. A missing
   // picture falls back to the normal one.
   const size_t wanted = look == kFocused ? 0 : size_t(look);
   for (size_t slot : {wanted, size_t(0)}) {
     gp::Image image = gp::Image::FromByteSet(PictureFile(record.images[slot]));
-    if (image && g.DrawImage(image, dest)) return true;
+    if (image && DrawStretched(g, image, dest, RectF(0, 0, float(image.Width()), float(image.Height()))))
+      return true;
   }
   return false;
 }

@@ -178,9 +178,11 @@ LRESULT CALLBACK ButtonWindowProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp)
       break;
     case WM_SETTEXT:
       record->text = lp ? reinterpret_cast<const wchar_t*>(lp) : L"";
+      [[fallthrough]];
+    case WM_ENABLE:
       if (PaintsItself(kind)) {
-        // The standard procedure draws its own face with the new text; the skin's goes
-        // back over it.
+        // The standard procedure draws its own face with the new text or enabled state;
+        // the skin's goes back over it.
         const LRESULT result = CallPreviousProc(hwnd, message, wp, lp);
         RedrawButtonState(hwnd, 0, false);
         return result;

@@ -307,10 +307,9 @@ TEST_F(ButtonSkinTest, CheckBoxesAndRadioButtonsDrawTheirGlyphsAndFollowTheirSta
   const COLORREF dot = PixelAt(radio, 6, middleY);
   EXPECT_LT(GetRValue(dot) + 60, GetRValue(well)) << "no dot";
   EXPECT_GT(GetBValue(dot), GetRValue(dot) + 40) << "the dot is not teal";
-  // Disabled: the grey face and no glyph.
+  // Disabled: the grey face and no glyph, not the standard procedure's disabled box.
   EnableWindow(check, FALSE);
-  InvalidateRect(check, nullptr, FALSE);
-  UpdateWindow(check);
+  Pump();
   EXPECT_TRUE(Near(PixelAt(check, 5, 24), ExpectedFace(ODS_DISABLED, 24)));
 }
 
