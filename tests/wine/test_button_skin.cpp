@@ -271,12 +271,13 @@ TEST_F(ButtonSkinTest, SetTextChangesTheCaptionDrawn) {
   HWND window = Window();
   HWND button = Button(window, L"", BS_PUSHBUTTON, 20);
   Skinned(window, kPicture);
-  auto darkPixels = [&] {
-    int dark = 0;
+  auto countPixels = [&](auto&& counts) {
+    int n = 0;
     for (int y = 8; y < kButtonH - 6; ++y)
-      for (int x = 6; x < kButtonW - 6; ++x) dark += GetRValue(PixelAt(button, x, y)) < 80;
-    return dark;
+      for (int x = 6; x < kButtonW - 6; ++x) n += counts(PixelAt(button, x, y));
+    return n;
   };
+  auto darkPixels = [&] { return countPixels([](COLORREF c) { return GetRValue(c) < 80; }); };
   EXPECT_EQ(darkPixels(), 0);
   SetWindowTextW(button, L"WWWW");
   Pump();
@@ -286,6 +287,12 @@ TEST_F(ButtonSkinTest, SetTextChangesTheCaptionDrawn) {
   SetWindowTextW(button, L"W");
   Pump();
   EXPECT_LT(darkPixels(), four) << "the old caption is still drawn";
+  // The caption colour is the control's own when it has one.
+  SetPropInt(button, kPropTextColour, RGB(230, 0, 0));
+  InvalidateRect(button, nullptr, FALSE);
+  UpdateWindow(button);
+  EXPECT_EQ(darkPixels(), 0);
+  EXPECT_GT(countPixels([](COLORREF c) { return GetRValue(c) > 180 && GetGValue(c) < 90; }), 5) << "no red caption";
 }
 
 TEST_F(ButtonSkinTest, CheckBoxesAndRadioButtonsDrawTheirGlyphsAndFollowTheirState) {
