@@ -12,6 +12,7 @@
 
 #include "base/win32/scoped_win.h"
 #include "bench/bench_clock.h"
+#include "bench/bench_window.h"
 #include "skin/win32/button_skin.h"
 #include "skin/win32/gdiplus_objects.h"
 #include "skin/win32/gdiplus_session.h"
@@ -22,26 +23,12 @@
 namespace {
 
 using namespace board;
+using bench::BoardSizedWindow;
 using bench::Median;
 using bench::NowUs;
+using bench::Pump;
 
 constexpr int kColumns = 12, kRows = 7, kButtonW = 58, kButtonH = 32;
-
-void Pump() {
-  MSG m;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-}
-
-HWND BoardSizedWindow() {
-  WNDCLASSEXW wc{sizeof(wc)};
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"ButtonBenchWindow";
-  RegisterClassExW(&wc);
-  return CreateWindowExW(0, L"ButtonBenchWindow", L"Button benchmark", WS_POPUP, 100, 100, 786, 315,
-                         nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-}
 
 // Leaves `from` and enters `to`, as the pointer crossing from one button to the next does.
 void Transition(HWND from, HWND to) {
@@ -60,7 +47,7 @@ int main(int argc, char** argv) {
   SkinEngine engine(StoredSkinArt(nullptr));
   engine.SetSkinImage(nullptr, SkinImageFile(SkinImage::kBackground), Given(0), Given(0), Given(3));
   engine.SetControlSkinning(1, Given(0), NotGiven());
-  HWND window = BoardSizedWindow();
+  HWND window = BoardSizedWindow(L"Button benchmark");
   std::vector<HWND> buttons;
   ScopedFont font(CreateFontW(-14, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"宋体"));
   for (int row = 0; row < kRows; ++row)
