@@ -964,6 +964,9 @@ void SkinEngine::UpdateResizeCursor(SkinWindow& w, LPARAM lp) {
 
 void SkinEngine::ReleaseControlColour(int index, HWND control) {
   if (!Window(index)) return;
+  // The names go first, so nothing reads them once the objects are gone.
+  RemovePropW(control, kPropBrush);
+  RemovePropW(control, kPropBrushBitmap);
   std::erase_if(windows_[size_t(index) - 1]->controlColours,
                 [control](const auto& e) { return e.first == control; });
 }
@@ -975,7 +978,7 @@ LRESULT SkinEngine::AnswerControlColour(int index, UINT message, HDC dc, HWND co
   SkinWindow& w = *windows_[size_t(index) - 1];
   wchar_t className[32] = {};
   GetClassNameW(control, className, 32);
-  const COLORREF text = COLORREF(reinterpret_cast<uintptr_t>(GetPropW(control, L"Kj_Ztys")));
+  const COLORREF text = COLORREF(reinterpret_cast<uintptr_t>(GetPropW(control, kPropTextColour)));
   auto slot = std::find_if(w.controlColours.begin(), w.controlColours.end(),
                            [control](auto& e) { return e.first == control; });
   if (slot == w.controlColours.end()) {
@@ -989,8 +992,8 @@ LRESULT SkinEngine::AnswerControlColour(int index, UINT message, HDC dc, HWND co
     SetBkMode(dc, TRANSPARENT);
     slot->second.brush.reset();
     slot->second.bitmap.reset();
-    SetPropW(control, L"Kj_dxjb", GetStockObject(NULL_BRUSH));
-    RemovePropW(control, L"Kj_wtjb");
+    SetPropW(control, kPropBrush, GetStockObject(NULL_BRUSH));
+    RemovePropW(control, kPropBrushBitmap);
     answered = true;
     return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
   }
@@ -1005,8 +1008,8 @@ LRESULT SkinEngine::AnswerControlColour(int index, UINT message, HDC dc, HWND co
     slot->second.brush.reset(bitmap ? CreatePatternBrush(bitmap.get()) : nullptr);
     slot->second.bitmap = std::move(bitmap);
     // Named on the control as well; the window's record owns both and frees them.
-    SetPropW(control, L"Kj_dxjb", slot->second.brush.get());
-    SetPropW(control, L"Kj_wtjb", slot->second.bitmap.get());
+    SetPropW(control, kPropBrush, slot->second.brush.get());
+    SetPropW(control, kPropBrushBitmap, slot->second.bitmap.get());
     answered = slot->second.brush.get() != nullptr;
     return reinterpret_cast<LRESULT>(slot->second.brush.get());
   }
