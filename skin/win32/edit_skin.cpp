@@ -234,9 +234,7 @@ void PaintComboBox(HWND combo, HDC dc) {
     gp::Bitmap surface;
     gp::Graphics g = DrawingOn(b, surface);
     g.FillRectangle(gp::SolidBrush(ToArgb(0xFFFFFF, s.controlAlphaGiven ? s.controlAlpha : 255)), RectF(0, 0, w, h));
-    gp::GraphicsPath frame;
-    frame.AddRectangle(RectF(0, 0, w - 1, h - 1));
-    g.DrawPath(gp::Pen(line), frame);
+    DrawBorderRing(g, w, h, 1, line);
     const RECT& button = info.rcButton;
     if (haveInfo && !IsRectEmpty(&button)) {
       const RectF box(float(button.left), float(button.top), float(button.right - button.left - 1),

@@ -101,6 +101,14 @@ LRESULT LetSystemPaintScrollBars(HWND control, LPARAM lp) {
   return DefWindowProcW(control, WM_NCPAINT, reinterpret_cast<WPARAM>(bars.get()), lp);
 }
 
+void DrawBorderRing(gp::Graphics& graphics, float w, float h, float width, gp::ARGB colour) {
+  const float t = std::max(1.0f, width);
+  const gp::SolidBrush border(colour);
+  for (const RectF& bar : {RectF(0, 0, w, t), RectF(0, h - t, w, t), RectF(0, t, t, h - 2 * t),
+                           RectF(w - t, t, t, h - 2 * t)})
+    graphics.FillRectangle(border, bar);
+}
+
 void PaintControlFrame(SkinEngine& engine, HWND control, const FrameLook& look) {
   const FrameGeometry g = MeasureFrame(control);
   if (g.width <= 0 || g.height <= 0) return;
@@ -113,33 +121,37 @@ void PaintControlFrame(SkinEngine& engine, HWND control, const FrameLook& look) 
   HDC b = background.get();
   if (!b) return;
   const std::array<RECT, 3> theirs{g.client, g.vscroll, g.hscroll};
-  if (look.keyed) {
-    ScopedBrush magenta(CreateSolidBrush(kKeyMagenta));
-    for (const RECT& r : theirs) FillRect(b, &r, magenta.get());
-  }
+  // The frame's four sides round the client area (the scroll bars lie in the right and
+  // bottom ones).
+  const RECT& c = g.client;
+  const std::array<RECT, 4> sides{RECT{0, 0, g.width, c.top}, RECT{0, c.bottom, g.width, g.height},
+                                  RECT{0, c.top, c.left, c.bottom}, RECT{c.right, c.top, g.width, c.bottom}};
   {
     gp::Bitmap surface;
     gp::Graphics graphics = DrawingOn(b, surface);
-    for (const RECT& r : theirs)
-      if (!IsRectEmpty(&r)) graphics.SetClip(ToRectF(r), Gdiplus::CombineModeExclude);
     const SkinSettings& s = engine.settings();
     const float w = float(g.width), h = float(g.height);
     // The wash covers the frame's four sides only: filling the client area too, even
     // clipped away, costs as much again as the whole frame.
-    const RECT& c = g.client;
     const gp::SolidBrush wash(ToArgb(0xFFFFFF, s.controlAlphaGiven ? s.controlAlpha : 255));
-    for (const RECT& side : {RECT{0, 0, g.width, c.top}, RECT{0, c.bottom, g.width, g.height},
-                             RECT{0, c.top, c.left, c.bottom}, RECT{c.right, c.top, g.width, c.bottom}})
+    for (const RECT& side : sides)
       if (!IsRectEmpty(&side)) graphics.FillRectangle(wash, ToRectF(side));
-    // A one-pixel line runs round the outermost pixels; a two-pixel one covers the two
-    // outer rings.
-    gp::GraphicsPath outline;
-    outline.AddRectangle(look.penWidth >= 2 ? RectF(1, 1, w - 2, h - 2) : RectF(0, 0, w - 1, h - 1));
-    graphics.DrawPath(gp::Pen(look.border, look.penWidth), outline);
+    DrawBorderRing(graphics, w, h, look.penWidth, look.border);
+  }
+  // The scroll bars are the system's: cut out afterwards rather than clipped away while
+  // drawing, as Wine's GDI+ draws far slower through a clip.
+  if (look.keyed) {
+    ScopedBrush magenta(CreateSolidBrush(kKeyMagenta));
+    for (const RECT& bar : {g.vscroll, g.hscroll}) FillRect(b, &bar, magenta.get());
   }
   ScopedWindowDc dc(control);
   if (look.keyed) {
-    TransparentBlt(dc.get(), 0, 0, g.width, g.height, b, 0, 0, g.width, g.height, kKeyMagenta);
+    // Side by side, so the keyed copy never reads or writes the client area, which is the
+    // bulk of the control and would all be keyed out anyway.
+    for (const RECT& side : sides)
+      if (!IsRectEmpty(&side))
+        TransparentBlt(dc.get(), side.left, side.top, side.right - side.left, side.bottom - side.top, b,
+                       side.left, side.top, side.right - side.left, side.bottom - side.top, kKeyMagenta);
     return;
   }
   for (const RECT& r : theirs)

@@ -114,6 +114,11 @@ ScopedRegion ScrollBarRegion(HWND control);
 // own; the update region in wParam belongs to the system and is left alone.
 LRESULT LetSystemPaintScrollBars(HWND control, LPARAM lp);
 
+// The outermost ring of a w × h area, `width` pixels wide: the pixels a pen of that width
+// strokes round the rectangle (0, 0, w − 1, h − 1) at one pixel, (1, 1, w − 2, h − 2) at
+// two. Drawn as four bars, which Wine fills far faster than it strokes a path.
+void DrawBorderRing(gp::Graphics& graphics, float w, float h, float width, gp::ARGB colour);
+
 struct FrameLook {
   gp::ARGB border = 0;
   float penWidth = 1;
