@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "skin/colour.h"
@@ -200,31 +201,43 @@ TEST_F(EditSkinTest, TheEditInAComboBoxDoesNotInvalidateItselfOnLosingFocusAPlai
   }
 }
 
-TEST_F(EditSkinTest, TheFrameOfAnEditInItsNormalFocusedAndHotStates) {
-  HWND edit = nullptr;
-  Board([&](HWND w) { edit = MakeChild(w, L"Edit", L"", 0, 60, 60, 160, 26, WS_EX_CLIENTEDGE); });
-  RECT r;
-  GetWindowRect(edit, &r);
-  const int w = r.right - r.left, h = r.bottom - r.top;
+TEST_F(EditSkinTest, TheFramesOfAnEditAndAListInTheirStates) {
+  HWND edit = nullptr, list = nullptr;
+  HWND window = Board([&](HWND w) {
+    edit = MakeChild(w, L"Edit", L"", 0, 60, 60, 160, 26, WS_EX_CLIENTEDGE);
+    list = MakeChild(w, L"ListBox", L"", 0, 260, 60, 160, 80, WS_EX_CLIENTEDGE);
+  });
   const COLORREF washed = Washed(), theme = Theme();
+  // The list's focus is drawn by the frame repaint it posts itself.
+  auto focusList = [&](bool focused) {
+    SetFocus(focused ? list : window);
+    Pump();
+  };
   struct State {
     const char* name;
-    OptInt focused, hot;
+    HWND control;
+    std::function<void()> enter;
     COLORREF outer, second;  // the outermost ring and the one inside it
   } states[] = {
-      {"normal", Given(0), Given(0), Over(washed, 0, 80), washed},
-      {"focused", Given(1), Given(0), Over(washed, theme, 180), washed},
-      {"hot", Given(0), Given(1), Over(washed, theme, 180), Over(washed, theme, 180)},
+      {"edit normal", edit, [&] { PaintEditFrame(edit, Given(0), Given(0)); }, Over(washed, 0, 80), washed},
+      {"edit focused", edit, [&] { PaintEditFrame(edit, Given(1), Given(0)); }, Over(washed, theme, 180), washed},
+      {"edit hot", edit, [&] { PaintEditFrame(edit, Given(0), Given(1)); }, Over(washed, theme, 180),
+       Over(washed, theme, 180)},
+      {"list focused", list, [&] { focusList(true); }, Over(washed, theme, 200), Over(washed, theme, 200)},
+      {"list normal", list, [&] { focusList(false); }, Over(washed, 0, 90), washed},
   };
   for (const State& s : states) {
-    PaintEditFrame(edit, s.focused, s.hot);
+    s.enter();
+    RECT r;
+    GetWindowRect(s.control, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
     for (POINT p : {POINT{w / 2, 0}, POINT{0, h / 2}, POINT{w - 1, h / 2}, POINT{w / 2, h - 1}})
-      EXPECT_TRUE(Near(WindowPixel(edit, p.x, p.y), s.outer)) << s.name << " at " << p.x << "," << p.y;
-    EXPECT_TRUE(Near(WindowPixel(edit, w / 2, 1), s.second)) << s.name;
-    EXPECT_TRUE(Near(WindowPixel(edit, w - 2, h / 2), s.second)) << s.name;
+      EXPECT_TRUE(Near(WindowPixel(s.control, p.x, p.y), s.outer)) << s.name << " at " << p.x << "," << p.y;
+    EXPECT_TRUE(Near(WindowPixel(s.control, w / 2, 1), s.second)) << s.name;
+    EXPECT_TRUE(Near(WindowPixel(s.control, w - 2, h / 2), s.second)) << s.name;
   }
   // The client is the edit's own: erased to the washed picture, not to the frame's look.
-  EXPECT_TRUE(Near(WindowPixel(edit, w / 2, h / 2), washed));
+  EXPECT_TRUE(Near(WindowPixel(edit, 80, 13), washed));
 }
 
 TEST_F(EditSkinTest, AnEditWithScrollBarsKeepsTheSystemsBarsWhileItsBorderIsSkinned) {
