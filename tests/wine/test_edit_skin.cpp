@@ -315,11 +315,12 @@ TEST_F(EditSkinTest, DraggingASelectionInASeeThroughEditRepaintsItOnEveryMove) {
 }
 
 TEST_F(EditSkinTest, HoverMovingBetweenAnEditAComboBoxAndAListRedrawsTheRightOnes) {
-  HWND edit = nullptr, combo = nullptr, list = nullptr;
+  HWND edit = nullptr, combo = nullptr, list = nullptr, editable = nullptr;
   Board([&](HWND w) {
     edit = MakeChild(w, L"Edit", L"", 0, 40, 60, 160, 26, WS_EX_CLIENTEDGE);
     combo = MakeChild(w, L"ComboBox", L"", CBS_DROPDOWNLIST, 240, 60, 160, 200);
     list = MakeChild(w, L"ListBox", L"", WS_BORDER, 440, 60, 160, 120);
+    editable = MakeChild(w, L"ComboBox", L"", CBS_DROPDOWN, 240, 200, 160, 200);
   });
   RECT er, cr;
   GetWindowRect(edit, &er);
@@ -348,6 +349,15 @@ TEST_F(EditSkinTest, HoverMovingBetweenAnEditAComboBoxAndAListRedrawsTheRightOne
   ASSERT_TRUE(PumpUntil([&] { return c.hotClass == kHotEdit && c.hotIndex == 1; }));
   EXPECT_TRUE(editHot());
   EXPECT_FALSE(comboHot());
+
+  // Over the edit inside an editable combo box, the combo box shows the hover look.
+  GetClientRect(editable, &cr);
+  auto editableHot = [&] { return Near(PixelAt(editable, cr.right / 3, 0), Over(Washed(), Theme(), 200)); };
+  MovePointerTo(ComboEdit(editable));
+  ASSERT_TRUE(PumpUntil(editableHot)) << "the editable combo box never went hot";
+  EXPECT_EQ(c.hotParent, editable);
+  MovePointerTo(list);
+  EXPECT_TRUE(PumpUntil([&] { return !editableHot(); })) << "the editable combo box kept its hover look";
 }
 
 TEST_F(EditSkinTest, TheControlColourBrushIsReplacedOnTheNextRequestAndFreedWithTheControl) {
