@@ -117,7 +117,7 @@ void InstallEdits(SkinEngine& engine, int windowIndex, HWND parent) {
   ForEachChildOfClass(parent, L"ComboBox", [&](HWND combo) {
     if (!RegisterControl(*controls, &SkinControls::combos, windowIndex, combo, &ComboWindowProc)) return;
     WriteSelectionAsText(combo);
-    // The lists may have moved while the text was written: look them up again.
+    // Writing the text ran the window procedures: find the window's lists again.
     if (SkinControls* now = engine.ControlsOf(windowIndex))
       RegisterEdit(*now, windowIndex, FindWindowExW(combo, nullptr, L"Edit", nullptr));
   });
