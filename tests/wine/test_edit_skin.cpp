@@ -135,6 +135,14 @@ TEST_F(EditSkinTest, InstallersRegisterEachControlOnceWithItsPropertiesAndNothin
   EXPECT_NE(GetPropW(edit, kPropPreviousProc), reinterpret_cast<HANDLE>(&EditWindowProc))
       << "subclassed twice: its own procedure would call itself";
 
+  // Windows that are no registered control of the family are left alone.
+  PaintEditFrame(dropDown);
+  PaintComboBox(edit, nullptr);
+  PaintListFrame(GetDesktopWindow());
+  EXPECT_FALSE(HasScrollBars(nullptr));
+  EXPECT_FALSE(ScrollBarRegion(nullptr));
+  EXPECT_FALSE(engine.SetComboTextColour(nullptr, 0));
+
   // With control skinning off nothing is touched.
   engine.SetControlSkinning(0, NotGiven(), NotGiven());
   HWND later = MakeChild(window, L"Edit", L"", 0, 20, 250, 100, 20);
