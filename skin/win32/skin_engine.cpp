@@ -1004,8 +1004,8 @@ LRESULT SkinEngine::AnswerControlColour(int index, UINT message, HDC dc, HWND co
     if (message == WM_CTLCOLOREDIT && _wcsicmp(parentClass, L"ComboBox") == 0) return 0;
     SetTextColor(dc, text);
     SetBkMode(dc, TRANSPARENT);
-    // A pattern brush of the picture behind the control.
-    // The previous brush and bitmap are replaced: the control has finished with them.
+    // A pattern brush of the picture behind the control; the previous brush and bitmap are
+    // replaced, as the control has finished with them.
     ScopedBitmap bitmap(CaptureBackgroundBitmap(control));
     SkinWindow::ControlColour& slot = slotOf();
     slot.brush.reset(bitmap ? CreatePatternBrush(bitmap.get()) : nullptr);
