@@ -964,6 +964,9 @@ void SkinEngine::UpdateResizeCursor(SkinWindow& w, LPARAM lp) {
 
 void SkinEngine::ReleaseControlColour(int index, HWND control) {
   if (!Window(index)) return;
+  // The names go first, so nothing reads them once the objects are gone.
+  RemovePropW(control, kPropBrush);
+  RemovePropW(control, kPropBrushBitmap);
   std::erase_if(windows_[size_t(index) - 1]->controlColours,
                 [control](const auto& e) { return e.first == control; });
 }
@@ -975,22 +978,23 @@ LRESULT SkinEngine::AnswerControlColour(int index, UINT message, HDC dc, HWND co
   SkinWindow& w = *windows_[size_t(index) - 1];
   wchar_t className[32] = {};
   GetClassNameW(control, className, 32);
-  const COLORREF text = COLORREF(reinterpret_cast<uintptr_t>(GetPropW(control, L"Kj_Ztys")));
-  auto slot = std::find_if(w.controlColours.begin(), w.controlColours.end(),
-                           [control](auto& e) { return e.first == control; });
-  if (slot == w.controlColours.end()) {
-    w.controlColours.emplace_back(control, SkinWindow::ControlColour{});
-    slot = w.controlColours.end() - 1;
-  }
+  const COLORREF text = COLORREF(reinterpret_cast<uintptr_t>(GetPropW(control, kPropTextColour)));
+  // The control's brush and bitmap; a control only gets a slot once it is answered.
+  auto slotOf = [&w, control]() -> SkinWindow::ControlColour& {
+    for (auto& e : w.controlColours)
+      if (e.first == control) return e.second;
+    return w.controlColours.emplace_back(control, SkinWindow::ControlColour{}).second;
+  };
   if (message == WM_CTLCOLORBTN ||
       (message == WM_CTLCOLORLISTBOX && _wcsicmp(className, L"ListBox") == 0 &&
        !(GetWindowLongW(control, GWL_STYLE) & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)))) {
     SetTextColor(dc, text);
     SetBkMode(dc, TRANSPARENT);
-    slot->second.brush.reset();
-    slot->second.bitmap.reset();
-    SetPropW(control, L"Kj_dxjb", GetStockObject(NULL_BRUSH));
-    RemovePropW(control, L"Kj_wtjb");
+    SkinWindow::ControlColour& slot = slotOf();
+    slot.brush.reset();
+    slot.bitmap.reset();
+    SetPropW(control, kPropBrush, GetStockObject(NULL_BRUSH));
+    RemovePropW(control, kPropBrushBitmap);
     answered = true;
     return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
   }
@@ -1000,15 +1004,17 @@ LRESULT SkinEngine::AnswerControlColour(int index, UINT message, HDC dc, HWND co
     if (message == WM_CTLCOLOREDIT && _wcsicmp(parentClass, L"ComboBox") == 0) return 0;
     SetTextColor(dc, text);
     SetBkMode(dc, TRANSPARENT);
-    // A pattern brush of the picture behind the control.
+    // A pattern brush of the picture behind the control; the previous brush and bitmap are
+    // replaced, as the control has finished with them.
     ScopedBitmap bitmap(CaptureBackgroundBitmap(control));
-    slot->second.brush.reset(bitmap ? CreatePatternBrush(bitmap.get()) : nullptr);
-    slot->second.bitmap = std::move(bitmap);
+    SkinWindow::ControlColour& slot = slotOf();
+    slot.brush.reset(bitmap ? CreatePatternBrush(bitmap.get()) : nullptr);
+    slot.bitmap = std::move(bitmap);
     // Named on the control as well; the window's record owns both and frees them.
-    SetPropW(control, L"Kj_dxjb", slot->second.brush.get());
-    SetPropW(control, L"Kj_wtjb", slot->second.bitmap.get());
-    answered = slot->second.brush.get() != nullptr;
-    return reinterpret_cast<LRESULT>(slot->second.brush.get());
+    SetPropW(control, kPropBrush, slot.brush.get());
+    SetPropW(control, kPropBrushBitmap, slot.bitmap.get());
+    answered = slot.brush.get() != nullptr;
+    return reinterpret_cast<LRESULT>(slot.brush.get());
   }
   return 0;
 }
