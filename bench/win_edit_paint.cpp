@@ -52,7 +52,7 @@ double PlainCopyMs(HWND control, int runs) {
   RECT r;
   GetWindowRect(control, &r);
   const int w = r.right - r.left, h = r.bottom - r.top;
-  ScopedWindowDc dc(control);
+  ScopedGetDc dc(control, ScopedGetDc::kWholeWindow);
   ScopedMemoryDc memory(CreateCompatibleDC(dc.get()));
   ScopedBitmap bitmap(CreateCompatibleBitmap(dc.get(), w, h));
   ScopedSelectObject select(memory.get(), bitmap.get());

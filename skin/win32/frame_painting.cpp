@@ -144,7 +144,7 @@ void PaintControlFrame(SkinEngine& engine, HWND control, const FrameLook& look) 
     ScopedBrush magenta(CreateSolidBrush(kKeyMagenta));
     for (const RECT& bar : {g.vscroll, g.hscroll}) FillRect(b, &bar, magenta.get());
   }
-  ScopedWindowDc dc(control);
+  ScopedGetDc dc(control, ScopedGetDc::kWholeWindow);
   if (look.keyed) {
     // Side by side, so the keyed copy never reads or writes the client area, which is the
     // bulk of the control and would all be keyed out anyway.

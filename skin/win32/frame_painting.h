@@ -11,22 +11,6 @@ namespace board {
 
 inline constexpr COLORREF kKeyMagenta = 0xFF00FF;  // pixels the keyed copy leaves alone
 
-// A window's whole DC (frame included) from GetWindowDC, given back to that window.
-class ScopedWindowDc {
- public:
-  explicit ScopedWindowDc(HWND window) : window_(window), dc_(GetWindowDC(window)) {}
-  ~ScopedWindowDc() {
-    if (dc_) ReleaseDC(window_, dc_);
-  }
-  ScopedWindowDc(const ScopedWindowDc&) = delete;
-  ScopedWindowDc& operator=(const ScopedWindowDc&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HWND window_;
-  HDC dc_;
-};
-
 // A captured background, freed with the scope.
 class ScopedBackground {
  public:

@@ -24,7 +24,7 @@ constexpr int kAlpha = 160;
 
 // A pixel of a window's whole rectangle (frame included) as it is on the screen now.
 COLORREF WindowPixel(HWND window, int x, int y) {
-  ScopedWindowDc dc(window);
+  ScopedGetDc dc(window, ScopedGetDc::kWholeWindow);
   return GetPixel(dc.get(), x, y);
 }
 
@@ -263,7 +263,7 @@ TEST_F(EditSkinTest, AnEditWithScrollBarsKeepsTheSystemsBarsWhileItsBorderIsSkin
 
   // Scribble over the bars; a frame repaint through the message must bring them back.
   auto scribble = [&] {
-    ScopedWindowDc dc(edit);
+    ScopedGetDc dc(edit, ScopedGetDc::kWholeWindow);
     ScopedBrush red(CreateSolidBrush(RGB(255, 0, 0)));
     FillRect(dc.get(), &g.vscroll, red.get());
     FillRect(dc.get(), &g.hscroll, red.get());
