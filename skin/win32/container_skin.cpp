@@ -58,6 +58,19 @@ void ExcludeOpaqueChildren(HWND container, HDC dc) {
   });
 }
 
+// Whether the container shows nothing but the window's back buffer: no frame or caption of
+// its own and no visible tint, its own or a container's it lies in.
+bool ShowsBareBuffer(SkinEngine& engine, int windowIndex, const ContainerRecord& r) {
+  if (r.isGroupBox || r.frame || GetPropW(r.window, kPropFrameAncestor)) return false;
+  SkinControls* controls = engine.ControlsOf(windowIndex);
+  HWND top = engine.WindowAt(windowIndex);
+  for (HWND h = r.window; h && h != top; h = GetParent(h)) {
+    const ContainerRecord* c = controls->containers.At(controls->containers.Find(h));
+    if (c && c->colour != 0 && c->alpha != 0) return false;
+  }
+  return true;
+}
+
 // The picture behind the container with its frame (and a group box's caption) on it.
 void ComposeFrame(SkinEngine& engine, int windowIndex, int containerIndex, HDC background,
                   const RECT& client) {
@@ -109,6 +122,26 @@ gp::Font CaptionFont(HDC dc, const ContainerRecord& r) {
   lf.lfQuality = ANTIALIASED_QUALITY;
   wcsncpy(lf.lfFaceName, r.fontName.c_str(), LF_FACESIZE - 1);
   return gp::Font::FromLogfont(dc, lf);
+}
+
+// Copies the container's picture to `dc` (its client coordinates). A container that shows
+// the bare back buffer gets it straight from there, sparing a copy of its own size.
+void CopyPicture(SkinEngine& engine, int windowIndex, int containerIndex, HDC dc, const RECT& client) {
+  const ContainerRecord* r = RecordOf(engine, windowIndex, containerIndex);
+  if (!r) return;
+  if (ShowsBareBuffer(engine, windowIndex, *r)) {
+    POINT origin{0, 0};
+    MapWindowPoints(r->window, engine.WindowAt(windowIndex), &origin, 1);
+    POINT previous;
+    SetWindowOrgEx(dc, origin.x, origin.y, &previous);
+    engine.PaintFromBuffer(windowIndex, dc);
+    SetWindowOrgEx(dc, previous.x, previous.y, nullptr);
+    return;
+  }
+  ScopedBackground background(engine, r->window, client);
+  if (!background.get()) return;
+  ComposeFrame(engine, windowIndex, containerIndex, background.get(), client);
+  BitBlt(dc, 0, 0, client.right, client.bottom, background.get(), 0, 0, SRCCOPY);
 }
 
 }  // namespace
@@ -167,15 +200,12 @@ void PaintContainer(SkinEngine& engine, int windowIndex, int containerIndex, HDC
   HWND container = r->window;
   RECT rc;
   GetClientRect(container, &rc);
-  ScopedBackground background(engine, container, rc);
-  if (!background.get()) return;
-  ComposeFrame(engine, windowIndex, containerIndex, background.get(), rc);
   if (dc) {
-    BitBlt(dc, 0, 0, rc.right, rc.bottom, background.get(), 0, 0, SRCCOPY);
+    CopyPicture(engine, windowIndex, containerIndex, dc, rc);
   } else {
     ScopedGetDc own(container);
     ExcludeOpaqueChildren(container, own.get());
-    BitBlt(own.get(), 0, 0, rc.right, rc.bottom, background.get(), 0, 0, SRCCOPY);
+    CopyPicture(engine, windowIndex, containerIndex, own.get(), rc);
   }
   if (ContainerRecord* again = RecordOf(engine, windowIndex, containerIndex)) again->dirty = false;
 }
@@ -187,12 +217,9 @@ void PaintContainerDirect(SkinEngine& engine, int windowIndex, int containerInde
   RECT rc;
   GetClientRect(container, &rc);
   {
-    ScopedBackground background(engine, container, rc);
-    if (!background.get()) return;
-    ComposeFrame(engine, windowIndex, containerIndex, background.get(), rc);
     ScopedGetDc own(container);
     ExcludeOpaqueChildren(container, own.get());
-    BitBlt(own.get(), 0, 0, rc.right, rc.bottom, background.get(), 0, 0, SRCCOPY);
+    CopyPicture(engine, windowIndex, containerIndex, own.get(), rc);
   }
   // The transparent children (the labels) were painted over: they draw themselves again.
   ForEachChild(container, [](HWND child) {

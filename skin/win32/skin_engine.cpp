@@ -469,7 +469,8 @@ HDC SkinEngine::CaptureBackground(HWND window, const RECT& rect) {
     std::optional<gp::Graphics> g;
     for (auto it = holders.rbegin(); it != holders.rend(); ++it) {
       const ContainerRecord* c = w.controls.containers.At(w.controls.containers.Find(*it));
-      if (!c || c->colour == 0) continue;
+      // A clear tint (the board's) changes no pixel: no drawing at all, which is costly.
+      if (!c || c->colour == 0 || c->alpha == 0) continue;
       RECT client;
       GetClientRect(*it, &client);
       POINT at{0, 0};
