@@ -133,6 +133,7 @@ struct GdiPlusApi {
   BOARD_GDIPLUS_ENTRY(GdipCreateLineBrush)
   BOARD_GDIPLUS_ENTRY(GdipCreateLineBrushFromRect)
   BOARD_GDIPLUS_ENTRY(GdipSetLineWrapMode)
+  BOARD_GDIPLUS_ENTRY(GdipSetLinePresetBlend)
   BOARD_GDIPLUS_ENTRY(GdipCreatePathGradientFromPath)
   BOARD_GDIPLUS_ENTRY(GdipSetPathGradientCenterColor)
   BOARD_GDIPLUS_ENTRY(GdipSetPathGradientSurroundColorsWithCount)

@@ -91,6 +91,14 @@ bool LinearGradientBrush::SetWrapMode(WrapMode wrap) {
   return Record(Api().GdipSetLineWrapMode(line(), wrap));
 }
 
+bool LinearGradientBrush::SetPresetBlend(std::span<const ARGB> colours,
+                                         std::span<const float> positions) {
+  if (colours.size() < 2 || colours.size() != positions.size() || colours.size() > size_t(INT_MAX))
+    return Record(InvalidParameter);
+  return Record(Api().GdipSetLinePresetBlend(line(), colours.data(), positions.data(),
+                                             INT(colours.size())));
+}
+
 PathGradientBrush PathGradientBrush::FromPath(const GraphicsPath& path) {
   PathGradientBrush brush;
   GpPathGradient* gradient = nullptr;

@@ -134,6 +134,9 @@ class LinearGradientBrush : public Brush {
       Gdiplus::LinearGradientMode mode = Gdiplus::LinearGradientModeHorizontal,
       Gdiplus::WrapMode wrap = Gdiplus::WrapModeTile);
   bool SetWrapMode(Gdiplus::WrapMode wrap);
+  // Colours at positions 0..1 along the line instead of the two end colours; the first
+  // position must be 0 and the last 1, with at least two stops of each.
+  bool SetPresetBlend(std::span<const ARGB> colours, std::span<const float> positions);
 
  private:
   Gdiplus::GpLineGradient* line() const;
