@@ -302,14 +302,27 @@ if [ -n "$rect" ]; then
     echo "SKIP: the clip buttons are not drawn by the skin; hover difference $lit, back $back"
   fi
 
-  # A single click, then a real double-click on the same button: the same onsets, one stream.
+  # A single click, then a real double-click on the same button: one stream, and every
+  # onset heard in the double-click's first 1.5 s is one the single click's sound has too, at
+  # the same time after its start (a second play would add its own, 120 ms on).
+  onsets() { sed -n 's/^onsets [0-9]*://p' "$1"; }
+  unmatched() {  # onsets of $2 (early ones, relative to its first) missing from $1's
+    awk -v a="$(onsets "$1")" -v b="$(onsets "$2")" 'BEGIN {
+      na = split(a, x, " "); nb = split(b, y, " "); n = 0
+      for (j = 1; j <= nb; j++) {
+        if (y[j] - y[1] >= 1500) continue
+        hit = 0
+        for (i = 1; i <= na; i++) if ((x[i] - x[1]) - (y[j] - y[1]) <= 80 && (y[j] - y[1]) - (x[i] - x[1]) <= 80) hit = 1
+        if (!hit) n++
+      }
+      print (nb ? n : -1) }'
+  }
   base=$(sink_inputs)
-  watch "$out/single.txt" listen 2500 || true
-  click clip:11
-  wait "$watch_pid"
-  single=$(tr -d '\r' <"$out/single.txt" | tee -a "$out/log.txt" | sed -n 's/^onsets \([0-9]*\):.*/\1/p')
-  sleep 1
   read -r dx dy < <(probe where clip:11)
+  watch "$out/single.txt" listen 2500 || true
+  xdotool mousemove "$dx" "$dy" click 1
+  wait "$watch_pid"
+  sleep 2
   watch "$out/double.txt" listen 2500 || true
   xdotool mousemove "$dx" "$dy" click --repeat 2 --delay 120 1
   streams=0
@@ -319,13 +332,17 @@ if [ -n "$rect" ]; then
     sleep 0.1
   done
   wait "$watch_pid"
-  double=$(tr -d '\r' <"$out/double.txt" | tee -a "$out/log.txt" | sed -n 's/^onsets \([0-9]*\):.*/\1/p')
+  for f in single double; do
+    tr -d '\r' <"$out/$f.txt" >"$out/$f.log" && mv "$out/$f.log" "$out/$f.txt"
+    cat "$out/$f.txt" >>"$out/log.txt"
+  done
+  extra=$(unmatched "$out/single.txt" "$out/double.txt")
+  heard="onsets $(onsets "$out/double.txt" | xargs) against $(onsets "$out/single.txt" | xargs) for one click, $extra of its own, $streams stream(s)"
   if [ "$skinned" = "skinned yes" ]; then
-    [ -n "$single" ] && [ "$single" -ge 1 ] && [ "$double" = "$single" ] && [ "$streams" -le 1 ] &&
-      pass "a double-click played the clip once ($double onsets as for one click, $streams stream)" ||
-      fail "a double-click: $double onsets against $single for one click, $streams streams"
+    [ "$extra" = 0 ] && [ "$streams" -le 1 ] && pass "a double-click played the clip once ($heard)" ||
+      fail "a double-click did not play the clip exactly once ($heard)"
   else
-    echo "SKIP: the clip buttons are not drawn by the skin; a double-click gave $double onsets against $single, $streams streams"
+    echo "SKIP: the clip buttons are not drawn by the skin; a double-click gave $heard"
   fi
 
   # The keyboard: Tab moves the focus on to a clip button, Space plays it.
