@@ -154,6 +154,8 @@ struct GdiPlusApi {
   BOARD_GDIPLUS_ENTRY(GdipSetStringFormatLineAlign)
   BOARD_GDIPLUS_ENTRY(GdipSetStringFormatFlags)
   BOARD_GDIPLUS_ENTRY(GdipSetStringFormatTrimming)
+  BOARD_GDIPLUS_ENTRY(GdipStringFormatGetGenericTypographic)
+  BOARD_GDIPLUS_ENTRY(GdipCloneStringFormat)
   // Images and bitmaps
   BOARD_GDIPLUS_ENTRY(GdipLoadImageFromStream)
   BOARD_GDIPLUS_ENTRY(GdipLoadImageFromFile)

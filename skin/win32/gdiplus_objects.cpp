@@ -195,6 +195,17 @@ StringFormat::StringFormat(int flags, LANGID language) {
   Adopt(created, format);
 }
 
+StringFormat StringFormat::GenericTypographic() {
+  StringFormat format{Empty{}};
+  // The shared object belongs to GDI+; the caller gets a copy it may delete.
+  GpStringFormat* shared = nullptr;
+  if (!format.Record(Api().GdipStringFormatGetGenericTypographic(&shared))) return format;
+  GpStringFormat* copy = nullptr;
+  const Status cloned = Api().GdipCloneStringFormat(shared, &copy);
+  format.Adopt(cloned, copy);
+  return format;
+}
+
 bool StringFormat::SetAlignment(StringAlignment align) {
   return Record(Api().GdipSetStringFormatAlign(native(), align));
 }

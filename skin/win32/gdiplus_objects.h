@@ -184,10 +184,16 @@ class Font : public Wrapper<Gdiplus::GpFont, &detail::DeleteFont> {
 class StringFormat : public Wrapper<Gdiplus::GpStringFormat, &detail::DeleteStringFormat> {
  public:
   explicit StringFormat(int flags = 0, LANGID language = LANG_NEUTRAL);
+  // An own copy of the generic typographic format: no padding around the measured text.
+  static StringFormat GenericTypographic();
   bool SetAlignment(Gdiplus::StringAlignment align);
   bool SetLineAlignment(Gdiplus::StringAlignment align);
   bool SetFlags(int flags);
   bool SetTrimming(Gdiplus::StringTrimming trimming);
+
+ private:
+  struct Empty {};
+  explicit StringFormat(Empty) {}
 };
 
 // A movable global memory block and a stream over it, holding the bytes an image is

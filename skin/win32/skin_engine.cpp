@@ -462,6 +462,35 @@ HDC SkinEngine::CaptureBackground(HWND window, const RECT& rect) {
     if (w.buffer.dc())
       BitBlt(record.dc.get(), 0, 0, width, height, w.buffer.dc(), origin.x + rect.left,
              origin.y + rect.top, SRCCOPY);
+    // The tints of the registered containers the rectangle lies in (the window itself when
+    // it is one, and those holding it), outermost first, as the screen shows them.
+    std::vector<HWND> holders;
+    for (HWND h = window; h && h != w.window; h = GetParent(h)) holders.push_back(h);
+    std::optional<gp::Graphics> g;
+    for (auto it = holders.rbegin(); it != holders.rend(); ++it) {
+      const ContainerRecord* c = w.controls.containers.At(w.controls.containers.Find(*it));
+      // A clear tint (the board's) changes no pixel: no drawing at all, which is costly.
+      if (!c || c->colour == 0 || c->alpha == 0) continue;
+      RECT client;
+      GetClientRect(*it, &client);
+      POINT at{0, 0};
+      MapWindowPoints(*it, window, &at, 1);
+      const float x = float(at.x - rect.left), y = float(at.y - rect.top);
+      const float cw = float(client.right), ch = float(client.bottom);
+      if (!g) {
+        g.emplace(gp::Graphics::FromHdc(record.dc.get()));
+        g->SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+      }
+      const gp::SolidBrush tint(ToArgb(c->colour, c->alpha));
+      if (c->isGroupBox) {
+        gp::GraphicsPath shape;
+        AddRoundRect(shape, x, y + 5, cw, ch - 6, 5);
+        g->FillPath(tint, shape);
+      } else {
+        g->FillRectangle(tint, RectF(x, y, cw, ch));
+      }
+    }
+    if (g) g->Flush();
   }
   HDC dc = record.dc.get();
   backgrounds_.push_back(std::move(record));
@@ -1019,6 +1048,28 @@ LRESULT SkinEngine::AnswerControlColour(int index, UINT message, HDC dc, HWND co
   return 0;
 }
 
+void SkinEngine::RepaintChangedChild(UINT message, WPARAM wp, LPARAM lp) {
+  if (message == WM_COMMAND && settings_.controlsEnabled && settings_.controlAlphaGiven && lp) {
+    HWND control = reinterpret_cast<HWND>(lp);
+    const UINT code = HIWORD(wp);
+    const bool repaint =
+        (HasClass(control, L"Edit") && (code == EN_VSCROLL || code == EN_HSCROLL || code == EN_CHANGE || code == EN_UPDATE)) ||
+        (HasClass(control, L"ListBox") && (code == LBN_SELCHANGE || code == LBN_SELCANCEL)) ||
+        (HasClass(control, L"ComboBox") && (code == CBN_KILLFOCUS || code == CBN_SELCHANGE));
+    if (repaint) InvalidateRect(control, nullptr, TRUE);
+  } else if (message == WM_NOTIFY && lp) {
+    // A tree view expanding or collapsing: both the ANSI and the Unicode codes, as the
+    // tree view sends the kind its parent asked for.
+    const auto* header = reinterpret_cast<const NMHDR*>(lp);
+    switch (header->code) {
+      case TVN_ITEMEXPANDINGA: case TVN_ITEMEXPANDEDA:
+      case TVN_ITEMEXPANDINGW: case TVN_ITEMEXPANDEDW:
+        InvalidateRect(header->hwndFrom, nullptr, TRUE);
+        break;
+    }
+  }
+}
+
 LRESULT SkinEngine::Previous(HWND window, UINT message, WPARAM wp, LPARAM lp) const {
   auto previous = reinterpret_cast<WNDPROC>(GetPropW(window, kPropProc));
   return previous ? CallWindowProcW(previous, window, message, wp, lp)
@@ -1240,23 +1291,9 @@ std::optional<LRESULT> SkinEngine::OnControlMessage(SkinWindow&, int index, HWND
       break;
     }
     case WM_COMMAND:
-      if (settings_.controlsEnabled && settings_.controlAlphaGiven && lp) {
-        wchar_t className[32] = {};
-        GetClassNameW(reinterpret_cast<HWND>(lp), className, 32);
-        const UINT code = HIWORD(wp);
-        const bool repaint =
-            (_wcsicmp(className, L"Edit") == 0 && (code == EN_VSCROLL || code == EN_HSCROLL || code == EN_CHANGE || code == EN_UPDATE)) ||
-            (_wcsicmp(className, L"ListBox") == 0 && (code == LBN_SELCHANGE || code == LBN_SELCANCEL)) ||
-            (_wcsicmp(className, L"ComboBox") == 0 && (code == CBN_KILLFOCUS || code == CBN_SELCHANGE));
-        if (repaint) InvalidateRect(reinterpret_cast<HWND>(lp), nullptr, TRUE);
-      }
+    case WM_NOTIFY:
+      RepaintChangedChild(message, wp, lp);
       break;
-    case WM_NOTIFY: {
-      const auto* header = reinterpret_cast<const NMHDR*>(lp);
-      if (header && (int(header->code) == -406 || int(header->code) == -405))
-        InvalidateRect(header->hwndFrom, nullptr, TRUE);
-      break;
-    }
   }
   return std::nullopt;
 }

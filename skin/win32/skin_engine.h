@@ -193,6 +193,10 @@ class SkinEngine {
   // The brush and its bitmap are kept until the next request or ReleaseControlColour.
   LRESULT AnswerControlColour(int index, UINT message, HDC dc, HWND control, bool& answered);
   void ReleaseControlColour(int index, HWND control);
+  // A child whose change leaves its background stale is repainted: an edit that scrolled
+  // or changed, a list or combo box whose selection changed (WM_COMMAND, while controls are
+  // skinned), a tree view that expanded (WM_NOTIFY).
+  void RepaintChangedChild(UINT message, WPARAM wp, LPARAM lp);
 
   // The caption strip.
   void LayoutCaptionStrip(int index);
