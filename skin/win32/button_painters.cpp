@@ -10,6 +10,7 @@
 
 #include "base/value_types.h"
 #include "skin/colour.h"
+#include "skin/win32/background_canvas.h"
 #include "skin/win32/button_skin.h"
 #include "skin/win32/control_records.h"
 #include "skin/win32/gdiplus_objects.h"
@@ -32,67 +33,6 @@ constexpr ARGB Argb(int a, int r, int g, int b) {
 constexpr ARGB kFocusCyan = Argb(120, 34, 202, 221);
 constexpr ARGB kHoverGlowCyan = Argb(30, 34, 202, 221);
 constexpr float kCorner = 5;
-
-// The skin behind a button, captured for one paint and given back when the paint ends.
-class Canvas {
- public:
-  Canvas(SkinEngine& engine, HWND hwnd, const RECT& rect)
-      : engine_(engine),
-        dc_(engine.CaptureBackground(hwnd, rect)),
-        width_(int(rect.right - rect.left)),
-        height_(int(rect.bottom - rect.top)) {
-    if (*this) WrapPixels();
-  }
-  ~Canvas() {
-    pixels_ = gp::Bitmap();  // nothing may point into the pixels once they are freed
-    if (dc_) engine_.FreeBackground(dc_);
-  }
-  Canvas(const Canvas&) = delete;
-  Canvas& operator=(const Canvas&) = delete;
-  explicit operator bool() const { return dc_ && width_ > 0 && height_ > 0; }
-  // GDI+ drawing on the captured pixels: straight into their memory when they are a 32-bit
-  // DIB, which is several times cheaper than drawing through the DC under Wine; else
-  // through the DC.
-  gp::Graphics Surface() const {
-    return pixels_ ? gp::Graphics::FromImage(pixels_) : gp::Graphics::FromHdc(dc_);
-  }
-  // The composed face onto the screen (or whatever `target` is), in one copy.
-  void CopyTo(HDC target) const { BitBlt(target, 0, 0, width_, height_, dc_, 0, 0, SRCCOPY); }
-
- private:
-  void WrapPixels() {
-    DIBSECTION dib{};
-    if (GetObjectW(GetCurrentObject(dc_, OBJ_BITMAP), sizeof(dib), &dib) != sizeof(dib)) return;
-    const BITMAP& b = dib.dsBm;
-    if (!b.bmBits || b.bmBitsPixel != 32 || b.bmWidth < width_ || b.bmHeight < height_) return;
-    GdiFlush();  // the capture's copy lands before GDI+ writes the same memory
-    auto* top = static_cast<BYTE*>(b.bmBits);
-    auto* bottom = top + size_t(b.bmHeight - 1) * size_t(b.bmWidthBytes);
-    // Which end of the memory the top row is: not every system reports a top-down DIB's
-    // negative height back, so the DC's first pixel is marked and looked for.
-    uint32_t savedTop, savedBottom;
-    std::memcpy(&savedTop, top, 4);
-    std::memcpy(&savedBottom, bottom, 4);
-    // A mark unlike the top word's colour can only show there when that word is the top row.
-    const uint32_t mark = ~savedTop & 0xFFFFFF;  // 0xRRGGBB as the DIB stores it
-    SetPixelV(dc_, 0, 0, RGB(mark >> 16, (mark >> 8) & 0xFF, mark & 0xFF));
-    GdiFlush();
-    uint32_t marked;
-    std::memcpy(&marked, top, 4);
-    const bool topDown = (marked & 0xFFFFFF) == mark;
-    std::memcpy(top, &savedTop, 4);
-    std::memcpy(bottom, &savedBottom, 4);
-    // Premultiplied: the skin's pixels may carry any alpha, and colours composed over them
-    // must not depend on it.
-    pixels_ = gp::Bitmap::FromScan0(width_, height_, topDown ? b.bmWidthBytes : -b.bmWidthBytes,
-                                    PixelFormat32bppPARGB, topDown ? top : bottom);
-  }
-
-  SkinEngine& engine_;
-  HDC dc_;
-  int width_, height_;
-  gp::Bitmap pixels_;
-};
 
 // What a caption needs, read from the record and the button before the paint starts.
 struct Caption {
@@ -245,7 +185,7 @@ void ComposeFace(HWND hwnd, HDC dc, const RECT& rect, Draw&& draw) {
   const ButtonRecord* record = engine ? FindButtonRecord(*engine, hwnd) : nullptr;
   if (!record || !dc) return;
   const Caption caption = CaptionOf(*record, hwnd);
-  Canvas canvas(*engine, hwnd, rect);
+  BackgroundCanvas canvas(*engine, hwnd, rect);
   if (!canvas) return;
   {
     gp::Graphics g = canvas.Surface();

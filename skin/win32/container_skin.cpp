@@ -5,6 +5,7 @@
 #include <string>
 
 #include "skin/colour.h"
+#include "skin/win32/background_canvas.h"
 #include "skin/win32/button_skin.h"
 #include "skin/win32/gdiplus_objects.h"
 #include "skin/win32/skin_drawing.h"
@@ -21,22 +22,6 @@ ContainerRecord* RecordOf(SkinEngine& engine, int windowIndex, int containerInde
   return controls ? controls->containers.At(containerIndex) : nullptr;
 }
 
-// A background captured from the engine, given back when the scope ends.
-class ScopedBackground {
- public:
-  ScopedBackground(SkinEngine& engine, HWND window, const RECT& rect)
-      : engine_(engine), dc_(engine.CaptureBackground(window, rect)) {}
-  ~ScopedBackground() {
-    if (dc_) engine_.FreeBackground(dc_);
-  }
-  ScopedBackground(const ScopedBackground&) = delete;
-  ScopedBackground& operator=(const ScopedBackground&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  SkinEngine& engine_;
-  HDC dc_;
-};
 
 bool IsTransparentChild(HWND child) {
   return (GetWindowLongPtrW(child, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0;
@@ -138,7 +123,7 @@ void CopyPicture(SkinEngine& engine, int windowIndex, int containerIndex, HDC dc
     SetWindowOrgEx(dc, previous.x, previous.y, nullptr);
     return;
   }
-  ScopedBackground background(engine, r->window, client);
+  BackgroundCanvas background(engine, r->window, client);
   if (!background.get()) return;
   ComposeFrame(engine, windowIndex, containerIndex, background.get(), client);
   BitBlt(dc, 0, 0, client.right, client.bottom, background.get(), 0, 0, SRCCOPY);
@@ -179,7 +164,7 @@ void PaintGroupBoxFrame(SkinEngine& engine, int windowIndex, int containerIndex,
   const RECT caption{x, 1, x + textWidth, 1 + textHeight};
   {
     // The frame lines do not run through the caption: the picture goes back under it.
-    ScopedBackground under(engine, box, caption);
+    BackgroundCanvas under(engine, box, caption);
     if (under.get()) BitBlt(background, x, 1, textWidth, textHeight, under.get(), 0, 0, SRCCOPY);
   }
   gp::Graphics g = gp::Graphics::FromHdc(background);

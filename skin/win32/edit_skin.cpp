@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "skin/colour.h"
+#include "skin/win32/background_canvas.h"
 #include "skin/win32/frame_painting.h"
 #include "skin/win32/skin_drawing.h"
 #include "skin/win32/skin_images.h"
@@ -222,7 +223,7 @@ void PaintComboBox(HWND combo, HDC dc) {
   GetClientRect(combo, &client);
   if (IsRectEmpty(&client)) return;
   const float w = float(client.right), h = float(client.bottom);
-  ScopedBackground background(*ref.engine, combo, client);
+  BackgroundCanvas background(*ref.engine, combo, client);
   HDC b = background.get();
   if (!b) return;
   COMBOBOXINFO info{};
@@ -231,8 +232,7 @@ void PaintComboBox(HWND combo, HDC dc) {
   const HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
   const gp::ARGB line = r.focused || r.hot ? ToArgb(s.themeColour, 200) : ToArgb(0, 80);
   {
-    gp::Bitmap surface;
-    gp::Graphics g = DrawingOn(b, surface);
+    gp::Graphics g = background.Surface();
     g.FillRectangle(gp::SolidBrush(ToArgb(0xFFFFFF, s.controlAlphaGiven ? s.controlAlpha : 255)), RectF(0, 0, w, h));
     DrawBorderRing(g, w, h, 1, line);
     const RECT& button = info.rcButton;

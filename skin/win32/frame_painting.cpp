@@ -4,30 +4,11 @@
 #include <array>
 
 #include "skin/colour.h"
+#include "skin/win32/background_canvas.h"
 
 namespace board {
 
 using gp::RectF;
-
-ScopedBackground::ScopedBackground(SkinEngine& engine, HWND window, const RECT& rect)
-    : engine_(engine), dc_(engine.CaptureBackground(window, rect)) {}
-
-ScopedBackground::~ScopedBackground() {
-  if (dc_) engine_.FreeBackground(dc_);
-}
-
-gp::Graphics DrawingOn(HDC background, gp::Bitmap& surface) {
-  GdiFlush();  // GDI's copy into the pixels is complete before GDI+ draws on them
-  DIBSECTION dib{};
-  HGDIOBJ bitmap = GetCurrentObject(background, OBJ_BITMAP);
-  if (GetObjectW(bitmap, sizeof(dib), &dib) == sizeof(dib) && dib.dsBm.bmBits && dib.dsBm.bmBitsPixel == 32 &&
-      dib.dsBmih.biHeight < 0) {
-    surface = gp::Bitmap::FromScan0(dib.dsBm.bmWidth, dib.dsBm.bmHeight, dib.dsBm.bmWidthBytes,
-                                    PixelFormat32bppPARGB, static_cast<BYTE*>(dib.dsBm.bmBits));
-    if (surface) return gp::Graphics::FromImage(surface);
-  }
-  return gp::Graphics::FromHdc(background);
-}
 
 bool Transparent(const SkinEngine& engine) { return engine.settings().controlAlphaGiven != 0; }
 
@@ -117,7 +98,7 @@ void PaintControlFrame(SkinEngine& engine, HWND control, const FrameLook& look) 
   // The background is asked for in client coordinates, so the window starts left of and
   // above the client origin.
   const RECT area{-g.client.left, -g.client.top, g.width - g.client.left, g.height - g.client.top};
-  ScopedBackground background(engine, control, area);
+  BackgroundCanvas background(engine, control, area);
   HDC b = background.get();
   if (!b) return;
   const std::array<RECT, 3> theirs{g.client, g.vscroll, g.hscroll};
@@ -127,8 +108,7 @@ void PaintControlFrame(SkinEngine& engine, HWND control, const FrameLook& look) 
   const std::array<RECT, 4> sides{RECT{0, 0, g.width, c.top}, RECT{0, c.bottom, g.width, g.height},
                                   RECT{0, c.top, c.left, c.bottom}, RECT{c.right, c.top, g.width, c.bottom}};
   {
-    gp::Bitmap surface;
-    gp::Graphics graphics = DrawingOn(b, surface);
+    gp::Graphics graphics = background.Surface();
     const SkinSettings& s = engine.settings();
     const float w = float(g.width), h = float(g.height);
     // The wash covers the frame's four sides only: filling the client area too, even
@@ -163,11 +143,10 @@ void PaintWashedBackground(SkinEngine& engine, HWND control, HDC dc) {
   RECT client{};
   GetClientRect(control, &client);
   if (IsRectEmpty(&client)) return;
-  ScopedBackground background(engine, control, client);
+  BackgroundCanvas background(engine, control, client);
   if (!background.get()) return;
   {
-    gp::Bitmap surface;
-    gp::Graphics graphics = DrawingOn(background.get(), surface);
+    gp::Graphics graphics = background.Surface();
     graphics.FillRectangle(gp::SolidBrush(ToArgb(0xFFFFFF, engine.settings().controlAlpha)), ToRectF(client));
   }
   BitBlt(dc, 0, 0, client.right, client.bottom, background.get(), 0, 0, SRCCOPY);

@@ -11,24 +11,6 @@ namespace board {
 
 inline constexpr COLORREF kKeyMagenta = 0xFF00FF;  // pixels the keyed copy leaves alone
 
-// A captured background, freed with the scope.
-class ScopedBackground {
- public:
-  ScopedBackground(SkinEngine& engine, HWND window, const RECT& rect);
-  ~ScopedBackground();
-  ScopedBackground(const ScopedBackground&) = delete;
-  ScopedBackground& operator=(const ScopedBackground&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  SkinEngine& engine_;
-  HDC dc_;
-};
-
-// GDI+ drawing on a captured background: straight on its DIB's pixels when it has them (many
-// times faster under Wine than through the memory DC), else through the DC. `surface` holds
-// the pixels' GDI+ bitmap and must outlive the graphics.
-gp::Graphics DrawingOn(HDC background, gp::Bitmap& surface);
 
 // A registered control of one family: the engine, its window's control lists and its own
 // index. Empty (engine null) when the control is not, or no longer, registered.

@@ -455,6 +455,7 @@ HDC SkinEngine::CaptureBackground(HWND window, const RECT& rect) {
   record.bitmap.reset(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!record.dc || !record.bitmap) return nullptr;
   record.original = SelectObject(record.dc.get(), record.bitmap.get());
+  record.pixels = {static_cast<uint32_t*>(bits), width, height};
   if (const int index = SkinnedAncestor(window)) {
     const SkinWindow& w = *windows_[size_t(index) - 1];
     POINT origin{0, 0};
@@ -495,6 +496,12 @@ HDC SkinEngine::CaptureBackground(HWND window, const RECT& rect) {
   HDC dc = record.dc.get();
   backgrounds_.push_back(std::move(record));
   return dc;
+}
+
+SkinEngine::BackgroundPixels SkinEngine::PixelsOf(HDC dc) const {
+  for (const BackgroundRecord& r : backgrounds_)
+    if (dc && r.dc.get() == dc) return r.pixels;
+  return {};
 }
 
 int SkinEngine::FreeBackground(HDC dc) {
