@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench/bench_clock.h"
+#include "bench/bench_window.h"
 #include "base/win32/scoped_win.h"
 #include "skin/win32/gdiplus_session.h"
 #include "skin/win32/skin_engine.h"
@@ -19,24 +20,10 @@
 namespace {
 
 using namespace board;
+using bench::BoardSizedWindow;
 using bench::Median;
 using bench::NowUs;
-
-void Pump() {
-  MSG m;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-}
-
-HWND BoardSizedWindow() {
-  WNDCLASSEXW wc{sizeof(wc)};
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"SkinBenchWindow";
-  RegisterClassExW(&wc);
-  return CreateWindowExW(0, L"SkinBenchWindow", L"Skin benchmark", WS_POPUP | WS_MAXIMIZEBOX | WS_MINIMIZEBOX,
-                         100, 100, 786, 315, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-}
+using bench::Pump;
 
 }  // namespace
 
@@ -48,7 +35,7 @@ int main(int argc, char** argv) {
   GdiPlusSession gdiPlus;
   SkinEngine engine(StoredSkinArt(nullptr));
   engine.SetSkinImage(nullptr, SkinImageFile(SkinImage::kBackground), Given(0), Given(0), Given(3));
-  HWND window = BoardSizedWindow();
+  HWND window = BoardSizedWindow(L"Skin benchmark");
   if (!window || !engine.AttachWindow(window, 25, 1, {}))
     return std::printf("FAIL: no skinned window\n"), 1;
   ShowWindow(window, SW_SHOWNA);

@@ -91,10 +91,12 @@ using ScopedIcon = Scoped<CountedTraits<HICON, &DestroyIcon>>;
 // A memory DC from CreateCompatibleDC.
 using ScopedMemoryDc = Scoped<CountedTraits<HDC, &DeleteDC>>;
 
-// A window's DC from GetDC, given back to that window.
+// A window's DC from GetDC (or GetWindowDC), given back to that window.
 class ScopedGetDc {
  public:
-  explicit ScopedGetDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+  enum Area { kClient, kWholeWindow };  // GetDC or GetWindowDC (the frame included)
+  explicit ScopedGetDc(HWND window, Area area = kClient)
+      : window_(window), dc_(area == kClient ? GetDC(window) : GetWindowDC(window)) {}
   ~ScopedGetDc() {
     if (dc_) ReleaseDC(window_, dc_);
   }

@@ -493,7 +493,38 @@ bool FormEngine::RaiseEvent(Form& form, size_t record, uint32_t event) {
   return false;
 }
 
+namespace {
+
+BOOL CALLBACK CollectTabStop(HWND h, LPARAM lp) {
+  if ((GetWindowLongW(h, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(h) && IsWindowEnabled(h))
+    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+  return TRUE;
+}
+
+// The next (or previous) tab stop of the form after `from`, those inside its containers
+// included, in creation order; the first when the focus is on none of them.
+HWND NextTabStop(HWND root, HWND from, bool back) {
+  std::vector<HWND> stops;
+  EnumChildWindows(root, CollectTabStop, LPARAM(&stops));
+  if (stops.empty()) return nullptr;
+  const size_t n = stops.size();
+  const size_t at = size_t(std::find(stops.begin(), stops.end(), from) - stops.begin());
+  if (at == n) return stops[back ? n - 1 : 0];
+  return stops[back ? (at + n - 1) % n : (at + 1) % n];
+}
+
+}  // namespace
+
 bool FormEngine::Translate(MSG& msg) {
+  // Tab and Shift+Tab move the focus through a form's tab stops.
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB) {
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    for (auto& f : forms_)
+      if (f->alive && f->hwnd == root) {
+        if (HWND next = NextTabStop(root, GetFocus(), GetKeyState(VK_SHIFT) < 0)) SetFocus(next);
+        return true;
+      }
+  }
   // Esc anywhere in a form whose Esc-closes setting is on raises its close query.
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
     HWND root = GetAncestor(msg.hwnd, GA_ROOT);

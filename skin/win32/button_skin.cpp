@@ -1,19 +1,303 @@
+// Registration of the skinned buttons, their procedure and the routes to the painters.
 #include "skin/win32/button_skin.h"
 
+#include <vector>
+
+#include "skin/win32/control_records.h"
+#include "skin/win32/skin_drawing.h"
 #include "skin/win32/skin_engine.h"
 
 namespace board {
 
-void InstallPushButtons(SkinEngine&, int, HWND) {}
-void InstallCheckButtons(SkinEngine&, int, HWND) {}
-void DispatchDrawItem(SkinEngine&, int, const DRAWITEMSTRUCT&) {}
+namespace {
 
-bool SkinEngine::SkinImageButton(HWND, std::span<const uint8_t>, int32_t, const std::wstring&) {
-  return false;
+// Button types by their style bits: owner-draw is 11, so a style that already holds all
+// of its bits draws itself; push buttons are types 0, 1 and 8; check boxes 2, 3 and 10;
+// auto radio buttons 9.
+constexpr LONG_PTR kOwnerDrawBits = BS_OWNERDRAW;
+bool IsOwnerDrawn(LONG_PTR style) { return (style | kOwnerDrawBits) == style; }
+bool IsPushButton(LONG_PTR style) {
+  return !(style & 2) && !(style & 4) && !((style & 1) && (style & 8));
 }
-bool SkinEngine::SkinFourStateButton(HWND, std::array<std::span<const uint8_t>, 4>,
-                                     const std::wstring&) {
-  return false;
+bool IsCheckBox(LONG_PTR style) { return (style & 2) && !(style & 4); }
+bool IsAutoRadio(LONG_PTR style) {
+  return (style & 1) && (style & 8) && !(style & 2) && !(style & 4);
+}
+
+std::wstring WindowText(HWND window) {
+  std::vector<wchar_t> text(size_t(GetWindowTextLengthW(window)) + 1, L'\0');
+  GetWindowTextW(window, text.data(), int(text.size()));
+  return text.data();
+}
+
+// A record for `button` with its caption and the font it was given, read once.
+ButtonRecord NewRecord(HWND button, ButtonKind kind) {
+  ButtonRecord record;
+  record.window = button;
+  record.kind = kind;
+  record.text = WindowText(button);
+  return record;
+}
+
+void ReadFontInto(HWND button, ButtonRecord& record) {
+  const ControlFont font = ReadControlFont(button);
+  record.fontName = font.family.empty() ? L"宋体" : font.family;
+  record.fontSize = font.size == 0 ? 12 : font.size;
+  record.fontStyle = font.style;
+}
+
+// Lists the button in window `windowIndex`, names its record on it and takes over its
+// procedure; returns the record's index.
+int Register(SkinControls& controls, int windowIndex, ButtonRecord record) {
+  HWND button = record.window;
+  const int index = controls.buttons.Add(std::move(record));
+  SetPropInt(button, kPropListIndex, index);
+  SetPropInt(button, kPropWindowIndex, windowIndex);
+  WNDPROC previous = SubclassControl(button, ButtonWindowProc);
+  if (ButtonRecord* r = controls.buttons.At(index)) r->previousProc = previous;
+  return index;
+}
+
+// Calls f(child, style) for each "BUTTON" child of `parent`, in window order.
+template <class F>
+void ForEachButtonChild(HWND parent, F&& f) {
+  for (HWND child = FindWindowExW(parent, nullptr, L"BUTTON", nullptr); child;
+       child = FindWindowExW(parent, child, L"BUTTON", nullptr))
+    f(child, GetWindowLongPtrW(child, GWL_STYLE));
+}
+
+void InstallButtons(SkinEngine& engine, int windowIndex, HWND parent, bool pushButtons) {
+  if (!engine.settings().controlsEnabled || !parent) return;
+  ForEachButtonChild(parent, [&](HWND child, LONG_PTR style) {
+    if (IsOwnerDrawn(style)) return;
+    ButtonKind kind;
+    if (pushButtons && IsPushButton(style)) {
+      kind = ButtonKind::kPush;
+    } else if (!pushButtons && IsCheckBox(style)) {
+      kind = ButtonKind::kCheck;
+    } else if (!pushButtons && IsAutoRadio(style)) {
+      kind = ButtonKind::kRadio;
+    } else {
+      return;
+    }
+    // Looked up for each child: a registration may move the list.
+    SkinControls* controls = engine.ControlsOf(windowIndex);
+    if (!controls || controls->buttons.Find(child)) return;
+    ButtonRecord record = NewRecord(child, kind);
+    if (!pushButtons) {
+      record.checkState = SendMessageW(child, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+      record.parent = parent;
+    }
+    const int index = Register(*controls, windowIndex, std::move(record));
+    // Push buttons become owner-drawn: their own procedure then asks the parent for every
+    // face. Check boxes and radio buttons keep their type and are painted here.
+    if (pushButtons) SetWindowLongPtrW(child, GWL_STYLE, style | kOwnerDrawBits);
+    if (SkinControls* again = engine.ControlsOf(windowIndex))
+      if (ButtonRecord* r = again->buttons.At(index)) ReadFontInto(child, *r);
+  });
+}
+
+bool PaintsItself(ButtonKind kind) { return kind == ButtonKind::kCheck || kind == ButtonKind::kRadio; }
+
+void PaintByKind(ButtonKind kind, HWND hwnd, HDC dc, UINT state, const RECT& rect) {
+  switch (kind) {
+    case ButtonKind::kPush: PaintPushButton(hwnd, dc, state, rect); break;
+    case ButtonKind::kRadio: PaintRadioButton(hwnd, dc, state, rect); break;
+    case ButtonKind::kCheck: PaintCheckBox(hwnd, dc, state, rect); break;
+    case ButtonKind::kImage:
+    case ButtonKind::kImageFour: PaintImageButton(hwnd, dc, state, rect); break;
+  }
+}
+
+// The state a repaint of a self-painting button shows: a disabled one draws its disabled
+// face whatever the caller asked (nothing else would ever ask for it).
+UINT WithEnabledState(HWND hwnd, UINT state) {
+  return IsWindowEnabled(hwnd) ? state : state | kStateDisabled;
+}
+
+// One picture button registered on its own (kinds 1 and 3).
+bool RegisterPictureButton(SkinEngine& engine, HWND button, ButtonKind kind,
+                           std::span<const std::span<const uint8_t>> images, int32_t number,
+                           const std::wstring& caption) {
+  if (!IsWindow(button) || !HasClass(button, L"Button")) return false;
+  const LONG_PTR style = GetWindowLongPtrW(button, GWL_STYLE);
+  // Only types whose bits owner-draw can absorb: a group box or a 3-state box would turn
+  // into no button type at all.
+  if (((style & 0xF) | kOwnerDrawBits) != kOwnerDrawBits) return false;
+  const int windowIndex = engine.SkinnedAncestor(button);
+  SkinControls* controls = engine.ControlsOf(windowIndex);
+  if (!controls || controls->buttons.Find(button)) return false;
+  ButtonRecord record = NewRecord(button, kind);
+  for (size_t i = 0; i < images.size() && i < record.images.size(); ++i)
+    record.images[i].assign(images[i].begin(), images[i].end());
+  record.number = number;
+  if (!caption.empty()) record.text = caption;
+  const int index = Register(*controls, windowIndex, std::move(record));
+  SetWindowLongPtrW(button, GWL_STYLE, style | kOwnerDrawBits);
+  if (SkinControls* again = engine.ControlsOf(windowIndex))
+    if (ButtonRecord* r = again->buttons.At(index)) ReadFontInto(button, *r);
+  InvalidateRect(button, nullptr, FALSE);
+  return true;
+}
+
+}  // namespace
+
+ButtonRecord* FindButtonRecord(SkinEngine& engine, HWND hwnd) {
+  SkinControls* controls = engine.ControlsOf(PropInt(hwnd, kPropWindowIndex));
+  ButtonRecord* record = controls ? controls->buttons.At(PropInt(hwnd, kPropListIndex)) : nullptr;
+  // A window released, or renumbered away, leaves stale properties behind.
+  return record && hwnd && record->window == hwnd ? record : nullptr;
+}
+
+void InstallPushButtons(SkinEngine& engine, int windowIndex, HWND parent) {
+  InstallButtons(engine, windowIndex, parent, true);
+}
+
+void InstallCheckButtons(SkinEngine& engine, int windowIndex, HWND parent) {
+  InstallButtons(engine, windowIndex, parent, false);
+}
+
+LRESULT CALLBACK ButtonWindowProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
+  SkinEngine* engine = SkinEngine::Instance();
+  ButtonRecord* record = engine ? FindButtonRecord(*engine, hwnd) : nullptr;
+  if (!record) return CallPreviousProc(hwnd, message, wp, lp);
+  const int windowIndex = PropInt(hwnd, kPropWindowIndex);
+  const int own = PropInt(hwnd, kPropListIndex);
+  SkinControls& controls = *engine->ControlsOf(windowIndex);
+  const ButtonKind kind = record->kind;
+
+  switch (message) {
+    case WM_MOVE:
+      InvalidateRect(hwnd, nullptr, TRUE);
+      break;
+    case WM_SETFOCUS:
+      record->focused = true;
+      break;
+    case WM_KILLFOCUS:
+      record->focused = false;
+      break;
+    case WM_SETTEXT:
+      record->text = lp ? reinterpret_cast<const wchar_t*>(lp) : L"";
+      [[fallthrough]];
+    case WM_ENABLE:
+      if (PaintsItself(kind)) {
+        // The standard procedure draws its own face with the new text or enabled state;
+        // the skin's goes back over it.
+        const LRESULT result = CallPreviousProc(hwnd, message, wp, lp);
+        RedrawButtonState(hwnd, 0, false);
+        return result;
+      }
+      break;
+    case WM_PAINT:
+      if (PaintsItself(kind)) {
+        PAINTSTRUCT ps;
+        if (HDC dc = BeginPaint(hwnd, &ps)) {
+          RECT client;
+          GetClientRect(hwnd, &client);
+          PaintByKind(kind, hwnd, dc, WithEnabledState(hwnd, 0), client);
+          EndPaint(hwnd, &ps);
+        }
+        return DefWindowProcW(hwnd, message, wp, lp);
+      }
+      break;
+    case WM_ERASEBKGND: {
+      // Never erased: the painters lay the whole face over the skin.
+      HDC dc = reinterpret_cast<HDC>(wp);
+      SetBkMode(dc, TRANSPARENT);
+      return LRESULT(SetTextColor(dc, COLORREF(PropInt(hwnd, kPropTextColour))));
+    }
+    case WM_NCPAINT:
+      // No frame. (wParam is the update region here, not a DC, so nothing is set on it.)
+      return 1;
+    case WM_KEYDOWN:
+      if (wp != VK_SPACE) break;
+      [[fallthrough]];
+    case BM_SETCHECK:
+    case WM_LBUTTONDOWN:
+      if (PaintsItself(kind)) {
+        // The standard procedure paints the new check state its own way first.
+        CallPreviousProc(hwnd, message, wp, lp);
+        RedrawButtonState(hwnd, kind == ButtonKind::kRadio ? kStatePressed : 0, false);
+        return DefWindowProcW(hwnd, message, wp, lp);
+      }
+      break;
+    case WM_MOUSEMOVE:
+      TrackMouseLeave(hwnd);
+      controls.pointerIndex = own;
+      // Only a change of the hot control repaints, not every move.
+      if (controls.hotIndex != own || controls.hotClass != kHotButton) {
+        RedrawButtonState(hwnd, 0, true);
+        controls.hotIndex = own;
+        controls.hotClass = kHotButton;
+      }
+      break;
+    case WM_LBUTTONUP:
+      controls.hotIndex = 0;  // the next move shows the hover look again
+      break;
+    case WM_LBUTTONDBLCLK:
+      return 0;  // the second press of a double click is dropped: one click, not two
+    case WM_MOUSELEAVE:
+      controls.hotIndex = 0;
+      RedrawButtonState(hwnd, record->focused ? kStateFocus : 0, false);
+      break;
+    case WM_NCDESTROY: {
+      const LRESULT result = CallPreviousProc(hwnd, message, wp, lp);
+      // The record stays in its place (indexes do not move) but no longer names the
+      // window, whose handle the system may give to another.
+      if (ButtonRecord* gone = FindButtonRecord(*engine, hwnd)) {
+        gone->window = nullptr;
+        SkinControls* after = engine->ControlsOf(windowIndex);
+        if (after && after->hotIndex == own && after->hotClass == kHotButton) after->hotIndex = 0;
+      }
+      return result;
+    }
+  }
+  return CallPreviousProc(hwnd, message, wp, lp);
+}
+
+void RedrawButtonState(HWND hwnd, UINT state, bool hot) {
+  SkinEngine* engine = SkinEngine::Instance();
+  const ButtonRecord* record = engine ? FindButtonRecord(*engine, hwnd) : nullptr;
+  if (!record) return;
+  if (hot) state |= kStateHot;
+  const ButtonKind kind = record->kind;
+  ScopedGetDc dc(hwnd);
+  if (!dc.get()) return;
+  RECT client;
+  GetClientRect(hwnd, &client);
+  PaintByKind(kind, hwnd, dc.get(), WithEnabledState(hwnd, state), client);
+}
+
+void DispatchDrawItem(SkinEngine& engine, int windowIndex, const DRAWITEMSTRUCT& item) {
+  if (item.CtlType != ODT_BUTTON || !item.hwndItem) return;
+  const int listIndex = PropInt(item.hwndItem, kPropListIndex);
+  if (listIndex < 1) return;
+  SkinControls* controls = engine.ControlsOf(windowIndex);
+  const ButtonRecord* record = controls ? controls->buttons.At(listIndex) : nullptr;
+  if (!record || record->window != item.hwndItem) return;
+  switch (record->kind) {
+    case ButtonKind::kPush:
+      PaintPushButton(item.hwndItem, item.hDC, item.itemState, item.rcItem);
+      break;
+    case ButtonKind::kImage:
+    case ButtonKind::kImageFour:
+      PaintImageButton(item.hwndItem, item.hDC, item.itemState, item.rcItem);
+      break;
+    case ButtonKind::kRadio:
+    case ButtonKind::kCheck:
+      break;  // they paint themselves
+  }
+}
+
+bool SkinEngine::SkinImageButton(HWND button, std::span<const uint8_t> image, int32_t number,
+                                 const std::wstring& caption) {
+  const std::span<const uint8_t> images[] = {image};
+  return RegisterPictureButton(*this, button, ButtonKind::kImage, images, number, caption);
+}
+
+bool SkinEngine::SkinFourStateButton(HWND button, std::array<std::span<const uint8_t>, 4> images,
+                                     const std::wstring& caption) {
+  return RegisterPictureButton(*this, button, ButtonKind::kImageFour, images, 0, caption);
 }
 
 }  // namespace board

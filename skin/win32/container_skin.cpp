@@ -1,10 +1,329 @@
 #include "skin/win32/container_skin.h"
 
+#include <cmath>
+#include <optional>
+#include <string>
+
+#include "skin/colour.h"
+#include "skin/win32/background_canvas.h"
+#include "skin/win32/button_skin.h"
+#include "skin/win32/gdiplus_objects.h"
+#include "skin/win32/skin_drawing.h"
 #include "skin/win32/skin_engine.h"
 
 namespace board {
 
-bool SkinEngine::AttachContainer(HWND, OptInt, OptInt, OptInt, OptInt) { return false; }
-bool SkinEngine::SetContainerAlpha(HWND, int32_t) { return false; }
+using gp::RectF;
+
+namespace {
+
+ContainerRecord* RecordOf(SkinEngine& engine, int windowIndex, int containerIndex) {
+  SkinControls* controls = engine.ControlsOf(windowIndex);
+  return controls ? controls->containers.At(containerIndex) : nullptr;
+}
+
+
+bool IsTransparentChild(HWND child) {
+  return (GetWindowLongPtrW(child, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0;
+}
+
+template <class F>
+void ForEachChild(HWND parent, F&& f) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) f(child);
+}
+
+// The opaque children paint themselves: the container's drawing leaves their rectangles.
+void ExcludeOpaqueChildren(HWND container, HDC dc) {
+  ForEachChild(container, [&](HWND child) {
+    if (!IsWindowVisible(child) || IsTransparentChild(child)) return;
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, container, reinterpret_cast<POINT*>(&r), 2);
+    ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+  });
+}
+
+// Whether the container shows nothing but the window's back buffer: no frame or caption of
+// its own and no visible tint, its own or a container's it lies in.
+bool ShowsBareBuffer(SkinEngine& engine, int windowIndex, const ContainerRecord& r) {
+  if (r.isGroupBox || r.frame || GetPropW(r.window, kPropFrameAncestor)) return false;
+  SkinControls* controls = engine.ControlsOf(windowIndex);
+  HWND top = engine.WindowAt(windowIndex);
+  for (HWND h = r.window; h && h != top; h = GetParent(h)) {
+    const ContainerRecord* c = controls->containers.At(controls->containers.Find(h));
+    if (c && c->colour != 0 && c->alpha != 0) return false;
+  }
+  return true;
+}
+
+// The picture behind the container with its frame (and a group box's caption) on it.
+void ComposeFrame(SkinEngine& engine, int windowIndex, int containerIndex, HDC background,
+                  const RECT& client) {
+  const ContainerRecord* r = RecordOf(engine, windowIndex, containerIndex);
+  if (!r) return;
+  if (r->isGroupBox) {
+    PaintGroupBoxFrame(engine, windowIndex, containerIndex, background);
+  } else if (r->frame) {
+    gp::Graphics g = gp::Graphics::FromHdc(background);
+    g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    gp::GraphicsPath outer, inner;
+    AddRoundRect(outer, 0, 0, float(client.right - 1), float(client.bottom - 1), 5);
+    AddRoundRect(inner, 1, 1, float(client.right - 3), float(client.bottom - 3), 3);
+    g.DrawPath(gp::Pen(ToArgb(0x000000, 40)), outer);
+    g.DrawPath(gp::Pen(ToArgb(0xFFFFFF, 100)), inner);
+    g.Flush();
+  }
+}
+
+// Where a group box's caption starts: the two alignment bits together centre it, the left
+// one alone puts it 10 pixels in from the left, anything else 10 pixels in from the right.
+int CaptionLeft(LONG_PTR style, int clientWidth, int textWidth) {
+  switch (style & BS_CENTER) {
+    case BS_CENTER: return (clientWidth - textWidth) / 2;
+    case BS_LEFT: return 10;
+    default: return clientWidth - textWidth - 10;
+  }
+}
+
+std::wstring WindowText(HWND window) {
+  std::wstring text(size_t(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(size_t(GetWindowTextW(window, text.data(), int(text.size()))));
+  return text;
+}
+
+// The caption's size in pixels: the recorded one, 12 when the font could not be read.
+int CaptionSize(const ContainerRecord& r) { return r.fontSize > 0 ? r.fontSize : 12; }
+
+// The recorded caption font; the face goes through GDI's font mapping, so a substituted
+// face is found too.
+gp::Font CaptionFont(HDC dc, const ContainerRecord& r) {
+  LOGFONTW lf{};
+  lf.lfHeight = -CaptionSize(r);
+  lf.lfWeight = (r.fontStyle & Gdiplus::FontStyleBold) ? FW_BOLD : FW_NORMAL;
+  lf.lfItalic = (r.fontStyle & Gdiplus::FontStyleItalic) ? 1 : 0;
+  lf.lfUnderline = (r.fontStyle & Gdiplus::FontStyleUnderline) ? 1 : 0;
+  lf.lfStrikeOut = (r.fontStyle & Gdiplus::FontStyleStrikeout) ? 1 : 0;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lf.lfQuality = ANTIALIASED_QUALITY;
+  wcsncpy(lf.lfFaceName, r.fontName.c_str(), LF_FACESIZE - 1);
+  return gp::Font::FromLogfont(dc, lf);
+}
+
+// Copies the container's picture to `dc` (its client coordinates). A container that shows
+// the bare back buffer gets it straight from there, sparing a copy of its own size.
+void CopyPicture(SkinEngine& engine, int windowIndex, int containerIndex, HDC dc, const RECT& client) {
+  const ContainerRecord* r = RecordOf(engine, windowIndex, containerIndex);
+  if (!r) return;
+  if (ShowsBareBuffer(engine, windowIndex, *r)) {
+    POINT origin{0, 0};
+    MapWindowPoints(r->window, engine.WindowAt(windowIndex), &origin, 1);
+    POINT previous;
+    SetWindowOrgEx(dc, origin.x, origin.y, &previous);
+    engine.PaintFromBuffer(windowIndex, dc);
+    SetWindowOrgEx(dc, previous.x, previous.y, nullptr);
+    return;
+  }
+  BackgroundCanvas background(engine, r->window, client);
+  if (!background.get()) return;
+  ComposeFrame(engine, windowIndex, containerIndex, background.get(), client);
+  BitBlt(dc, 0, 0, client.right, client.bottom, background.get(), 0, 0, SRCCOPY);
+}
+
+}  // namespace
+
+void PaintGroupBoxFrame(SkinEngine& engine, int windowIndex, int containerIndex, HDC background) {
+  const ContainerRecord* r = RecordOf(engine, windowIndex, containerIndex);
+  if (!r || !background) return;
+  HWND box = r->window;
+  RECT rc;
+  GetClientRect(box, &rc);
+  const std::wstring text = WindowText(box);
+  std::optional<gp::Font> font;
+  if (!text.empty()) font.emplace(CaptionFont(background, *r));
+  RectF measured;
+  {
+    gp::Graphics g = gp::Graphics::FromHdc(background);
+    g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    // The top edge lies 5 pixels down, at the caption's middle.
+    gp::GraphicsPath outer, inner;
+    AddRoundRect(outer, 0, 5, float(rc.right - 1), float(rc.bottom - 6), 5);
+    AddRoundRect(inner, 1, 6, float(rc.right - 3), float(rc.bottom - 8), 3);
+    g.DrawPath(gp::Pen(ToArgb(0x000000, 40)), outer);
+    g.DrawPath(gp::Pen(ToArgb(0xFFFFFF, 90)), inner);
+    if (font && *font) {
+      const gp::StringFormat typographic = gp::StringFormat::GenericTypographic();
+      g.MeasureString(text, *font, RectF(0, 0, 32767, 32767), &typographic, &measured);
+    }
+    g.Flush();
+  }
+  // No caption, no gap in the frame.
+  if (!font || !*font) return;
+  const int textWidth = int(std::floor(measured.Width)) + 1;
+  const int textHeight = CaptionSize(*r) + 3;
+  const int x = CaptionLeft(GetWindowLongPtrW(box, GWL_STYLE), rc.right, textWidth);
+  const RECT caption{x, 1, x + textWidth, 1 + textHeight};
+  {
+    // The frame lines do not run through the caption: the picture goes back under it.
+    BackgroundCanvas under(engine, box, caption);
+    if (under.get()) BitBlt(background, x, 1, textWidth, textHeight, under.get(), 0, 0, SRCCOPY);
+  }
+  gp::Graphics g = gp::Graphics::FromHdc(background);
+  g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
+  // Drawn with the format it was measured with: a plain one pads the text by a sixth of
+  // its size on each side, and in a rectangle of the measured width its last letters wrap
+  // away out of sight.
+  gp::StringFormat centred = gp::StringFormat::GenericTypographic();
+  centred.SetAlignment(Gdiplus::StringAlignmentCenter);
+  const gp::SolidBrush brush(ToArgb(COLORREF(PropInt(box, kPropTextColour)), 0, false));
+  g.DrawString(text, *font, RectF(float(x), 1, float(textWidth), float(textHeight)), &centred, brush);
+  g.Flush();
+}
+
+void PaintContainer(SkinEngine& engine, int windowIndex, int containerIndex, HDC dc) {
+  const ContainerRecord* r = RecordOf(engine, windowIndex, containerIndex);
+  if (!r || !r->window) return;
+  HWND container = r->window;
+  RECT rc;
+  GetClientRect(container, &rc);
+  if (dc) {
+    CopyPicture(engine, windowIndex, containerIndex, dc, rc);
+  } else {
+    ScopedGetDc own(container);
+    ExcludeOpaqueChildren(container, own.get());
+    CopyPicture(engine, windowIndex, containerIndex, own.get(), rc);
+  }
+  if (ContainerRecord* again = RecordOf(engine, windowIndex, containerIndex)) again->dirty = false;
+}
+
+void PaintContainerDirect(SkinEngine& engine, int windowIndex, int containerIndex) {
+  const ContainerRecord* r = RecordOf(engine, windowIndex, containerIndex);
+  if (!r || !r->window) return;
+  HWND container = r->window;
+  RECT rc;
+  GetClientRect(container, &rc);
+  {
+    ScopedGetDc own(container);
+    ExcludeOpaqueChildren(container, own.get());
+    CopyPicture(engine, windowIndex, containerIndex, own.get(), rc);
+  }
+  // The transparent children (the labels) were painted over: they draw themselves again.
+  ForEachChild(container, [](HWND child) {
+    if (IsTransparentChild(child)) InvalidateRect(child, nullptr, FALSE);
+  });
+}
+
+LRESULT CALLBACK ContainerWindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
+  SkinEngine* engine = SkinEngine::Instance();
+  const int windowIndex = PropInt(window, kPropWindowIndex);
+  const int index = PropInt(window, kPropListIndex);
+  ContainerRecord* r = engine ? RecordOf(*engine, windowIndex, index) : nullptr;
+  if (!r || r->window != window) return CallPreviousProc(window, message, wp, lp);
+  const SkinSettings& settings = engine->settings();
+  const bool controlsSkinned = settings.controlsEnabled && settings.controlAlphaGiven;
+  const bool ownPainting = r->type != 0;
+  switch (message) {
+    case WM_MOVE:
+      // A tinted container shows what lies behind it: it moved, so that changed.
+      if (ownPainting && r->alpha != 255) InvalidateRect(window, nullptr, FALSE);
+      break;
+    case WM_SIZE:
+      r->dirty = true;
+      break;
+    case WM_PAINT: {
+      if (!ownPainting) break;
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(window, &ps);
+      if (r->dirty)
+        PaintContainer(*engine, windowIndex, index, dc);
+      else
+        PaintContainerDirect(*engine, windowIndex, index);
+      EndPaint(window, &ps);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      if (!ownPainting) break;
+      SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
+      return 1;
+    case WM_SHOWWINDOW:
+      if (wp == 1 && ownPainting) {
+        const LRESULT result = CallPreviousProc(window, message, wp, lp);
+        PaintContainer(*engine, windowIndex, index, nullptr);
+        return result;
+      }
+      break;
+    case WM_DRAWITEM:
+      if (lp) {
+        const DRAWITEMSTRUCT item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+        DispatchDrawItem(*engine, windowIndex, item);
+      }
+      break;
+    case WM_COMMAND:
+    case WM_NOTIFY:
+      engine->RepaintChangedChild(message, wp, lp);
+      break;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC: {
+      if (!controlsSkinned) break;
+      bool answered = false;
+      const LRESULT brush = engine->AnswerControlColour(windowIndex, message, reinterpret_cast<HDC>(wp),
+                                                        reinterpret_cast<HWND>(lp), answered);
+      if (answered) return brush;
+      break;
+    }
+    case WM_NCDESTROY: {
+      // The record stays, empty, so a new window that gets this handle is not taken for it.
+      r->window = nullptr;
+      const LRESULT result = CallPreviousProc(window, message, wp, lp);
+      for (const wchar_t* p : {kPropPreviousProc, kPropListIndex, kPropWindowIndex, kPropFrameAncestor})
+        RemovePropW(window, p);
+      return result;
+    }
+  }
+  return CallPreviousProc(window, message, wp, lp);
+}
+
+bool SkinEngine::AttachContainer(HWND control, OptInt type, OptInt colour, OptInt alpha, OptInt frame) {
+  if (!IsWindow(control)) return false;
+  // A container belongs to the skinned window above it; with none there is nothing to show.
+  const int windowIndex = SkinnedAncestor(GetParent(control));
+  SkinControls* controls = ControlsOf(windowIndex);
+  if (!controls || controls->containers.Find(control)) return false;
+  ContainerRecord record;
+  record.window = control;
+  record.type = type.given ? type.value : 1;
+  record.colour = colour.given ? COLORREF(colour.value) : 0;
+  record.alpha = alpha.given ? uint8_t(alpha.value & 0xFF) : 255;
+  record.frame = frame.given ? frame.value : 0;
+  record.isGroupBox = HasClass(control, L"Button") && (GetWindowLongPtrW(control, GWL_STYLE) & 4);
+  if (record.isGroupBox) {
+    const ControlFont font = ReadControlFont(control);
+    record.fontName = font.family;
+    record.fontSize = font.size;
+    record.fontStyle = font.style;
+  }
+  const int index = controls->containers.Add(std::move(record));
+  InstallControls(windowIndex, control);
+  // The installers may have grown other lists, never this one: the record is looked up anew.
+  ContainerRecord& r = *ControlsOf(windowIndex)->containers.At(index);
+  r.dirty = true;
+  HWND frameAncestor = nullptr;
+  for (HWND h = GetParent(control); h && !frameAncestor; h = GetParent(h))
+    if (PropInt(h, kPropFrameMark) == 1) frameAncestor = h;
+  SetPropInt(control, kPropListIndex, index);
+  SetPropInt(control, kPropWindowIndex, windowIndex);
+  SetPropW(control, kPropFrameAncestor, frameAncestor);
+  r.previousProc = SubclassControl(control, &ContainerWindowProc);
+  return true;
+}
+
+bool SkinEngine::SetContainerAlpha(HWND control, int32_t alpha) {
+  ContainerRecord* r = RecordOf(*this, PropInt(control, kPropWindowIndex), PropInt(control, kPropListIndex));
+  if (!control || !r || r->window != control || r->colour == 0) return false;
+  r->alpha = uint8_t(alpha & 0xFF);
+  InvalidateRect(control, nullptr, FALSE);
+  return true;
+}
 
 }  // namespace board

@@ -133,6 +133,7 @@ struct GdiPlusApi {
   BOARD_GDIPLUS_ENTRY(GdipCreateLineBrush)
   BOARD_GDIPLUS_ENTRY(GdipCreateLineBrushFromRect)
   BOARD_GDIPLUS_ENTRY(GdipSetLineWrapMode)
+  BOARD_GDIPLUS_ENTRY(GdipSetLinePresetBlend)
   BOARD_GDIPLUS_ENTRY(GdipCreatePathGradientFromPath)
   BOARD_GDIPLUS_ENTRY(GdipSetPathGradientCenterColor)
   BOARD_GDIPLUS_ENTRY(GdipSetPathGradientSurroundColorsWithCount)
@@ -153,6 +154,8 @@ struct GdiPlusApi {
   BOARD_GDIPLUS_ENTRY(GdipSetStringFormatLineAlign)
   BOARD_GDIPLUS_ENTRY(GdipSetStringFormatFlags)
   BOARD_GDIPLUS_ENTRY(GdipSetStringFormatTrimming)
+  BOARD_GDIPLUS_ENTRY(GdipStringFormatGetGenericTypographic)
+  BOARD_GDIPLUS_ENTRY(GdipCloneStringFormat)
   // Images and bitmaps
   BOARD_GDIPLUS_ENTRY(GdipLoadImageFromStream)
   BOARD_GDIPLUS_ENTRY(GdipLoadImageFromFile)

@@ -91,6 +91,14 @@ bool LinearGradientBrush::SetWrapMode(WrapMode wrap) {
   return Record(Api().GdipSetLineWrapMode(line(), wrap));
 }
 
+bool LinearGradientBrush::SetPresetBlend(std::span<const ARGB> colours,
+                                         std::span<const float> positions) {
+  if (colours.size() < 2 || colours.size() != positions.size() || colours.size() > size_t(INT_MAX))
+    return Record(InvalidParameter);
+  return Record(Api().GdipSetLinePresetBlend(line(), colours.data(), positions.data(),
+                                             INT(colours.size())));
+}
+
 PathGradientBrush PathGradientBrush::FromPath(const GraphicsPath& path) {
   PathGradientBrush brush;
   GpPathGradient* gradient = nullptr;
@@ -185,6 +193,17 @@ StringFormat::StringFormat(int flags, LANGID language) {
   GpStringFormat* format = nullptr;
   const Status created = Api().GdipCreateStringFormat(flags, language, &format);
   Adopt(created, format);
+}
+
+StringFormat StringFormat::GenericTypographic() {
+  StringFormat format{Empty{}};
+  // The shared object belongs to GDI+; the caller gets a copy it may delete.
+  GpStringFormat* shared = nullptr;
+  if (!format.Record(Api().GdipStringFormatGetGenericTypographic(&shared))) return format;
+  GpStringFormat* copy = nullptr;
+  const Status cloned = Api().GdipCloneStringFormat(shared, &copy);
+  format.Adopt(cloned, copy);
+  return format;
 }
 
 bool StringFormat::SetAlignment(StringAlignment align) {

@@ -134,6 +134,9 @@ class LinearGradientBrush : public Brush {
       Gdiplus::LinearGradientMode mode = Gdiplus::LinearGradientModeHorizontal,
       Gdiplus::WrapMode wrap = Gdiplus::WrapModeTile);
   bool SetWrapMode(Gdiplus::WrapMode wrap);
+  // Colours at positions 0..1 along the line instead of the two end colours; the first
+  // position must be 0 and the last 1, with at least two stops of each.
+  bool SetPresetBlend(std::span<const ARGB> colours, std::span<const float> positions);
 
  private:
   Gdiplus::GpLineGradient* line() const;
@@ -181,10 +184,16 @@ class Font : public Wrapper<Gdiplus::GpFont, &detail::DeleteFont> {
 class StringFormat : public Wrapper<Gdiplus::GpStringFormat, &detail::DeleteStringFormat> {
  public:
   explicit StringFormat(int flags = 0, LANGID language = LANG_NEUTRAL);
+  // An own copy of the generic typographic format: no padding around the measured text.
+  static StringFormat GenericTypographic();
   bool SetAlignment(Gdiplus::StringAlignment align);
   bool SetLineAlignment(Gdiplus::StringAlignment align);
   bool SetFlags(int flags);
   bool SetTrimming(Gdiplus::StringTrimming trimming);
+
+ private:
+  struct Empty {};
+  explicit StringFormat(Empty) {}
 };
 
 // A movable global memory block and a stream over it, holding the bytes an image is

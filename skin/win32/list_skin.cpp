@@ -1,9 +1,88 @@
 #include "skin/win32/list_skin.h"
 
-#include "skin/win32/skin_engine.h"
+#include "skin/colour.h"
+#include "skin/win32/frame_painting.h"
 
 namespace board {
 
-void InstallListControls(SkinEngine&, int, HWND) {}
+namespace {
+
+constexpr const wchar_t* kListClasses[] = {L"ListBox",       L"ComboLBox",         L"SysTreeView32",
+                                           L"SysListView32", L"SysDateTimePick32", L"SysIPAddress32"};
+
+SkinControlRecord* ListOf(const ControlRef& ref) { return ref.controls->lists.At(ref.listIndex); }
+
+}  // namespace
+
+void InstallListControls(SkinEngine& engine, int windowIndex, HWND parent) {
+  SkinControls* controls = engine.ControlsOf(windowIndex);
+  if (!engine.settings().controlsEnabled || !controls || !parent) return;
+  for (const wchar_t* className : kListClasses)
+    ForEachChildOfClass(parent, className, [&](HWND list) {
+      RegisterControl(*controls, &SkinControls::lists, windowIndex, list, &ListWindowProc);
+    });
+}
+
+void PaintListFrame(HWND list, OptInt focused) {
+  ControlRef ref = FindControl(list, &SkinControls::lists);
+  if (!ref) return;
+  const bool isFocused = focused.given ? focused.value != 0 : ListOf(ref)->focused;
+  FrameLook look;
+  look.keyed = true;
+  if (isFocused) {
+    look.border = ToArgb(ref.engine->settings().themeColour, 200);
+    look.penWidth = 2;
+  } else {
+    look.border = ToArgb(0, 90);
+  }
+  PaintControlFrame(*ref.engine, list, look);
+}
+
+LRESULT CALLBACK ListWindowProc(HWND list, UINT message, WPARAM wp, LPARAM lp) {
+  const ControlRef ref = FindControl(list, &SkinControls::lists);
+  if (!ref) return CallPreviousProc(list, message, wp, lp);
+  const bool transparent = Transparent(*ref.engine);
+  switch (message) {
+    case WM_DESTROY:
+      ref.engine->ReleaseControlColour(ref.windowIndex, list);
+      break;
+    case WM_MOVE:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_MOUSEWHEEL:
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      // Scrolled content would carry the picture behind it along: draw it all again.
+      if (transparent) InvalidateRect(list, nullptr, TRUE);
+      break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      ListOf(ref)->focused = message == WM_SETFOCUS;
+      PostMessageW(list, kRepaintFrameMessage, 0, 0);
+      break;
+    case WM_PAINT: {
+      const LRESULT result = CallPreviousProc(list, message, wp, lp);
+      PaintListFrame(list);
+      return result;
+    }
+    case WM_ERASEBKGND:
+      if (!transparent) break;
+      SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
+      PaintWashedBackground(*ref.engine, list, reinterpret_cast<HDC>(wp));
+      return 1;
+    case WM_NCPAINT:
+      PaintListFrame(list);
+      return LetSystemPaintScrollBars(list, lp);
+    case WM_MOUSEMOVE:
+      // Lists show no hover look; they leave the pointer tracking to the control (a list
+      // view tracks hover itself).
+      ref.controls->pointerIndex = ref.listIndex;
+      break;
+    case kRepaintFrameMessage:
+      PaintListFrame(list);
+      return 0;
+  }
+  return CallPreviousProc(list, message, wp, lp);
+}
 
 }  // namespace board

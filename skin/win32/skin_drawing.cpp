@@ -4,17 +4,15 @@
 #include <cmath>
 
 #include "base/win32/scoped_win.h"
+#include "skin/rounded_outline.h"
 
 namespace board {
 
 using gp::RectF;
 
 void AddRoundRect(gp::GraphicsPath& path, float x, float y, float w, float h, float r) {
-  r = std::clamp(r, 1.0f, 100.0f);
-  path.AddArc(RectF(x + w - r, y, r, r), 270, 90);
-  path.AddArc(RectF(x + w - r - 1, y + h - r - 1, r + 1, r + 1), 0, 90);
-  path.AddArc(RectF(x, y + h - r, r, r), 90, 90);
-  path.AddArc(RectF(x, y, r, r), 180, 90);
+  for (const ArcSpec& a : RoundRectArcs(x, y, w, h, r))
+    path.AddArc(RectF(a.x, a.y, a.width, a.height), a.startAngle, a.sweepAngle);
   path.CloseFigure();
 }
 

@@ -455,6 +455,7 @@ HDC SkinEngine::CaptureBackground(HWND window, const RECT& rect) {
   record.bitmap.reset(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!record.dc || !record.bitmap) return nullptr;
   record.original = SelectObject(record.dc.get(), record.bitmap.get());
+  record.pixels = {static_cast<uint32_t*>(bits), width, height};
   if (const int index = SkinnedAncestor(window)) {
     const SkinWindow& w = *windows_[size_t(index) - 1];
     POINT origin{0, 0};
@@ -462,10 +463,45 @@ HDC SkinEngine::CaptureBackground(HWND window, const RECT& rect) {
     if (w.buffer.dc())
       BitBlt(record.dc.get(), 0, 0, width, height, w.buffer.dc(), origin.x + rect.left,
              origin.y + rect.top, SRCCOPY);
+    // The tints of the registered containers the rectangle lies in (the window itself when
+    // it is one, and those holding it), outermost first, as the screen shows them.
+    std::vector<HWND> holders;
+    for (HWND h = window; h && h != w.window; h = GetParent(h)) holders.push_back(h);
+    std::optional<gp::Graphics> g;
+    for (auto it = holders.rbegin(); it != holders.rend(); ++it) {
+      const ContainerRecord* c = w.controls.containers.At(w.controls.containers.Find(*it));
+      // A clear tint (the board's) changes no pixel: no drawing at all, which is costly.
+      if (!c || c->colour == 0 || c->alpha == 0) continue;
+      RECT client;
+      GetClientRect(*it, &client);
+      POINT at{0, 0};
+      MapWindowPoints(*it, window, &at, 1);
+      const float x = float(at.x - rect.left), y = float(at.y - rect.top);
+      const float cw = float(client.right), ch = float(client.bottom);
+      if (!g) {
+        g.emplace(gp::Graphics::FromHdc(record.dc.get()));
+        g->SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+      }
+      const gp::SolidBrush tint(ToArgb(c->colour, c->alpha));
+      if (c->isGroupBox) {
+        gp::GraphicsPath shape;
+        AddRoundRect(shape, x, y + 5, cw, ch - 6, 5);
+        g->FillPath(tint, shape);
+      } else {
+        g->FillRectangle(tint, RectF(x, y, cw, ch));
+      }
+    }
+    if (g) g->Flush();
   }
   HDC dc = record.dc.get();
   backgrounds_.push_back(std::move(record));
   return dc;
+}
+
+SkinEngine::BackgroundPixels SkinEngine::PixelsOf(HDC dc) const {
+  for (const BackgroundRecord& r : backgrounds_)
+    if (dc && r.dc.get() == dc) return r.pixels;
+  return {};
 }
 
 int SkinEngine::FreeBackground(HDC dc) {
@@ -964,6 +1000,9 @@ void SkinEngine::UpdateResizeCursor(SkinWindow& w, LPARAM lp) {
 
 void SkinEngine::ReleaseControlColour(int index, HWND control) {
   if (!Window(index)) return;
+  // The names go first, so nothing reads them once the objects are gone.
+  RemovePropW(control, kPropBrush);
+  RemovePropW(control, kPropBrushBitmap);
   std::erase_if(windows_[size_t(index) - 1]->controlColours,
                 [control](const auto& e) { return e.first == control; });
 }
@@ -975,22 +1014,23 @@ LRESULT SkinEngine::AnswerControlColour(int index, UINT message, HDC dc, HWND co
   SkinWindow& w = *windows_[size_t(index) - 1];
   wchar_t className[32] = {};
   GetClassNameW(control, className, 32);
-  const COLORREF text = COLORREF(reinterpret_cast<uintptr_t>(GetPropW(control, L"Kj_Ztys")));
-  auto slot = std::find_if(w.controlColours.begin(), w.controlColours.end(),
-                           [control](auto& e) { return e.first == control; });
-  if (slot == w.controlColours.end()) {
-    w.controlColours.emplace_back(control, SkinWindow::ControlColour{});
-    slot = w.controlColours.end() - 1;
-  }
+  const COLORREF text = COLORREF(reinterpret_cast<uintptr_t>(GetPropW(control, kPropTextColour)));
+  // The control's brush and bitmap; a control only gets a slot once it is answered.
+  auto slotOf = [&w, control]() -> SkinWindow::ControlColour& {
+    for (auto& e : w.controlColours)
+      if (e.first == control) return e.second;
+    return w.controlColours.emplace_back(control, SkinWindow::ControlColour{}).second;
+  };
   if (message == WM_CTLCOLORBTN ||
       (message == WM_CTLCOLORLISTBOX && _wcsicmp(className, L"ListBox") == 0 &&
        !(GetWindowLongW(control, GWL_STYLE) & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)))) {
     SetTextColor(dc, text);
     SetBkMode(dc, TRANSPARENT);
-    slot->second.brush.reset();
-    slot->second.bitmap.reset();
-    SetPropW(control, L"Kj_dxjb", GetStockObject(NULL_BRUSH));
-    RemovePropW(control, L"Kj_wtjb");
+    SkinWindow::ControlColour& slot = slotOf();
+    slot.brush.reset();
+    slot.bitmap.reset();
+    SetPropW(control, kPropBrush, GetStockObject(NULL_BRUSH));
+    RemovePropW(control, kPropBrushBitmap);
     answered = true;
     return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
   }
@@ -1000,17 +1040,41 @@ LRESULT SkinEngine::AnswerControlColour(int index, UINT message, HDC dc, HWND co
     if (message == WM_CTLCOLOREDIT && _wcsicmp(parentClass, L"ComboBox") == 0) return 0;
     SetTextColor(dc, text);
     SetBkMode(dc, TRANSPARENT);
-    // A pattern brush of the picture behind the control.
+    // A pattern brush of the picture behind the control; the previous brush and bitmap are
+    // replaced, as the control has finished with them.
     ScopedBitmap bitmap(CaptureBackgroundBitmap(control));
-    slot->second.brush.reset(bitmap ? CreatePatternBrush(bitmap.get()) : nullptr);
-    slot->second.bitmap = std::move(bitmap);
+    SkinWindow::ControlColour& slot = slotOf();
+    slot.brush.reset(bitmap ? CreatePatternBrush(bitmap.get()) : nullptr);
+    slot.bitmap = std::move(bitmap);
     // Named on the control as well; the window's record owns both and frees them.
-    SetPropW(control, L"Kj_dxjb", slot->second.brush.get());
-    SetPropW(control, L"Kj_wtjb", slot->second.bitmap.get());
-    answered = slot->second.brush.get() != nullptr;
-    return reinterpret_cast<LRESULT>(slot->second.brush.get());
+    SetPropW(control, kPropBrush, slot.brush.get());
+    SetPropW(control, kPropBrushBitmap, slot.bitmap.get());
+    answered = slot.brush.get() != nullptr;
+    return reinterpret_cast<LRESULT>(slot.brush.get());
   }
   return 0;
+}
+
+void SkinEngine::RepaintChangedChild(UINT message, WPARAM wp, LPARAM lp) {
+  if (message == WM_COMMAND && settings_.controlsEnabled && settings_.controlAlphaGiven && lp) {
+    HWND control = reinterpret_cast<HWND>(lp);
+    const UINT code = HIWORD(wp);
+    const bool repaint =
+        (HasClass(control, L"Edit") && (code == EN_VSCROLL || code == EN_HSCROLL || code == EN_CHANGE || code == EN_UPDATE)) ||
+        (HasClass(control, L"ListBox") && (code == LBN_SELCHANGE || code == LBN_SELCANCEL)) ||
+        (HasClass(control, L"ComboBox") && (code == CBN_KILLFOCUS || code == CBN_SELCHANGE));
+    if (repaint) InvalidateRect(control, nullptr, TRUE);
+  } else if (message == WM_NOTIFY && lp) {
+    // A tree view expanding or collapsing: both the ANSI and the Unicode codes, as the
+    // tree view sends the kind its parent asked for.
+    const auto* header = reinterpret_cast<const NMHDR*>(lp);
+    switch (header->code) {
+      case TVN_ITEMEXPANDINGA: case TVN_ITEMEXPANDEDA:
+      case TVN_ITEMEXPANDINGW: case TVN_ITEMEXPANDEDW:
+        InvalidateRect(header->hwndFrom, nullptr, TRUE);
+        break;
+    }
+  }
 }
 
 LRESULT SkinEngine::Previous(HWND window, UINT message, WPARAM wp, LPARAM lp) const {
@@ -1234,23 +1298,9 @@ std::optional<LRESULT> SkinEngine::OnControlMessage(SkinWindow&, int index, HWND
       break;
     }
     case WM_COMMAND:
-      if (settings_.controlsEnabled && settings_.controlAlphaGiven && lp) {
-        wchar_t className[32] = {};
-        GetClassNameW(reinterpret_cast<HWND>(lp), className, 32);
-        const UINT code = HIWORD(wp);
-        const bool repaint =
-            (_wcsicmp(className, L"Edit") == 0 && (code == EN_VSCROLL || code == EN_HSCROLL || code == EN_CHANGE || code == EN_UPDATE)) ||
-            (_wcsicmp(className, L"ListBox") == 0 && (code == LBN_SELCHANGE || code == LBN_SELCANCEL)) ||
-            (_wcsicmp(className, L"ComboBox") == 0 && (code == CBN_KILLFOCUS || code == CBN_SELCHANGE));
-        if (repaint) InvalidateRect(reinterpret_cast<HWND>(lp), nullptr, TRUE);
-      }
+    case WM_NOTIFY:
+      RepaintChangedChild(message, wp, lp);
       break;
-    case WM_NOTIFY: {
-      const auto* header = reinterpret_cast<const NMHDR*>(lp);
-      if (header && (int(header->code) == -406 || int(header->code) == -405))
-        InvalidateRect(header->hwndFrom, nullptr, TRUE);
-      break;
-    }
   }
   return std::nullopt;
 }

@@ -159,6 +159,13 @@ class SkinEngine {
   HDC CaptureBackground(HWND window, const RECT& rect);
   // 1 when `dc` was captured and is now released; 0 for any other DC, which is left alone.
   int FreeBackground(HDC dc);
+  // The memory of a captured background: 32-bit pixels, top row first, `width` to a row;
+  // empty for a DC that was not captured.
+  struct BackgroundPixels {
+    uint32_t* bits = nullptr;
+    int width = 0, height = 0;
+  };
+  BackgroundPixels PixelsOf(HDC dc) const;
   // A bitmap of the background behind the control's client area, washed with white at the
   // control alpha; the caller owns it.
   HBITMAP CaptureBackgroundBitmap(HWND control);
@@ -193,6 +200,10 @@ class SkinEngine {
   // The brush and its bitmap are kept until the next request or ReleaseControlColour.
   LRESULT AnswerControlColour(int index, UINT message, HDC dc, HWND control, bool& answered);
   void ReleaseControlColour(int index, HWND control);
+  // A child whose change leaves its background stale is repainted: an edit that scrolled
+  // or changed, a list or combo box whose selection changed (WM_COMMAND, while controls are
+  // skinned), a tree view that expanded (WM_NOTIFY).
+  void RepaintChangedChild(UINT message, WPARAM wp, LPARAM lp);
 
   // The caption strip.
   void LayoutCaptionStrip(int index);
@@ -246,6 +257,7 @@ class SkinEngine {
     ScopedMemoryDc dc;
     ScopedBitmap bitmap;
     HGDIOBJ original = nullptr;
+    BackgroundPixels pixels;
     BackgroundRecord() = default;
     BackgroundRecord(BackgroundRecord&&) = default;
     BackgroundRecord& operator=(BackgroundRecord&&) = default;

@@ -5,8 +5,12 @@
 //
 //   board_probe wait-window MS          wait for the board to show, fully faded in
 //   board_probe where ACTION            screen centre of a button: clip:N page:N stop key:VK close
-//   board_probe listen MS               record the speakers and the mouse; per click report
-//                                       when sound started and when it stopped
+//   board_probe listen MS               record the speakers, the mouse and the keys; per click
+//                                       or key press report when sound started and stopped,
+//                                       then the onsets heard (sudden rises in loudness)
+//   board_probe skinned                 whether the skin draws the clip buttons
+//   board_probe focus                   the button that has the keyboard focus, as ACTION
+//   board_probe page                    the tab control's current page
 //   board_probe watch-keys MS           report the key events that reach a low-level hook
 //   board_probe escape-fade MS          press Esc on the board and watch its alpha fall
 //   board_probe watch-fade MS           once ready, watch the alpha fall after someone else's
@@ -14,6 +18,7 @@
 //   board_probe rect                    the board's client area on the screen
 //   board_probe close MS                send WM_CLOSE and wait for the process to end
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -109,23 +114,45 @@ int Where(const char* what) {
 
 // --- listening -------------------------------------------------------------------------
 
-std::vector<double> g_clicks;
+std::vector<double> g_clicks;  // presses of the mouse button and of keys
 
 LRESULT CALLBACK MouseHook(int code, WPARAM wp, LPARAM lp) {
   if (code == HC_ACTION && wp == WM_LBUTTONDOWN) g_clicks.push_back(NowMs());
   return CallNextHookEx(nullptr, code, wp, lp);
 }
 
+LRESULT CALLBACK KeyboardHook(int code, WPARAM wp, LPARAM lp) {
+  if (code == HC_ACTION && wp == WM_KEYDOWN) g_clicks.push_back(NowMs());
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+// Sudden rises: a loud block at least three times as loud as every block of the 50 ms
+// before it, each at least 60 ms after the last; what a clip starting sounds like, and a
+// second copy of a short clip starting over the first's tail.
+std::vector<double> Onsets(const std::vector<testing::WaveInRecorder::Block>& blocks, double loud) {
+  std::vector<double> onsets;
+  for (size_t i = 0; i < blocks.size(); ++i) {
+    double before = 0;
+    for (size_t j = i >= 5 ? i - 5 : 0; j < i; ++j) before = std::max(before, blocks[j].rms);
+    if (blocks[i].rms > loud && blocks[i].rms > 3 * before &&
+        (onsets.empty() || blocks[i].arrivedMs - onsets.back() >= 60))
+      onsets.push_back(blocks[i].arrivedMs);
+  }
+  return onsets;
+}
+
 int Listen(int ms) {
   testing::WaveInRecorder recorder;
   if (!recorder.open()) return Fail("could not record the speakers");
   testing::ScopedHook hook(SetWindowsHookExW(WH_MOUSE_LL, MouseHook, GetModuleHandleW(nullptr), 0));
-  if (!hook) return Fail("could not watch the mouse");
+  testing::ScopedHook keys(SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHook, GetModuleHandleW(nullptr), 0));
+  if (!hook || !keys) return Fail("could not watch the mouse and the keys");
   testing::PumpMessagesFor(1500);  // the monitor delivers late at first: let the recording settle
   std::printf("ready\n");
   std::fflush(stdout);
   testing::PumpMessagesFor(DWORD(ms));
   hook.reset();
+  keys.reset();
   const std::vector<testing::WaveInRecorder::Block> blocks = recorder.blocks();
 
   constexpr double kLoud = 0.02, kQuiet = 0.002;
@@ -145,6 +172,13 @@ int Listen(int ms) {
     std::printf("click %zu: loud_after_ms=%.0f quiet_after_ms=%.0f last_block_ms=%.0f\n", i + 1,
                 loud, quiet, lastArrival ? lastArrival - t : -1.0);
   }
+  // Onsets after the first press only: the recording's own start is no clip.
+  std::vector<double> onsets;
+  for (double o : Onsets(blocks, kLoud))
+    if (!g_clicks.empty() && o >= g_clicks.front()) onsets.push_back(o - g_clicks.front());
+  std::printf("onsets %zu:", onsets.size());
+  for (double o : onsets) std::printf(" %.0f", o);
+  std::printf("\n");
   return 0;
 }
 
@@ -221,6 +255,52 @@ int WatchFade(int ms) {
   return WatchFadeOut(board, process.get(), ms);
 }
 
+// The action of a board button, as `where` takes it; "none" for anything else.
+std::string ActionOf(HWND board, HWND control) {
+  if (!board || !control || GetAncestor(control, GA_ROOT) != board) return "none";
+  const int id = GetDlgCtrlID(control);
+  for (const LayoutControl& c : kMainFormControls) {
+    if (int(c.controlId & 0xFFFF) != id) continue;
+    switch (c.action) {
+      case Action::PlayClip: return "clip:" + std::to_string(c.actionArg);
+      case Action::SelectPage: return "page:" + std::to_string(c.actionArg);
+      case Action::PressKey: return "key:" + std::to_string(c.actionArg);
+      case Action::StopPlayback: return "stop";
+      case Action::CloseProgram: return "close";
+      default: return "none";
+    }
+  }
+  return "none";
+}
+
+// Skinned clip buttons are owner-drawn and carry the skin's index.
+int Skinned() {
+  HWND board = BoardWindow();
+  const LayoutControl* c = ControlOfAction("clip:1");
+  HWND h = (c && board) ? ControlOf(board, c->controlId) : nullptr;
+  if (!h) return Fail("no clip button");
+  const bool skinned = GetPropW(h, L"Hw_lbID") && (GetWindowLongW(h, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW;
+  std::printf("skinned %s\n", skinned ? "yes" : "no");
+  return 0;
+}
+
+int Focus() {
+  HWND board = BoardWindow();
+  GUITHREADINFO info{sizeof(info)};
+  if (!board || !GetGUIThreadInfo(GetWindowThreadProcessId(board, nullptr), &info))
+    return Fail("no board window");
+  std::printf("focus %s\n", ActionOf(board, info.hwndFocus).c_str());
+  return 0;
+}
+
+int Page() {
+  HWND board = BoardWindow();
+  HWND tab = board ? ControlOf(board, kTabControlId) : nullptr;
+  if (!tab) return Fail("no tab control");
+  std::printf("page %d\n", int(SendMessageW(tab, TCM_GETCURSEL, 0, 0)));
+  return 0;
+}
+
 int Rect() {
   HWND board = BoardWindow();
   RECT rc;
@@ -254,6 +334,9 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"escape-fade") return EscapeFade(ms);
   if (cmd == L"watch-fade") return WatchFade(ms);
   if (cmd == L"rect") return Rect();
+  if (cmd == L"skinned") return Skinned();
+  if (cmd == L"focus") return Focus();
+  if (cmd == L"page") return Page();
   if (cmd == L"close") return Close(ms);
   return Fail("unknown command");
 }

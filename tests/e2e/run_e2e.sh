@@ -249,6 +249,127 @@ if [ -n "$rect" ]; then
   fi
 fi
 
+# 7. The skinned board page by page, as a user sees it: each category button shows its page,
+# a screenshot of every page with the control panel beside it; a clip button lights under
+# the pointer and goes back after; a double-click plays its clip once; Tab and Space play
+# the focused clip.
+away
+rect=
+if start_board; then
+  rect=$(probe rect | grep '^rect') || fail "the board's client area: $(probe rect)"
+fi
+if [ -n "$rect" ]; then
+  read -r _ x y w h <<<"$rect"
+  skinned=$(probe skinned)
+  echo "$skinned" >>"$out/log.txt"
+  for p in 1 2 3 4 5 0; do
+    click page:$p
+    away
+    sleep 0.6
+    shown=$(probe page | sed -n 's/^page //p')
+    [ "$shown" = "$p" ] && pass "category button $p shows page $p" || fail "category button $p shows page '$shown'"
+    spread=$(shot "page-$p" "$x" "$y" "$w" "$h" &&
+             convert "$out/page-$p.png" -format '%[fx:int(255*standard_deviation)]' info:)
+    [ "${spread:-0}" -ge 10 ] && pass "screenshot $out/page-$p.png (spread $spread)" ||
+      fail "screenshot $out/page-$p.png is blank or missing (spread ${spread:-none})"
+  done
+
+  # Hover: the button's box before, under the pointer, and after the pointer left.
+  read -r cx cy < <(probe where clip:29)
+  hover_box() { shot "$1" $((cx - 48)) $((cy - 20)) 96 40; }
+  mean() { convert "$out/$1.png" -colorspace gray -format '%[fx:mean*255]' info:; }
+  sleep 0.3
+  hover_box hover-before
+  xdotool mousemove $((cx - 5)) "$cy"
+  sleep 0.05
+  xdotool mousemove "$cx" "$cy"
+  sleep 0.4
+  hover_box hover-on
+  away
+  sleep 0.4
+  hover_box hover-after
+  lit=$(difference hover-before hover-on) back=$(difference hover-before hover-after)
+  before=$(mean hover-before) on=$(mean hover-on)
+  if [ "$skinned" = "skinned yes" ]; then
+    # The board's theme colour is black: the hover tint darkens the face.
+    [ -n "$lit" ] && awk "BEGIN{exit !($lit >= 3 && $on < $before)}" &&
+      pass "a clip button took the hover tint under the pointer (difference $lit, mean $before -> $on)" ||
+      fail "a clip button did not take the hover tint (difference ${lit:-none}, mean $before -> $on)"
+    [ -n "$back" ] && awk "BEGIN{exit !($back <= 1)}" &&
+      pass "the clip button went back once the pointer left (difference $back)" ||
+      fail "the clip button did not go back once the pointer left (difference ${back:-none})"
+  else
+    echo "SKIP: the clip buttons are not drawn by the skin; hover difference $lit, back $back"
+  fi
+
+  # A single click, then a real double-click on the same button: one stream, and every
+  # onset heard in the double-click's first 1.5 s is one the single click's sound has too, at
+  # the same time after its start (a second play would add its own, 120 ms on).
+  onsets() { sed -n 's/^onsets [0-9]*://p' "$1"; }
+  unmatched() {  # onsets of $2 (early ones, relative to its first) missing from $1's
+    awk -v a="$(onsets "$1")" -v b="$(onsets "$2")" 'BEGIN {
+      na = split(a, x, " "); nb = split(b, y, " "); n = 0
+      for (j = 1; j <= nb; j++) {
+        if (y[j] - y[1] >= 1500) continue
+        hit = 0
+        for (i = 1; i <= na; i++) if ((x[i] - x[1]) - (y[j] - y[1]) <= 80 && (y[j] - y[1]) - (x[i] - x[1]) <= 80) hit = 1
+        if (!hit) n++
+      }
+      print (nb ? n : -1) }'
+  }
+  base=$(sink_inputs)
+  read -r dx dy < <(probe where clip:11)
+  watch "$out/single.txt" listen 2500 || true
+  xdotool mousemove "$dx" "$dy" click 1
+  wait "$watch_pid"
+  sleep 2
+  watch "$out/double.txt" listen 2500 || true
+  xdotool mousemove "$dx" "$dy" click --repeat 2 --delay 120 1
+  streams=0
+  for _ in $(seq 10); do
+    n=$(( $(sink_inputs) - base ))
+    [ "$n" -gt "$streams" ] && streams=$n
+    sleep 0.1
+  done
+  wait "$watch_pid"
+  for f in single double; do
+    tr -d '\r' <"$out/$f.txt" >"$out/$f.log" && mv "$out/$f.log" "$out/$f.txt"
+    cat "$out/$f.txt" >>"$out/log.txt"
+  done
+  extra=$(unmatched "$out/single.txt" "$out/double.txt")
+  heard="onsets $(onsets "$out/double.txt" | xargs) against $(onsets "$out/single.txt" | xargs) for one click, $extra of its own, $streams stream(s)"
+  if [ "$skinned" = "skinned yes" ]; then
+    [ "$extra" = 0 ] && [ "$streams" -le 1 ] && pass "a double-click played the clip once ($heard)" ||
+      fail "a double-click did not play the clip exactly once ($heard)"
+  else
+    echo "SKIP: the clip buttons are not drawn by the skin; a double-click gave $heard"
+  fi
+
+  # The keyboard: Tab moves the focus on to a clip button, Space plays it.
+  sleep 1
+  click stop
+  focused=
+  for _ in 1 2 3 4 5 6; do
+    xdotool key Tab
+    sleep 0.2
+    focused=$(probe focus | sed -n 's/^focus //p')
+    [[ "$focused" == clip:* ]] && [ "$focused" != clip:11 ] && break
+  done
+  if [[ "$focused" == clip:* ]] && [ "$focused" != clip:11 ]; then
+    pass "Tab moved the focus on from clip:11 to $focused"
+    watch "$out/space.txt" listen 2000 || true
+    xdotool key space
+    wait "$watch_pid"
+    heard=$(tr -d '\r' <"$out/space.txt" | tee -a "$out/log.txt" | awk -F'[= ]' '/^click 1:/{print $4}')
+    [ -n "$heard" ] && awk "BEGIN{exit !($heard >= 0 && $heard <= 1000)}" &&
+      pass "Space played the focused $focused after $heard ms" || fail "Space: no sound from $focused ($heard)"
+  else
+    fail "Tab did not move the focus on to another clip button (focus: $focused)"
+  fi
+  probe close 20000 | grep -q 'exit code 0' || fail "WM_CLOSE after the page checks: no clean exit"
+  await_board
+fi
+
 stop_trimmers
 echo "$passes passed, $failures failed"
 [ "$failures" = 0 ]

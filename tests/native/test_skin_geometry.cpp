@@ -7,6 +7,7 @@
 #include "skin/background_layout.h"
 #include "skin/caption_strip.h"
 #include "skin/colour.h"
+#include "skin/rounded_outline.h"
 
 namespace board {
 namespace {
@@ -141,6 +142,17 @@ TEST(BackgroundLayout, EachModePlacesThePictureItsOwnWay) {
 TEST(Colour, ToArgbSwapsRedAndBlueAndPlacesTheAlpha) {
   EXPECT_EQ(ToArgb(0xDDCA22, 60, true), 0x3C22CADDu);
   EXPECT_EQ(ToArgb(0xDDCA22, 60, false), 0xFF22CADDu) << "no alpha: opaque";
+}
+
+TEST(RoundedOutline, FourQuarterArcsClockwiseFromTheTopRightWithTheCornerClamped) {
+  using A = std::array<ArcSpec, 4>;
+  EXPECT_EQ(RoundRectArcs(10, 20, 100, 30, 5),
+            (A{{{105, 20, 5, 5, 270, 90}, {104, 44, 6, 6, 0, 90}, {10, 45, 5, 5, 90, 90},
+                {10, 20, 5, 5, 180, 90}}}))
+      << "the bottom-right arc is a pixel larger and a pixel further in";
+  EXPECT_EQ(RoundRectArcs(0, 0, 50, 50, 0), RoundRectArcs(0, 0, 50, 50, 1)) << "no corner below 1";
+  EXPECT_EQ(RoundRectArcs(0, 0, 50, 50, 500)[0], (ArcSpec{-50, 0, 100, 100, 270, 90}))
+      << "no corner above 100, even past the box";
 }
 
 TEST(RepresentativeColour, AveragesRandomPixelsIntoAColourref) {

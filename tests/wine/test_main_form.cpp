@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -210,6 +211,31 @@ TEST_F(MainFormTest, EscapeAndCloseRaiseTheCloseQueryWithoutClosing) {
   SendMessageW(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(fired, (std::vector<uint32_t>{kHandlerFormCloseQuery, kHandlerFormCloseQuery}));
   EXPECT_TRUE(IsWindow(window)) << "the handler decides; the window stays";
+}
+
+TEST_F(MainFormTest, TabWalksTheFocusThroughTheButtonsOnScreenOnceEach) {
+  ShowWindow(window, SW_SHOW);
+  std::vector<HWND> expected;
+  for (const LayoutControl& c : kMainFormControls) {
+    HWND h = Control(c);
+    const bool onScreen = c.visible && (c.container < 0 || c.container == 0);
+    if (h && onScreen && (GetWindowLongW(h, GWL_STYLE) & WS_TABSTOP)) expected.push_back(h);
+  }
+  ASSERT_GE(expected.size(), 28u) << "category, panel and page-0 buttons";
+  HWND start = Control(kMainFormControls[20]);  // a clip button on page 0
+  SetFocus(start);
+  ASSERT_EQ(GetFocus(), start);
+  std::vector<HWND> visited{start};
+  for (size_t i = 0; i < expected.size() + 2; ++i) {
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    engine->ProcessPendingEvents();
+    if (GetFocus() == start) break;
+    visited.push_back(GetFocus());
+  }
+  EXPECT_EQ(GetFocus(), start) << "a full round comes back";
+  std::sort(visited.begin(), visited.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(visited, expected) << "each tab stop on screen once, nothing hidden";
 }
 
 TEST(MainFormCloseQuery, IsNotRaisedAgainWhileItRuns) {

@@ -1,0 +1,301 @@
+// The faces of the skinned buttons: translucent rounded glass for push buttons, drawn glyphs
+// for radio buttons, the stored box pictures for check boxes, and pictures for the picture
+// buttons. Every face is composed on a copy of the skin behind the button and reaches the
+// screen in one BitBlt, so no intermediate state ever shows.
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <span>
+#include <string>
+
+#include "base/value_types.h"
+#include "skin/colour.h"
+#include "skin/win32/background_canvas.h"
+#include "skin/win32/button_skin.h"
+#include "skin/win32/control_records.h"
+#include "skin/win32/gdiplus_objects.h"
+#include "skin/win32/skin_drawing.h"
+#include "skin/win32/skin_engine.h"
+#include "skin/win32/skin_images.h"
+
+namespace board {
+
+namespace {
+
+using gp::ARGB;
+using gp::PointF;
+using gp::RectF;
+
+constexpr ARGB Argb(int a, int r, int g, int b) {
+  return (ARGB(a) << 24) | (ARGB(r) << 16) | (ARGB(g) << 8) | ARGB(b);
+}
+// The focus glow keeps its own cyan, whatever the theme.
+constexpr ARGB kFocusCyan = Argb(120, 34, 202, 221);
+constexpr ARGB kHoverGlowCyan = Argb(30, 34, 202, 221);
+constexpr float kCorner = 5;
+
+// What a caption needs, read from the record and the button before the paint starts.
+struct Caption {
+  std::wstring text, fontName;
+  int fontSize = 12;
+  int fontStyle = 0;
+  COLORREF colour = 0;
+};
+
+Caption CaptionOf(const ButtonRecord& record, HWND hwnd) {
+  return {record.text, record.fontName, record.fontSize, record.fontStyle,
+          COLORREF(PropInt(hwnd, kPropTextColour))};
+}
+
+// The family by name; a face GDI+ cannot use (a raster font, say) falls back to the skin's
+// own, so a caption never silently vanishes.
+gp::FontFamily UsableFamily(const std::wstring& name) {
+  for (const std::wstring& candidate : {name, std::wstring(L"宋体"), std::wstring(L"Tahoma")}) {
+    if (candidate.empty()) continue;
+    gp::FontFamily family = gp::FontFamily::FromName(candidate);
+    if (family) return family;
+  }
+  return gp::FontFamily::FromName(L"Tahoma");
+}
+
+void DrawCaption(gp::Graphics& g, const Caption& caption, const RectF& layout,
+                 Gdiplus::StringAlignment alignment) {
+  if (caption.text.empty()) return;
+  const gp::FontFamily family = UsableFamily(caption.fontName);
+  // World units: the size is in pixels, as the control's font measured it.
+  const gp::Font font(family, float(caption.fontSize), caption.fontStyle, Gdiplus::UnitWorld);
+  gp::StringFormat format;
+  format.SetAlignment(alignment);
+  format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
+  g.DrawString(caption.text, font, layout, &format, gp::SolidBrush(ToArgb(caption.colour, 0, false)));
+}
+
+gp::LinearGradientBrush Vertical(float x, float top, float bottom, ARGB from, ARGB to) {
+  return gp::LinearGradientBrush::FromPoints(PointF(x, top), PointF(x, bottom), from, to);
+}
+
+gp::GraphicsPath RoundRect(float x, float y, float w, float h) {
+  gp::GraphicsPath path;
+  AddRoundRect(path, x, y, w, h, kCorner);
+  return path;
+}
+
+gp::GraphicsPath Ellipse(float x, float y, float diameter) {
+  gp::GraphicsPath path;
+  path.AddArc(RectF(x, y, diameter, diameter), 0, 360);
+  path.CloseFigure();
+  return path;
+}
+
+// Grey, with a band darkest at 60 % of the height, and a grey outline; it hides what lay
+// under it.
+void DrawDisabledFace(gp::Graphics& g, float x, float y, float w, float h) {
+  g.FillRectangle(gp::SolidBrush(Argb(255, 192, 192, 192)), RectF(x, y, w, h));
+  const gp::GraphicsPath outline = RoundRect(x, y, w - 1, h - 1);
+  gp::LinearGradientBrush band = Vertical(x, y, y + h, Argb(50, 255, 255, 255), Argb(50, 255, 255, 255));
+  const ARGB colours[] = {Argb(50, 255, 255, 255), Argb(10, 0, 0, 0), Argb(50, 255, 255, 255)};
+  const float positions[] = {0.0f, 0.6f, 1.0f};
+  band.SetPresetBlend(colours, positions);
+  g.FillPath(band, outline);
+  g.DrawPath(gp::Pen(Argb(80, 0, 0, 0)), outline);
+}
+
+void DrawPushFace(gp::Graphics& g, float x, float y, float w, float h, UINT state, COLORREF theme) {
+  const gp::GraphicsPath face = RoundRect(x, y, w - 1, h - 1);
+  g.FillPath(gp::SolidBrush(Argb(120, 255, 255, 255)), face);
+  if (state & kStateDisabled) {
+    DrawDisabledFace(g, x, y, w, h);  // no hover, focus or pressed look
+    return;
+  }
+  g.FillPath(Vertical(x, y, y + h - 1, Argb(0, 255, 255, 255), Argb(60, 128, 128, 128)), face);
+  gp::GraphicsPath gloss;
+  AddTopRoundedPath(gloss, x, y, w - 1, float(std::lround(h * 0.5)), kCorner);
+  g.FillPath(Vertical(x, y, y + h * 0.5f, Argb(50, 255, 255, 255), Argb(10, 255, 255, 255)), gloss);
+
+  if (state & kStateHot) {
+    g.FillPath(Vertical(x, y, y + h - 1, ToArgb(theme, 60), ToArgb(theme, 10)), face);
+    g.DrawPath(gp::Pen(ToArgb(theme, 255)), face);
+  } else if (state & kStateFocus) {
+    DrawGlow(g, face, 3, kFocusCyan);
+    g.DrawPath(gp::Pen(Argb(70, 0, 0, 0)), face);
+  } else {
+    g.DrawPath(gp::Pen(Argb(120, 0, 0, 0)), face);
+  }
+  if (state & kStatePressed) {
+    const gp::GraphicsPath pressed = RoundRect(x + 2, y + 2, w - 3, h - 3);
+    g.FillPath(Vertical(2, 2, h - 2, ToArgb(theme, 60), Argb(100, 255, 255, 255)), pressed);
+  }
+}
+
+// The hover look of the small glyphs: a theme wash fading downwards and a faint cyan glow.
+void DrawGlyphHover(gp::Graphics& g, const gp::GraphicsPath& glyph, const RectF& area, COLORREF theme) {
+  g.FillPath(gp::LinearGradientBrush::FromRect(area, ToArgb(theme, 100), ToArgb(theme, 0),
+                                               Gdiplus::LinearGradientModeVertical),
+             glyph);
+  DrawGlow(g, glyph, 2, kHoverGlowCyan);
+}
+
+void DrawRadioGlyph(gp::Graphics& g, float x, float y, int h, bool hot, bool checked, COLORREF theme) {
+  g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+  const float top = y + float((h - 12) / 2);
+  const gp::GraphicsPath outer = Ellipse(x + 2, top, 12);
+  g.DrawPath(gp::Pen(Argb(200, 0, 0, 0)), outer);
+  const float innerTop = y + float((h - 11) / 2 + 1);
+  const gp::GraphicsPath inner = Ellipse(x + 3, innerTop, 9);
+  const ARGB white = Argb(255, 255, 255, 255);
+  g.FillPath(gp::SolidBrush(white), inner);
+  g.DrawPath(gp::Pen(white), inner);
+  // A shade from the top left, so the well looks sunken.
+  g.FillPath(gp::LinearGradientBrush::FromRect(RectF(x + 3, innerTop, 10, 10), Argb(100, 0, 0, 0),
+                                               Argb(0, 255, 255, 255),
+                                               Gdiplus::LinearGradientModeForwardDiagonal),
+             inner);
+  if (hot) DrawGlyphHover(g, outer, RectF(x + 2, top, 11, 11), theme);
+  if (checked) {
+    const gp::GraphicsPath dot = Ellipse(x + 5, top + 3, 6);
+    gp::PathGradientBrush fill = gp::PathGradientBrush::FromPath(dot);
+    fill.SetCenterColor(Argb(100, 255, 255, 255));
+    const ARGB rim[] = {Argb(255, 0, 128, 128)};
+    fill.SetSurroundColors(rim);
+    g.FillPath(fill, dot);
+    g.DrawPath(gp::Pen(Argb(200, 0, 0, 0)), dot);
+  }
+}
+
+void DrawCheckGlyph(gp::Graphics& g, float x, float y, int h, bool hot, bool checked, COLORREF theme) {
+  const RectF box(x + 2, y + float((h - 13) / 2), 13, 13);
+  g.DrawImage(gp::Image::FromByteSet(SkinImageFile(SkinImage::kCheckBoxEmpty)), box);
+  if (checked) g.DrawImage(gp::Image::FromByteSet(SkinImageFile(SkinImage::kCheckBoxTicked)), box);
+  if (hot) {
+    gp::GraphicsPath square;
+    square.AddRectangle(box);
+    DrawGlyphHover(g, square, box, theme);
+  }
+}
+
+// The frame of every paint: the button's record, the skin behind it, a GDI+ surface on that
+// copy for `draw`(graphics, engine, record, caption, face) and one copy to `dc` after the
+// surface is gone. A button the skin did not register is not painted.
+struct Face {
+  float x, y, w, h;
+};
+template <class Draw>
+void ComposeFace(HWND hwnd, HDC dc, const RECT& rect, Draw&& draw) {
+  SkinEngine* engine = SkinEngine::Instance();
+  const ButtonRecord* record = engine ? FindButtonRecord(*engine, hwnd) : nullptr;
+  if (!record || !dc) return;
+  const Caption caption = CaptionOf(*record, hwnd);
+  BackgroundCanvas canvas(*engine, hwnd, rect);
+  if (!canvas) return;
+  {
+    gp::Graphics g = canvas.Surface();
+    draw(g, *engine, *record, caption,
+         Face{float(rect.left), float(rect.top), float(rect.right - rect.left), float(rect.bottom - rect.top)});
+  }
+  canvas.CopyTo(dc);
+}
+
+// Check boxes and radio buttons: the glyph at the left, the caption beside it.
+void PaintChoice(HWND hwnd, HDC dc, UINT state, const RECT& rect, bool radio) {
+  const bool checked = SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  ComposeFace(hwnd, dc, rect, [&](gp::Graphics& g, SkinEngine& engine, const ButtonRecord&,
+                                  const Caption& caption, Face f) {
+    const COLORREF theme = engine.settings().themeColour;
+    const bool hot = (state & kStateHot) != 0;
+    if (state & kStateDisabled) {
+      DrawDisabledFace(g, f.x, f.y, f.w, f.h);
+    } else if (radio) {
+      DrawRadioGlyph(g, f.x, f.y, int(f.h), hot, checked, theme);
+    } else {
+      DrawCheckGlyph(g, f.x, f.y, int(f.h), hot, checked, theme);
+    }
+    DrawCaption(g, caption, RectF(f.x + 17, 2, f.w - 19, f.h), Gdiplus::StringAlignmentNear);
+  });
+}
+
+// The file inside a stored picture: a ByteSet is unwrapped, a bare image file kept.
+std::span<const uint8_t> PictureFile(const std::vector<uint8_t>& stored) {
+  const std::span<const uint8_t> inner = ByteSetBytes(stored);
+  return inner.empty() ? std::span<const uint8_t>(stored) : inner;
+}
+
+// Which picture, or which slice of the one picture, a state shows: pressed, then hot,
+// disabled and focused, else normal.
+enum Look { kNormal, kHot, kPressed, kDisabled, kFocused };
+Look LookOf(UINT state) {
+  if (state & kStateDisabled) return kDisabled;
+  if (state & kStatePressed) return kPressed;
+  if (state & kStateHot) return kHot;
+  if (state & kStateFocus) return kFocused;
+  return kNormal;
+}
+
+// `source` of the picture stretched over `dest`. A stretched picture is read from half a
+// pixel inside its edges, so the smoothing never blends in the transparent outside.
+bool DrawStretched(gp::Graphics& g, gp::Image& image, const RectF& dest, RectF source) {
+  if (source.Width != dest.Width || source.Height != dest.Height) {
+    if (source.Width > 1) source.X += 0.5f, source.Width -= 1;
+    if (source.Height > 1) source.Y += 0.5f, source.Height -= 1;
+  }
+  return g.DrawImage(image, dest, source);
+}
+
+// Draws the state's picture over `dest`; false when no picture decodes.
+bool DrawPicture(gp::Graphics& g, const ButtonRecord& record, Look look, const RectF& dest) {
+  if (record.kind == ButtonKind::kImage) {
+    // One picture of `number` equal slices side by side, in Look order; a state without a
+    // slice shows the first.
+    gp::Image image = gp::Image::FromByteSet(PictureFile(record.images[0]));
+    const int slices = record.number < 1 ? 1 : record.number > 5 ? 5 : record.number;
+    const float sliceWidth = float(image.Width()) / float(slices);
+    if (!image || sliceWidth <= 0) return false;
+    const int slice = int(look) < slices ? int(look) : 0;
+    return DrawStretched(g, image, dest, RectF(sliceWidth * float(slice), 0, sliceWidth, float(image.Height())));
+  }
+  // Four pictures: normal, hot, pressed, disabled; focus shows the normal one. A missing
+  // picture falls back to the normal one.
+  const size_t wanted = look == kFocused ? 0 : size_t(look);
+  for (size_t slot : {wanted, size_t(0)}) {
+    gp::Image image = gp::Image::FromByteSet(PictureFile(record.images[slot]));
+    if (image && DrawStretched(g, image, dest, RectF(0, 0, float(image.Width()), float(image.Height()))))
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void PaintPushButton(HWND hwnd, HDC dc, UINT state, const RECT& rect) {
+  ComposeFace(hwnd, dc, rect, [state](gp::Graphics& g, SkinEngine& engine, const ButtonRecord&,
+                                      const Caption& caption, Face f) {
+    DrawPushFace(g, f.x, f.y, f.w, f.h, state, engine.settings().themeColour);
+    // Two pixels below the true centre.
+    DrawCaption(g, caption, RectF(0, 2, f.w, f.h), Gdiplus::StringAlignmentCenter);
+  });
+}
+
+void PaintRadioButton(HWND hwnd, HDC dc, UINT state, const RECT& rect) {
+  PaintChoice(hwnd, dc, state, rect, true);
+}
+
+void PaintCheckBox(HWND hwnd, HDC dc, UINT state, const RECT& rect) {
+  PaintChoice(hwnd, dc, state, rect, false);
+}
+
+void PaintImageButton(HWND hwnd, HDC dc, UINT state, const RECT& rect) {
+  ComposeFace(hwnd, dc, rect, [state](gp::Graphics& g, SkinEngine& engine, const ButtonRecord& record,
+                                      const Caption& caption, Face f) {
+    const Look look = LookOf(state);
+    if (!DrawPicture(g, record, look, RectF(f.x, f.y, f.w, f.h))) {
+      DrawPushFace(g, f.x, f.y, f.w, f.h, state, engine.settings().themeColour);
+    } else if (look == kFocused && !(record.kind == ButtonKind::kImage && record.number >= 5)) {
+      // No picture of its own for focus: the push button's glow marks it.
+      DrawGlow(g, RoundRect(f.x, f.y, f.w - 1, f.h - 1), 3, kFocusCyan);
+    }
+    // A pressed picture button's caption sinks by a pixel with it.
+    const float sink = look == kPressed ? 1.0f : 0.0f;
+    DrawCaption(g, caption, RectF(sink, 2 + sink, f.w, f.h), Gdiplus::StringAlignmentCenter);
+  });
+}
+
+}  // namespace board
