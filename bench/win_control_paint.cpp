@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bench/bench_clock.h"
+#include "bench/bench_window.h"
 #include "base/win32/scoped_win.h"
 #include "skin/win32/gdiplus_objects.h"
 #include "skin/win32/header_skin.h"
@@ -25,11 +26,7 @@ namespace {
 using namespace board;
 using bench::Median;
 using bench::NowUs;
-
-void Pump() {
-  MSG m;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-}
+using bench::Pump;
 
 HWND Child(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int x, int y, int w, int h) {
   return CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent, nullptr,
@@ -69,13 +66,7 @@ int main(int argc, char** argv) {
 
   SkinGlobals globals;
   SkinEngine& engine = globals.skin;
-  WNDCLASSEXW wc{sizeof(wc)};
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"ControlBenchWindow";
-  RegisterClassExW(&wc);
-  HWND window = CreateWindowExW(0, wc.lpszClassName, L"Control benchmark", WS_POPUP, 100, 100, 786, 315,
-                                nullptr, nullptr, wc.hInstance, nullptr);
+  HWND window = bench::BoardSizedWindow(L"Control benchmark");
   HWND track = Child(window, TRACKBAR_CLASSW, L"", TBS_NOTICKS, 20, 40, 200, 30);
   HWND progress = Child(window, PROGRESS_CLASSW, L"", 0, 20, 90, 200, 20);
   HWND upDown = Child(window, UPDOWN_CLASSW, L"", 0, 260, 40, 24, 44);

@@ -109,22 +109,6 @@ LRESULT PartsMouseMessage(HWND control, FamilyList list, int32_t hotClass, UINT 
   return CallPreviousProc(control, message, wp, lp);
 }
 
-gp::Bitmap SurfaceOf(HDC dc) {
-  DIBSECTION dib{};
-  HGDIOBJ bitmap = GetCurrentObject(dc, OBJ_BITMAP);
-  if (!bitmap || GetObjectW(bitmap, sizeof(dib), &dib) != sizeof(dib) || dib.dsBm.bmBitsPixel != 32 ||
-      !dib.dsBm.bmBits)
-    return {};
-  GdiFlush();  // what GDI drew into the pixels is there before GDI+ reads them
-  // What the skin shows is opaque, but GDI copies leave the alpha bytes as they find them:
-  // made opaque here, so GDI+ takes the colours as they are.
-  auto* pixel = static_cast<uint32_t*>(dib.dsBm.bmBits);
-  for (size_t i = 0, n = size_t(dib.dsBm.bmWidthBytes / 4) * size_t(dib.dsBm.bmHeight); i < n; ++i)
-    pixel[i] |= 0xFF000000u;
-  return gp::Bitmap::FromScan0(dib.dsBm.bmWidth, dib.dsBm.bmHeight, dib.dsBm.bmWidthBytes,
-                               PixelFormat32bppPARGB, static_cast<BYTE*>(dib.dsBm.bmBits));
-}
-
 gp::Bitmap SkinPicture(SkinImage image) {
   struct Pixels {
     int width = 0, height = 0;

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "skin/skin_images.h"
+#include "skin/win32/background_canvas.h"
 #include "skin/win32/control_records.h"
 #include "skin/win32/gdiplus_objects.h"
 #include "skin/win32/skin_engine.h"
@@ -60,28 +61,6 @@ inline bool IsPartsMouseMessage(UINT message) {
          message == WM_LBUTTONUP || message == WM_CAPTURECHANGED || message == WM_MOUSELEAVE;
 }
 
-// A background captured by the engine, given back when the scope ends.
-class ScopedBackground {
- public:
-  ScopedBackground(SkinEngine& engine, HWND control, const RECT& rect)
-      : engine_(engine), dc_(engine.CaptureBackground(control, rect)) {}
-  ~ScopedBackground() {
-    if (dc_) engine_.FreeBackground(dc_);
-  }
-  ScopedBackground(const ScopedBackground&) = delete;
-  ScopedBackground& operator=(const ScopedBackground&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  SkinEngine& engine_;
-  HDC dc_;
-};
-
-// A GDI+ bitmap over the pixels of the 32-bit top-down DIB selected in `dc` (a captured
-// background is one), so GDI+ draws straight into them: drawing through a DC would go through a
-// temporary image and a blend for every figure. Empty when `dc` holds no such DIB.
-gp::Bitmap SurfaceOf(HDC dc);
-
 struct NoGdiPass {
   void operator()(HDC) const {}
 };
@@ -95,19 +74,17 @@ bool ComposeOverSkin(SkinEngine& engine, HWND control, HDC dc, const RECT& rect,
                      GdiPass&& gdiPass = {}) {
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
   if (!dc || width <= 0 || height <= 0) return false;
-  ScopedBackground background(engine, control, rect);
-  if (!background.get()) return false;
+  BackgroundCanvas canvas(engine, control, rect);
+  if (!canvas) return false;
   {
-    gp::Bitmap surface = SurfaceOf(background.get());
-    if (!surface) return false;
-    gp::Graphics g = gp::Graphics::FromImage(surface);
+    gp::Graphics g = canvas.Surface();
     g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
     paint(g, float(width), float(height));
     g.Flush();
   }  // GDI+ lets go of the pixels before GDI draws on them or they are copied
-  gdiPass(background.get());
-  return BitBlt(dc, rect.left, rect.top, width, height, background.get(), 0, 0, SRCCOPY) != 0;
+  gdiPass(canvas.get());
+  return BitBlt(dc, rect.left, rect.top, width, height, canvas.get(), 0, 0, SRCCOPY) != 0;
 }
 
 // One of the skin's small pictures (the arrows), decoded once per process into plain

@@ -49,11 +49,11 @@ void PaintTransparentControl(SkinEngine& engine, HWND control, HDC dc) {
   const COLORREF key = m && m.record->keyColour != kFollowFace ? m.record->keyColour : engine.faceColour();
   const int alpha = m ? m.record->alpha : 255;
 
-  ScopedBackground background(engine, control, client);
+  BackgroundCanvas background(engine, control, client);
   ScopedGetDc screen(nullptr);
   ScopedMemoryDc face(CreateCompatibleDC(screen.get()));
   ScopedBitmap faceBitmap(CreateCompatibleBitmap(screen.get(), w, h));
-  if (!background.get() || !face || !faceBitmap) return;
+  if (!background || !face || !faceBitmap) return;
   {
     ScopedSelectObject select(face.get(), faceBitmap.get());
     // What the control leaves unpainted vanishes as well.
@@ -67,8 +67,8 @@ void PaintTransparentControl(SkinEngine& engine, HWND control, HDC dc) {
     return;
   }
   // Below full opacity the control's own pixels are blended with the picture.
-  ScopedBackground plain(engine, control, client);
-  if (!plain.get()) return;
+  BackgroundCanvas plain(engine, control, client);
+  if (!plain) return;
   const BLENDFUNCTION blend{AC_SRC_OVER, 0, BYTE(std::max(0, alpha)), 0};
   AlphaBlend(plain.get(), 0, 0, w, h, background.get(), 0, 0, w, h, blend);
   BitBlt(dc, 0, 0, w, h, plain.get(), 0, 0, SRCCOPY);
