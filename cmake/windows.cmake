@@ -36,6 +36,17 @@ target_link_libraries(SoundBoard PRIVATE board_win)
 target_link_options(SoundBoard PRIVATE -municode $<$<CONFIG:Release>:-s>)
 add_dependencies(SoundBoard embedded_tool)
 
+# The skin gallery: one skinned window with a control of every family the skin paints, for
+# looking at the skin as a whole. Not part of the product.
+file(GLOB GALLERY_SOURCES CONFIGURE_DEPENDS gallery/win32/*.cpp)
+add_executable(SkinGallery WIN32 ${GALLERY_SOURCES} ${RC_FILE})
+target_link_libraries(SkinGallery PRIVATE board_win)
+target_link_options(SkinGallery PRIVATE -municode $<$<CONFIG:Release>:-s>)
+add_dependencies(SkinGallery embedded_tool)
+add_test(NAME gallery_e2e COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/run_gallery.sh
+         $<TARGET_FILE:SkinGallery> ${CMAKE_BINARY_DIR}/gallery)
+set_tests_properties(gallery_e2e PROPERTIES TIMEOUT 300)
+
 # Windows tests: one gtest executable run under Wine, with the program's resources linked in.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,8 @@ struct EditRecord {
   bool mouseDown = false;
 };
 
+struct HeaderImages;  // header_skin.cpp
+
 // Every other family: combo boxes, lists, trackbars, progress bars, up-downs, headers and
 // transparent controls. A family uses the fields it needs.
 struct SkinControlRecord {
@@ -134,6 +137,9 @@ struct SkinControlRecord {
   int32_t pressedPart = 0;  // the item or half pressed
   COLORREF keyColour = 0;   // transparent controls: the face colour that vanishes
   int32_t alpha = 255;
+  // Headers: the skin's own copy of the header's image list and its icons as pixels,
+  // dropped when the header goes.
+  std::shared_ptr<HeaderImages> headerImages;
 };
 
 // Hover classes: which list a window's hot index refers to.

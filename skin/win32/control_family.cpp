@@ -1,0 +1,139 @@
+#include "skin/win32/control_family.h"
+
+#include <map>
+#include <vector>
+
+#include "skin/win32/skin_images.h"
+
+namespace board {
+
+void InstallFamily(SkinEngine& engine, int windowIndex, HWND parent, const wchar_t* className,
+                   FamilyList list, WNDPROC proc) {
+  if (!engine.settings().controlsEnabled || !parent) return;
+  for (HWND child = FindWindowExW(parent, nullptr, className, nullptr); child;
+       child = FindWindowExW(parent, child, className, nullptr)) {
+    SkinControls* controls = engine.ControlsOf(windowIndex);
+    if (!controls) return;
+    ControlList<SkinControlRecord>& records = controls->*list;
+    if (records.Find(child)) continue;
+    SkinControlRecord record;
+    record.window = child;
+    const int index = records.Add(record);
+    SetPropInt(child, kPropListIndex, index);
+    SetPropInt(child, kPropWindowIndex, windowIndex);
+    records.At(index)->previousProc = SubclassControl(child, proc);
+    InvalidateRect(child, nullptr, TRUE);
+  }
+}
+
+FamilyMember FindMember(HWND control, FamilyList list, const wchar_t* indexProp,
+                        const wchar_t* windowProp) {
+  FamilyMember m;
+  SkinEngine* engine = SkinEngine::Instance();
+  const int index = PropInt(control, indexProp);
+  if (!engine || index < 1) return m;
+  SkinControls* controls = engine->ControlsOf(PropInt(control, windowProp));
+  if (!controls) return m;
+  SkinControlRecord* record = (controls->*list).At(index);
+  if (!record || record->window != control) return m;
+  return {engine, controls, record, index};
+}
+
+bool IsHot(const FamilyMember& m, int32_t hotClass) {
+  return m && m.controls->hotIndex == m.index && m.controls->hotClass == hotClass;
+}
+
+bool BecomeHot(const FamilyMember& m, int32_t hotClass) {
+  if (!m) return false;
+  m.controls->pointerIndex = m.index;
+  if (IsHot(m, hotClass)) return false;
+  m.controls->hotIndex = m.index;
+  m.controls->hotClass = hotClass;
+  m.record->hot = true;
+  return true;
+}
+
+void LeaveHot(const FamilyMember& m, int32_t hotClass) {
+  if (!m) return;
+  if (IsHot(m, hotClass)) m.controls->hotIndex = 0;
+  m.record->hot = false;
+  m.record->hotPart = 0;
+}
+
+std::optional<LRESULT> SelfPaintMessage(SkinEngine& engine, HWND control, UINT message, WPARAM wp,
+                                        bool ownFrame, Painter paint) {
+  switch (message) {
+    case WM_MOVE:
+      InvalidateRect(control, nullptr, TRUE);
+      break;
+    case WM_PAINT:
+      return PaintMessage(control, wp, [&](HDC dc) { paint(engine, control, dc); });
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_NCPAINT:
+      if (ownFrame) return 0;
+      break;
+  }
+  return std::nullopt;
+}
+
+LRESULT PartsMouseMessage(HWND control, FamilyList list, int32_t hotClass, UINT message, WPARAM wp,
+                          LPARAM lp, int (*partAt)(HWND, POINT), void (*repaint)(HWND, SkinEngine&)) {
+  FamilyMember m = FindMember(control, list);
+  if (!m) return CallPreviousProc(control, message, wp, lp);
+  SkinEngine& engine = *m.engine;
+  switch (message) {
+    case WM_MOUSEMOVE: {
+      TrackMouseLeave(control);
+      const int part = partAt(control, MousePoint(lp));
+      const bool moved = part != m.record->hotPart;
+      m.record->hotPart = part;
+      if (BecomeHot(m, hotClass) || moved) repaint(control, engine);
+      break;
+    }
+    case WM_MOUSELEAVE:
+      LeaveHot(m, hotClass);
+      repaint(control, engine);
+      break;
+    default: {
+      const bool down = message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK;
+      m.record->pressedPart = down ? partAt(control, MousePoint(lp)) : 0;
+      m.record->mouseDown = down;
+      // The control's own handling comes first (it may repaint); the pressed look last. The
+      // record may have moved meanwhile: it is looked up again.
+      const LRESULT result = CallPreviousProc(control, message, wp, lp);
+      if (FindMember(control, list)) repaint(control, engine);
+      return result;
+    }
+  }
+  return CallPreviousProc(control, message, wp, lp);
+}
+
+gp::Bitmap SkinPicture(SkinImage image) {
+  struct Pixels {
+    int width = 0, height = 0;
+    std::vector<uint32_t> argb;
+  };
+  static std::map<SkinImage, Pixels> decoded;  // plain pixels: they outlive any GDI+ session
+  auto it = decoded.find(image);
+  if (it == decoded.end()) {
+    Pixels p;
+    gp::Bitmap file = gp::Bitmap::FromByteSet(SkinImageFile(image));
+    p.width = int(file.Width());
+    p.height = int(file.Height());
+    if (p.width <= 0 || p.height <= 0) return {};  // not kept: a later session may decode it
+    p.argb.resize(size_t(p.width) * size_t(p.height));
+    for (int y = 0; y < p.height; ++y)
+      for (int x = 0; x < p.width; ++x) {
+        gp::ARGB c = 0;
+        file.GetPixel(x, y, &c);
+        p.argb[size_t(y) * size_t(p.width) + size_t(x)] = c;
+      }
+    it = decoded.emplace(image, std::move(p)).first;
+  }
+  Pixels& p = it->second;
+  return gp::Bitmap::FromScan0(p.width, p.height, p.width * 4, PixelFormat32bppARGB,
+                               reinterpret_cast<BYTE*>(p.argb.data()));
+}
+
+}  // namespace board

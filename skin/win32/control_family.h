@@ -1,0 +1,119 @@
+// What the families of self-painted controls share (trackbars, progress bars, up-downs,
+// headers, transparent controls): registration into a window's list, the lookup of a
+// control's record from its properties, the hover bookkeeping, and composing a paint off
+// screen over the skin behind the control.
+#pragma once
+#include <windows.h>
+
+#include <optional>
+
+#include "skin/skin_images.h"
+#include "skin/win32/background_canvas.h"
+#include "skin/win32/control_records.h"
+#include "skin/win32/gdiplus_objects.h"
+#include "skin/win32/skin_engine.h"
+
+namespace board {
+
+using FamilyList = ControlList<SkinControlRecord> SkinControls::*;
+
+// Registers every direct child of `parent` of class `className` that `list` does not hold
+// yet: a record, Hw_lbID, Hw_FuID, and `proc` in front of its own procedure (kept in
+// Hw_hProc). Nothing happens while control skinning is off.
+void InstallFamily(SkinEngine& engine, int windowIndex, HWND parent, const wchar_t* className,
+                   FamilyList list, WNDPROC proc);
+
+// A control's record, found through its window and list properties; every field is null
+// when the engine, the window or the record is gone, or names another control.
+struct FamilyMember {
+  SkinEngine* engine = nullptr;
+  SkinControls* controls = nullptr;
+  SkinControlRecord* record = nullptr;
+  int index = 0;
+  explicit operator bool() const { return record != nullptr; }
+};
+FamilyMember FindMember(HWND control, FamilyList list, const wchar_t* indexProp = kPropListIndex,
+                        const wchar_t* windowProp = kPropWindowIndex);
+
+// Hover: true when the control is not yet drawn hot (another control or family is), and
+// makes it the hot one. `hotClass` is the family's class.
+bool BecomeHot(const FamilyMember& m, int32_t hotClass);
+// The pointer left: the window-wide hot index is cleared only when it still names this
+// control, so a neighbour that became hot first keeps its state.
+void LeaveHot(const FamilyMember& m, int32_t hotClass);
+bool IsHot(const FamilyMember& m, int32_t hotClass);
+
+// The messages every self-painted family answers alike: a move repaints it, a paint is the
+// family's painter, the background is never erased (the paint covers it), and with
+// `ownFrame` the system draws no frame. Nothing (nullopt) for other messages.
+using Painter = void (*)(SkinEngine&, HWND, HDC);
+std::optional<LRESULT> SelfPaintMessage(SkinEngine& engine, HWND control, UINT message, WPARAM wp,
+                                        bool ownFrame, Painter paint);
+
+// The pointer and the left button over a control made of parts (an up-down's halves, a
+// header's items): the hover, the part under the pointer and the pressed part, each change
+// repainted through `repaint`; `partAt` names the part at a client point (0: none). Every
+// message still reaches the control's own procedure; the result is its answer.
+LRESULT PartsMouseMessage(HWND control, FamilyList list, int32_t hotClass, UINT message, WPARAM wp,
+                          LPARAM lp, int (*partAt)(HWND, POINT), void (*repaint)(HWND, SkinEngine&));
+inline bool IsPartsMouseMessage(UINT message) {
+  return message == WM_MOUSEMOVE || message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK ||
+         message == WM_LBUTTONUP || message == WM_CAPTURECHANGED || message == WM_MOUSELEAVE;
+}
+
+struct NoGdiPass {
+  void operator()(HDC) const {}
+};
+
+// Composes `paint(graphics, width, height)` (anti-aliased) over the skin behind `rect` of
+// `control`, then `gdiPass(dc)` with GDI on the same pixels (text, where GDI's is faster
+// and trims with an ellipsis), and copies the result to `dc` at the rectangle's origin with
+// one BitBlt.
+template <class Paint, class GdiPass = NoGdiPass>
+bool ComposeOverSkin(SkinEngine& engine, HWND control, HDC dc, const RECT& rect, Paint&& paint,
+                     GdiPass&& gdiPass = {}) {
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  if (!dc || width <= 0 || height <= 0) return false;
+  BackgroundCanvas canvas(engine, control, rect);
+  if (!canvas) return false;
+  {
+    gp::Graphics g = canvas.Surface();
+    g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
+    paint(g, float(width), float(height));
+    g.Flush();
+  }  // GDI+ lets go of the pixels before GDI draws on them or they are copied
+  gdiPass(canvas.get());
+  return BitBlt(dc, rect.left, rect.top, width, height, canvas.get(), 0, 0, SRCCOPY) != 0;
+}
+
+// One of the skin's small pictures (the arrows), decoded once per process into plain
+// pixels, and a GDI+ bitmap over them for one paint; empty when the picture is missing.
+gp::Bitmap SkinPicture(SkinImage image);
+
+// Runs `paint(dc)` for a WM_PAINT: into the DC a caller handed in wParam, else between
+// BeginPaint and EndPaint. Returns the message's result.
+template <class Paint>
+LRESULT PaintMessage(HWND control, WPARAM wp, Paint&& paint) {
+  if (wp) {
+    paint(reinterpret_cast<HDC>(wp));
+    return 0;
+  }
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(control, &ps);
+  if (dc) paint(dc);
+  EndPaint(control, &ps);
+  return 0;
+}
+
+// Paints now, through the control's own DC (hover and press changes).
+template <class Paint>
+void PaintNow(HWND control, Paint&& paint) {
+  ScopedGetDc dc(control);
+  if (dc.get()) paint(dc.get());
+}
+
+// Client coordinates of a mouse message.
+inline POINT MousePoint(LPARAM lp) { return {int(short(LOWORD(lp))), int(short(HIWORD(lp)))}; }
+
+}  // namespace board

@@ -1,0 +1,38 @@
+// What a program that shows skinned windows sets up once: GDI+, its icon and the engine,
+// and the usual way to skin its main window and its containers. The board and the skin
+// gallery share these.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <span>
+
+#include "base/win32/scoped_win.h"
+#include "skin/win32/gdiplus_session.h"
+#include "skin/win32/skin_engine.h"
+
+namespace board {
+
+// Process-wide skin state, alive from start-up to the exit routine. The members are
+// declared in the order they must come to life, so they go in the reverse order: the
+// engine and its GDI+ objects first, the icon, and GDI+ itself last.
+struct SkinGlobals {
+  SkinGlobals();  // starts GDI+, loads the program icon, makes the engine with its art
+  GdiPlusSession gdiPlus;
+  ScopedIcon appIcon;  // owned: loaded without LR_SHARED, destroyed once
+  SkinEngine skin;
+};
+
+// The program's own copy of its "DEFAULT_ICON" at the system's large icon size; null when
+// the resource is missing.
+HICON LoadAppIcon(HINSTANCE instance);
+
+// Sets the shared picture and colours, the control skinning, and attaches the window;
+// optionA, optionB and showTitle pass through to AttachWindow.
+void SkinMainWindow(SkinEngine& skin, std::span<const uint8_t> image, int32_t faceColour,
+                    int32_t themeColour, HWND window, int32_t controlAlpha,
+                    int32_t captionHeight, int32_t optionA, int32_t optionB, int32_t showTitle);
+// A container tinted with the system's face colour.
+void SkinContainerWithFace(SkinEngine& skin, HWND control);
+
+}  // namespace board
