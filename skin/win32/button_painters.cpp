@@ -47,23 +47,10 @@ Caption CaptionOf(const ButtonRecord& record, HWND hwnd) {
           COLORREF(PropInt(hwnd, kPropTextColour))};
 }
 
-// The family by name; a face GDI+ cannot use (a raster font, say) falls back to the skin's
-// own, so a caption never silently vanishes.
-gp::FontFamily UsableFamily(const std::wstring& name) {
-  for (const std::wstring& candidate : {name, std::wstring(L"宋体"), std::wstring(L"Tahoma")}) {
-    if (candidate.empty()) continue;
-    gp::FontFamily family = gp::FontFamily::FromName(candidate);
-    if (family) return family;
-  }
-  return gp::FontFamily::FromName(L"Tahoma");
-}
-
 void DrawCaption(gp::Graphics& g, const Caption& caption, const RectF& layout,
                  Gdiplus::StringAlignment alignment) {
   if (caption.text.empty()) return;
-  const gp::FontFamily family = UsableFamily(caption.fontName);
-  // World units: the size is in pixels, as the control's font measured it.
-  const gp::Font font(family, float(caption.fontSize), caption.fontStyle, Gdiplus::UnitWorld);
+  const gp::Font font = CaptionFont(caption.fontName, caption.fontSize, caption.fontStyle);
   gp::StringFormat format;
   format.SetAlignment(alignment);
   format.SetLineAlignment(Gdiplus::StringAlignmentCenter);

@@ -1,5 +1,6 @@
 #include "skin/win32/container_skin.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -94,21 +95,6 @@ std::wstring WindowText(HWND window) {
 // The caption's size in pixels: the recorded one, 12 when the font could not be read.
 int CaptionSize(const ContainerRecord& r) { return r.fontSize > 0 ? r.fontSize : 12; }
 
-// The recorded caption font; the face goes through GDI's font mapping, so a substituted
-// face is found too.
-gp::Font CaptionFont(HDC dc, const ContainerRecord& r) {
-  LOGFONTW lf{};
-  lf.lfHeight = -CaptionSize(r);
-  lf.lfWeight = (r.fontStyle & Gdiplus::FontStyleBold) ? FW_BOLD : FW_NORMAL;
-  lf.lfItalic = (r.fontStyle & Gdiplus::FontStyleItalic) ? 1 : 0;
-  lf.lfUnderline = (r.fontStyle & Gdiplus::FontStyleUnderline) ? 1 : 0;
-  lf.lfStrikeOut = (r.fontStyle & Gdiplus::FontStyleStrikeout) ? 1 : 0;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lf.lfQuality = ANTIALIASED_QUALITY;
-  wcsncpy(lf.lfFaceName, r.fontName.c_str(), LF_FACESIZE - 1);
-  return gp::Font::FromLogfont(dc, lf);
-}
-
 // Copies the container's picture to `dc` (its client coordinates). A container that shows
 // the bare back buffer gets it straight from there, sparing a copy of its own size.
 void CopyPicture(SkinEngine& engine, int windowIndex, int containerIndex, HDC dc, const RECT& client) {
@@ -139,7 +125,7 @@ void PaintGroupBoxFrame(SkinEngine& engine, int windowIndex, int containerIndex,
   GetClientRect(box, &rc);
   const std::wstring text = WindowText(box);
   std::optional<gp::Font> font;
-  if (!text.empty()) font.emplace(CaptionFont(background, *r));
+  if (!text.empty()) font.emplace(CaptionFont(r->fontName, CaptionSize(*r), r->fontStyle));
   RectF measured;
   {
     gp::Graphics g = gp::Graphics::FromHdc(background);
@@ -175,7 +161,10 @@ void PaintGroupBoxFrame(SkinEngine& engine, int windowIndex, int containerIndex,
   gp::StringFormat centred = gp::StringFormat::GenericTypographic();
   centred.SetAlignment(Gdiplus::StringAlignmentCenter);
   const gp::SolidBrush brush(ToArgb(COLORREF(PropInt(box, kPropTextColour)), 0, false));
-  g.DrawString(text, *font, RectF(float(x), 1, float(textWidth), float(textHeight)), &centred, brush);
+  // The format draws only whole lines, and a face's line may be taller than its size + 3:
+  // the rectangle grows to the measured line, or the caption would not show at all.
+  const float lineHeight = std::max(float(textHeight), std::ceil(measured.Height));
+  g.DrawString(text, *font, RectF(float(x), 1, float(textWidth), lineHeight), &centred, brush);
   g.Flush();
 }
 

@@ -43,4 +43,13 @@ ControlFont ReadControlFont(HWND control) {
   return out;
 }
 
+gp::Font CaptionFont(const std::wstring& family, int size, int style) {
+  for (const std::wstring& candidate : {family, std::wstring(L"宋体"), std::wstring(L"Tahoma")}) {
+    if (candidate.empty()) continue;
+    if (gp::FontFamily f = gp::FontFamily::FromName(candidate))
+      return gp::Font(f, float(size), style, Gdiplus::UnitWorld);  // world units: pixels
+  }
+  return gp::Font(gp::FontFamily::FromName(L"Tahoma"), float(size), style, Gdiplus::UnitWorld);
+}
+
 }  // namespace board

@@ -25,5 +25,8 @@ struct ControlFont {
 };
 // The font a control draws with (WM_GETFONT), or its DC's when it has none.
 ControlFont ReadControlFont(HWND control);
+// A caption font of `size` pixels by family name; a face GDI+ cannot use (a raster font,
+// say) falls back to the skin's own, so a caption never silently vanishes.
+gp::Font CaptionFont(const std::wstring& family, int size, int style);
 
 }  // namespace board

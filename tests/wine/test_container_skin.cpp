@@ -181,18 +181,22 @@ TEST_F(ContainerSkinTest, AGroupBoxCaptionIsPlacedByItsAlignmentOverADoubleFrame
   struct Case {
     DWORD align;
     const char* name;
+    int fontHeight = -13;
+    DWORD quality = 0;
   };
+  // The last font's line is taller than its size + 3, the caption band: it must show all
+  // the same.
   for (const Case& c : {Case{BS_CENTER, "centre"}, Case{BS_LEFT, "left"}, Case{BS_RIGHT, "right"},
-                        Case{0, "no alignment"}}) {
+                        Case{0, "no alignment"}, Case{0, "a tall line", -12, CLEARTYPE_QUALITY}}) {
     HWND window = Window();
     HWND box = MakeChild(window, L"BUTTON", L"Volume", BS_GROUPBOX | c.align, 100, 60, 200, 120);
-    ScopedFont font(CreateFontW(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
+    ScopedFont font(CreateFontW(c.fontHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, c.quality, 0, L"Tahoma"));
     SendMessageW(box, WM_SETFONT, WPARAM(font.get()), 0);
     AttachAndPaint(window, box);
     const ContainerRecord* r = Record(box);
     ASSERT_NE(r, nullptr) << c.name;
     EXPECT_TRUE(r->isGroupBox);
-    EXPECT_NEAR(r->fontSize, 13, 1);
+    EXPECT_NEAR(r->fontSize, -c.fontHeight, 1);
     EXPECT_EQ(r->fontName, L"Tahoma");
     // The caption's ink: pixels far darker than the picture, in the caption band.
     int first = -1, last = -1;
