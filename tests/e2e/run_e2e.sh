@@ -339,8 +339,13 @@ if [ -n "$rect" ]; then
   extra=$(unmatched "$out/single.txt" "$out/double.txt")
   heard="onsets $(onsets "$out/double.txt" | xargs) against $(onsets "$out/single.txt" | xargs) for one click, $extra of its own, $streams stream(s)"
   if [ "$skinned" = "skinned yes" ]; then
-    [ "$extra" = 0 ] && [ "$streams" -le 1 ] && pass "a double-click played the clip once ($heard)" ||
+    # The clip lasts longer than the watch, so a second play would be a second stream beside
+    # the first: one stream is the proof. The onsets decide only when the sink showed none.
+    if [ "$streams" = 1 ] || { [ "$streams" = 0 ] && [ "$extra" = 0 ]; }; then
+      pass "a double-click played the clip once ($heard)"
+    else
       fail "a double-click did not play the clip exactly once ($heard)"
+    fi
   else
     echo "SKIP: the clip buttons are not drawn by the skin; a double-click gave $heard"
   fi
