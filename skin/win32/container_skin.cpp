@@ -57,6 +57,18 @@ bool ShowsBareBuffer(SkinEngine& engine, int windowIndex, const ContainerRecord&
   return true;
 }
 
+// The soft double frame over a client rectangle, its top edge `top` pixels down: a faint
+// dark rounded line outside, a light one just inside it.
+void StrokeDoubleFrame(gp::Graphics& g, const RECT& client, int top, int innerAlpha) {
+  g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+  const float w = float(client.right), h = float(client.bottom), t = float(top);
+  gp::GraphicsPath outer, inner;
+  AddRoundRect(outer, 0, t, w - 1, h - 1 - t, 5);
+  AddRoundRect(inner, 1, t + 1, w - 3, h - 3 - t, 3);
+  g.DrawPath(gp::Pen(ToArgb(0x000000, 40)), outer);
+  g.DrawPath(gp::Pen(ToArgb(0xFFFFFF, innerAlpha)), inner);
+}
+
 // The picture behind the container with its frame (and a group box's caption) on it.
 void ComposeFrame(SkinEngine& engine, int windowIndex, int containerIndex, HDC background,
                   const RECT& client) {
@@ -66,12 +78,7 @@ void ComposeFrame(SkinEngine& engine, int windowIndex, int containerIndex, HDC b
     PaintGroupBoxFrame(engine, windowIndex, containerIndex, background);
   } else if (r->frame) {
     gp::Graphics g = gp::Graphics::FromHdc(background);
-    g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-    gp::GraphicsPath outer, inner;
-    AddRoundRect(outer, 0, 0, float(client.right - 1), float(client.bottom - 1), 5);
-    AddRoundRect(inner, 1, 1, float(client.right - 3), float(client.bottom - 3), 3);
-    g.DrawPath(gp::Pen(ToArgb(0x000000, 40)), outer);
-    g.DrawPath(gp::Pen(ToArgb(0xFFFFFF, 100)), inner);
+    StrokeDoubleFrame(g, client, 0, 100);
     g.Flush();
   }
 }
@@ -129,13 +136,8 @@ void PaintGroupBoxFrame(SkinEngine& engine, int windowIndex, int containerIndex,
   RectF measured;
   {
     gp::Graphics g = gp::Graphics::FromHdc(background);
-    g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     // The top edge lies 5 pixels down, at the caption's middle.
-    gp::GraphicsPath outer, inner;
-    AddRoundRect(outer, 0, 5, float(rc.right - 1), float(rc.bottom - 6), 5);
-    AddRoundRect(inner, 1, 6, float(rc.right - 3), float(rc.bottom - 8), 3);
-    g.DrawPath(gp::Pen(ToArgb(0x000000, 40)), outer);
-    g.DrawPath(gp::Pen(ToArgb(0xFFFFFF, 90)), inner);
+    StrokeDoubleFrame(g, rc, 5, 90);
     if (font && *font) {
       const gp::StringFormat typographic = gp::StringFormat::GenericTypographic();
       g.MeasureString(text, *font, RectF(0, 0, 32767, 32767), &typographic, &measured);
