@@ -24,4 +24,11 @@ inline HWND BoardSizedWindow(const wchar_t* title) {
                          786, 315, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
+// A shown child control of `parent`.
+inline HWND Child(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int x, int y,
+                  int w, int h, DWORD exStyle = 0) {
+  return CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
+                         nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
 }  // namespace board::bench

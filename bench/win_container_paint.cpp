@@ -16,6 +16,7 @@
 #include "app/main_form_layout.h"
 #include "app/win32/program.h"
 #include "bench/bench_clock.h"
+#include "bench/bench_window.h"
 #include "base/win32/scoped_win.h"
 #include "skin/win32/container_skin.h"
 #include "skin/win32/gdiplus_objects.h"
@@ -27,27 +28,7 @@ namespace {
 using namespace board;
 using bench::Median;
 using bench::NowUs;
-
-void Pump() {
-  MSG m;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-}
-
-HWND BoardSizedWindow() {
-  WNDCLASSEXW wc{sizeof(wc)};
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"ContainerBenchWindow";
-  RegisterClassExW(&wc);
-  return CreateWindowExW(0, L"ContainerBenchWindow", L"Container benchmark", WS_POPUP, 100, 100, 786,
-                         315, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-}
-
-HWND Child(HWND parent, const wchar_t* cls, DWORD style, int x, int y, int w, int h, DWORD ex = 0) {
-  return CreateWindowExW(ex, cls, L"按钮", WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent, nullptr,
-                         GetModuleHandleW(nullptr), nullptr);
-}
+using bench::Pump;
 
 // Every paint the switch caused, done now: the window and all its controls.
 void PaintEverythingNow(HWND window) {
@@ -96,11 +77,12 @@ int main(int argc, char** argv) {
     SkinEngine skin(StoredSkinArt(nullptr));
     skin.SetSkinImage(nullptr, SkinImageFile(SkinImage::kBackground), Given(0), Given(0), Given(3));
     skin.SetControlSkinning(1, Given(0), NotGiven());
-    HWND window = BoardSizedWindow();
-    HWND tab = Child(window, WC_TABCONTROLW, 0, 8, 38, 632, 264);
+    HWND window = bench::BoardSizedWindow(L"Container benchmark");
+    HWND tab = bench::Child(window, WC_TABCONTROLW, L"按钮", 0, 8, 38, 632, 264);
     for (int row = 0; row < 4; ++row)
-      for (int col = 0; col < 5; ++col) Child(tab, L"BUTTON", BS_PUSHBUTTON, 20 + 122 * col, 30 + 60 * row, 96, 40);
-    Child(tab, L"STATIC", 0, 500, 144, 120, 112, WS_EX_TRANSPARENT);
+      for (int col = 0; col < 5; ++col)
+        bench::Child(tab, L"BUTTON", L"按钮", BS_PUSHBUTTON, 20 + 122 * col, 30 + 60 * row, 96, 40);
+    bench::Child(tab, L"STATIC", L"按钮", 0, 500, 144, 120, 112, WS_EX_TRANSPARENT);
     if (!skin.AttachWindow(window, 25, 1, {}) ||
         !skin.AttachContainer(tab, Given(1), Given(int32_t(GetSysColor(COLOR_BTNFACE))), Given(0), NotGiven()))
       return std::printf("FAIL: no skinned container\n"), 1;

@@ -26,12 +26,9 @@ namespace {
 using namespace board;
 using bench::Median;
 using bench::NowUs;
+using bench::Child;
 using bench::Pump;
 
-HWND Child(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int x, int y, int w, int h) {
-  return CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent, nullptr,
-                         GetModuleHandleW(nullptr), nullptr);
-}
 
 // Median time of `paint` into the control's DC, and of a plain copy of as many pixels.
 void Measure(const char* name, HWND control, int runs, const std::function<void(HDC)>& paint) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bench/bench_clock.h"
+#include "bench/bench_window.h"
 #include "base/win32/scoped_win.h"
 #include "skin/win32/edit_skin.h"
 #include "skin/win32/frame_painting.h"
@@ -26,16 +27,7 @@ namespace {
 using namespace board;
 using bench::Median;
 using bench::NowUs;
-
-void Pump() {
-  MSG m;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-}
-
-HWND Child(HWND parent, const wchar_t* className, DWORD style, int x, int y, int w, int h, DWORD exStyle) {
-  return CreateWindowExW(exStyle, className, L"", WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent, nullptr,
-                         GetModuleHandleW(nullptr), nullptr);
-}
+using bench::Pump;
 
 double MedianMs(int runs, const std::function<void()>& paint) {
   std::vector<double> t;
@@ -77,16 +69,10 @@ int main(int argc, char** argv) {
   SkinEngine engine(StoredSkinArt(nullptr));
   engine.SetSkinImage(nullptr, SkinImageFile(SkinImage::kBackground), Given(0), Given(0), Given(3));
   engine.SetControlSkinning(1, Given(160), NotGiven());
-  WNDCLASSEXW wc{sizeof(wc)};
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"EditBenchWindow";
-  RegisterClassExW(&wc);
-  HWND window = CreateWindowExW(0, wc.lpszClassName, L"Edit benchmark", WS_POPUP, 100, 100, 786, 315, nullptr,
-                                nullptr, GetModuleHandleW(nullptr), nullptr);
-  HWND edit = Child(window, L"Edit", ES_MULTILINE | WS_VSCROLL, 40, 60, 200, 120, WS_EX_CLIENTEDGE);
-  HWND combo = Child(window, L"ComboBox", CBS_DROPDOWNLIST, 280, 60, 160, 200, 0);
-  HWND list = Child(window, L"ListBox", WS_BORDER | WS_VSCROLL, 480, 60, 200, 120, WS_EX_CLIENTEDGE);
+  HWND window = bench::BoardSizedWindow(L"Edit benchmark");
+  HWND edit = bench::Child(window, L"Edit", L"", ES_MULTILINE | WS_VSCROLL, 40, 60, 200, 120, WS_EX_CLIENTEDGE);
+  HWND combo = bench::Child(window, L"ComboBox", L"", CBS_DROPDOWNLIST, 280, 60, 160, 200, 0);
+  HWND list = bench::Child(window, L"ListBox", L"", WS_BORDER | WS_VSCROLL, 480, 60, 200, 120, WS_EX_CLIENTEDGE);
   SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(L"a selection"));
   SendMessageW(combo, CB_SETCURSEL, 0, 0);
   if (!window || !engine.AttachWindow(window, 25, 1, {})) return std::printf("FAIL: no skinned window\n"), 1;
