@@ -35,6 +35,15 @@ start_board() {
   kill "$board_pid" 2>/dev/null  # or the next start would lose track of it
   return 1
 }
+
+# A fresh board and its client area on the screen in `rect` ("rect X Y W H"); empty when
+# the board did not come up.
+start_board_rect() {
+  rect=
+  if start_board; then
+    rect=$(probe rect | grep '^rect') || fail "the board's client area: $(probe rect)"
+  fi
+}
 # Waits for the board's wine process; sets board_rc.
 await_board() {
   local deadline=$((SECONDS + 20))
@@ -189,10 +198,7 @@ fi
 # 6. The skin's caption: the close box lights under the pointer and goes back once it has
 # left; a drag on the caption moves the window; the close box fades it out and ends it.
 away
-rect=
-if start_board; then
-  rect=$(probe rect | grep '^rect') || fail "the board's client area: $(probe rect)"
-fi
+start_board_rect
 if [ -n "$rect" ]; then
   read -r _ x y w h <<<"$rect"
   # The close box is the strip's last, 40 x 18 at the top right, left of the resize band.
@@ -254,10 +260,7 @@ fi
 # the pointer and goes back after; a double-click plays its clip once; Tab and Space play
 # the focused clip.
 away
-rect=
-if start_board; then
-  rect=$(probe rect | grep '^rect') || fail "the board's client area: $(probe rect)"
-fi
+start_board_rect
 if [ -n "$rect" ]; then
   read -r _ x y w h <<<"$rect"
   skinned=$(probe skinned)
