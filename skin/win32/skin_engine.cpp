@@ -1012,8 +1012,6 @@ LRESULT SkinEngine::AnswerControlColour(int index, UINT message, HDC dc, HWND co
   answered = false;
   if (!Window(index) || !settings_.controlsEnabled || !settings_.controlAlphaGiven || !control) return 0;
   SkinWindow& w = *windows_[size_t(index) - 1];
-  wchar_t className[32] = {};
-  GetClassNameW(control, className, 32);
   const COLORREF text = COLORREF(reinterpret_cast<uintptr_t>(GetPropW(control, kPropTextColour)));
   // The control's brush and bitmap; a control only gets a slot once it is answered.
   auto slotOf = [&w, control]() -> SkinWindow::ControlColour& {
@@ -1022,7 +1020,7 @@ LRESULT SkinEngine::AnswerControlColour(int index, UINT message, HDC dc, HWND co
     return w.controlColours.emplace_back(control, SkinWindow::ControlColour{}).second;
   };
   if (message == WM_CTLCOLORBTN ||
-      (message == WM_CTLCOLORLISTBOX && _wcsicmp(className, L"ListBox") == 0 &&
+      (message == WM_CTLCOLORLISTBOX && HasClass(control, L"ListBox") &&
        !(GetWindowLongW(control, GWL_STYLE) & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)))) {
     SetTextColor(dc, text);
     SetBkMode(dc, TRANSPARENT);
@@ -1035,9 +1033,7 @@ LRESULT SkinEngine::AnswerControlColour(int index, UINT message, HDC dc, HWND co
     return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
   }
   if (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORSTATIC) {
-    wchar_t parentClass[32] = {};
-    GetClassNameW(GetParent(control), parentClass, 32);
-    if (message == WM_CTLCOLOREDIT && _wcsicmp(parentClass, L"ComboBox") == 0) return 0;
+    if (message == WM_CTLCOLOREDIT && HasClass(GetParent(control), L"ComboBox")) return 0;
     SetTextColor(dc, text);
     SetBkMode(dc, TRANSPARENT);
     // A pattern brush of the picture behind the control; the previous brush and bitmap are
