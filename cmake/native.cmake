@@ -91,3 +91,6 @@ endforeach()
 
 # The folders stay layered: no include points up or sideways.
 add_test(NAME layers COMMAND bash ${CMAKE_SOURCE_DIR}/tests/check_layers.sh)
+
+# The set-up's package groups, against stand-ins for the package manager.
+add_test(NAME setup_groups COMMAND bash ${CMAKE_SOURCE_DIR}/tests/setup/test_deps.sh)

@@ -9,7 +9,8 @@ cd "$root"
 scripts/deps.sh
 . scripts/wine_env.sh
 arch=$(board_test_arch)
+[ "$arch" = i686 ] || echo "opening the x86_64 build (${program}.exe): $(board_arch_line | sed 's/^[^:]*: //')"
 scripts/build.sh "$arch"
 : "${DISPLAY:?open $program from a desktop session: DISPLAY is not set}"
-board_wine_setup "$arch" "$root/build/win-$arch/wineprefix"
+board_wine_setup "$arch" "$root/build/win-$arch/wineprefix" || exit 1
 exec "$WINE" "build/win-$arch/$program.exe"

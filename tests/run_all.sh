@@ -2,15 +2,17 @@
 # Builds everything and runs every test headless: the native tests and fuzzers, the Windows
 # tests under Wine, the end-to-end test against the real SoundBoard.exe, and each benchmark
 # once in its quick mode. Installs what it needs first. Run as root on Debian 12.
-# Ends with "N passed, M failed" and exits 0 only when nothing failed.
+# Ends with "N passed, M failed (which build the Windows tests ran)" and exits 0 only when
+# nothing failed.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 passed=0 failed=0
 fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
+arch_line=
 finish() {
-  echo "$passed passed, $failed failed"
+  echo "$passed passed, $failed failed${arch_line:+ ($arch_line)}"
   [ "$failed" = 0 ]
   exit
 }
@@ -35,6 +37,8 @@ trap 'exit 130' INT TERM
 scripts/deps.sh || { fail "installing the dependencies"; finish; }
 . scripts/wine_env.sh
 arch=$(board_test_arch)
+arch_line=$(board_arch_line)
+echo "$arch_line"
 archs=(i686)
 [ "$arch" = i686 ] || archs+=("$arch")
 echo "== build (product i686; Windows tests run the $arch build)"
@@ -137,10 +141,11 @@ if ! start_xvfb; then
   fail "the headless session: Xvfb did not start"
 elif ! start_pulse; then
   fail "the headless session: PulseAudio did not start"
+elif ! board_wine_setup "$arch" "$root/build/win-$arch/wineprefix-headless" headless; then
+  fail "the headless session: the Wine prefix could not be made"
 else
   echo "display $DISPLAY, PulseAudio in $XDG_RUNTIME_DIR, logs in $session"
-  wine_prefix=$root/build/win-$arch/wineprefix-headless
-  board_wine_setup "$arch" "$wine_prefix" headless
+  wine_prefix=$WINEPREFIX
   wineserver -p
   # Start Wine's own services now, away from CTest: started by the first test they would
   # inherit its output pipe and keep CTest waiting for them to close it.
