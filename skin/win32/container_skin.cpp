@@ -283,10 +283,10 @@ bool SkinEngine::AttachContainer(HWND control, OptInt type, OptInt colour, OptIn
   if (!controls || controls->containers.Find(control)) return false;
   ContainerRecord record;
   record.window = control;
-  record.type = type.given ? type.value : 1;
-  record.colour = colour.given ? COLORREF(colour.value) : 0;
-  record.alpha = alpha.given ? uint8_t(alpha.value & 0xFF) : 255;
-  record.frame = frame.given ? frame.value : 0;
+  record.type = type.value_or(1);
+  record.colour = COLORREF(colour.value_or(0));
+  record.alpha = alpha ? uint8_t(*alpha & 0xFF) : 255;
+  record.frame = frame.value_or(0);
   record.isGroupBox = HasClass(control, L"Button") && (GetWindowLongPtrW(control, GWL_STYLE) & 4);
   if (record.isGroupBox) {
     const ControlFont font = ReadControlFont(control);

@@ -138,8 +138,8 @@ void PaintEditFrame(HWND edit, OptInt focused, OptInt hot) {
   ControlRef ref = FindControl(edit, &SkinControls::edits);
   if (!ref) return;
   const EditRecord& r = *EditOf(ref);
-  const bool isHot = hot.given ? hot.value != 0 : r.hot;
-  const bool isFocused = focused.given ? focused.value != 0 : r.focused;
+  const bool isHot = hot ? *hot != 0 : r.hot;
+  const bool isFocused = focused ? *focused != 0 : r.focused;
   const COLORREF theme = ref.engine->settings().themeColour;
   FrameLook look;
   if (isHot)

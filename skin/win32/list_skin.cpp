@@ -26,7 +26,7 @@ void InstallListControls(SkinEngine& engine, int windowIndex, HWND parent) {
 void PaintListFrame(HWND list, OptInt focused) {
   ControlRef ref = FindControl(list, &SkinControls::lists);
   if (!ref) return;
-  const bool isFocused = focused.given ? focused.value != 0 : ListOf(ref)->focused;
+  const bool isFocused = focused ? *focused != 0 : ListOf(ref)->focused;
   FrameLook look;
   look.keyed = true;
   if (isFocused) {

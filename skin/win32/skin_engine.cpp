@@ -221,15 +221,15 @@ SkinWindowState SkinEngine::State(int index) const {
 
 bool SkinEngine::SetControlSkinning(int32_t enabled, OptInt alpha, OptInt option) {
   settings_.controlsEnabled = enabled;
-  settings_.controlAlpha = alpha.given ? alpha.value : 160;
-  settings_.controlAlphaGiven = alpha.given ? 1 : 0;
-  settings_.controlOption = option.given ? option.value : 1;
+  settings_.controlAlpha = alpha.value_or(160);
+  settings_.controlAlphaGiven = alpha ? 1 : 0;
+  settings_.controlOption = option.value_or(1);
   return true;
 }
 
 bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> image,
                               OptInt faceColour, OptInt themeColour, OptInt mode) {
-  if (themeColour.value != -1) settings_.themeColour = themeColour.given ? COLORREF(themeColour.value) : 0xDDCA22;
+  if (themeColour.value_or(0) != -1) settings_.themeColour = COLORREF(themeColour.value_or(0xDDCA22));
   std::vector<uint8_t> source(image.begin(), image.end());
   if (fileName && *fileName && source.empty()) {
     UniqueHandle file(CreateFileW(fileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
@@ -242,11 +242,11 @@ bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> 
     }
   }
   const bool hasSource = !source.empty();
-  if (!hasSource && !faceColour.given) return true;
+  if (!hasSource && !faceColour) return true;
   if (hasSource) {
     auto decoded = DecodedImage::FromBytes(source);
-    if (faceColour.given) {
-      settings_.faceColour = COLORREF(faceColour.value);
+    if (faceColour) {
+      settings_.faceColour = COLORREF(faceColour.value_or(0));
     } else if (decoded) {
       gp::Bitmap& b = decoded->get();
       settings_.faceColour = COLORREF(RepresentativeColour(
@@ -256,16 +256,16 @@ bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> 
              return uint32_t(c);
            }}) & 0xFFFFFF);
     }
-    if (themeColour.value == -1) settings_.themeColour = settings_.faceColour;
-    settings_.imageMode = mode.given ? mode.value : 4;
+    if (themeColour.value_or(0) == -1) settings_.themeColour = settings_.faceColour;
+    settings_.imageMode = mode.value_or(4);
     settings_.skinImage = PreparePicture(source, settings_.faceColour, settings_.imageMode);
     background_ = settings_.skinImage == source ? std::move(decoded)
                                                 : DecodedImage::FromBytes(settings_.skinImage);
   } else {
     settings_.skinImage.clear();
     background_.reset();
-    settings_.faceColour = COLORREF(faceColour.value);
-    if (themeColour.value == -1) settings_.themeColour = settings_.faceColour;
+    settings_.faceColour = COLORREF(faceColour.value_or(0));
+    if (themeColour.value_or(0) == -1) settings_.themeColour = settings_.faceColour;
   }
   ++pictureGeneration_;
   for (auto& w : windows_) {
@@ -285,15 +285,15 @@ bool SkinEngine::AttachWindow(HWND window, int32_t captionHeight, int32_t,
   auto w = std::make_unique<SkinWindow>();
   w->window = window;
   w->captionHeight = std::max<int>(captionHeight, kMinimumCaptionHeight);
-  w->optionA = o.optionA.given ? o.optionA.value : 0;
-  w->optionB = o.optionB.given ? o.optionB.value : 0;
+  w->optionA = o.optionA.value_or(0);
+  w->optionB = o.optionB.value_or(0);
   w->hasMinimize = (style & WS_MINIMIZEBOX) != 0;
   w->hasMaximize = (style & WS_MAXIMIZEBOX) != 0;
-  w->interactive = o.interactive.given ? o.interactive.value != 0 : true;
-  w->captionDrag = o.captionDrag.given ? o.captionDrag.value != 0 : true;
-  w->showTitle = o.showTitle.given ? o.showTitle.value != 0 : true;
-  w->captionGloss = o.captionGloss.given && o.captionGloss.value != 0;
-  w->imageMode = o.imageMode.given ? o.imageMode.value : settings_.imageMode;
+  w->interactive = o.interactive ? *o.interactive != 0 : true;
+  w->captionDrag = o.captionDrag ? *o.captionDrag != 0 : true;
+  w->showTitle = o.showTitle ? *o.showTitle != 0 : true;
+  w->captionGloss = o.captionGloss && *o.captionGloss != 0;
+  w->imageMode = o.imageMode.value_or(settings_.imageMode);
   w->maxTrack = {ScreenWidth(), ScreenHeight()};
   w->buttons = {
       {26, kCaptionButtonHeight, CaptionKind::kHelp, L"帮助", {}, {}},
@@ -312,9 +312,9 @@ bool SkinEngine::AttachWindow(HWND window, int32_t captionHeight, int32_t,
                                GetModuleHandleW(nullptr), nullptr);
   RegisterTooltips(sw, 0);
   LayoutCaptionStrip(index);
-  if (o.itemCount.given && o.itemCount.value > 0) {
+  if (o.itemCount && *o.itemCount > 0) {
     sw.items.texts = o.itemTexts;
-    sw.items.texts.resize(size_t(o.itemCount.value));
+    sw.items.texts.resize(size_t(o.itemCount.value_or(0)));
   }
   InstallControls(index, window);
 
@@ -388,10 +388,10 @@ bool SkinEngine::SetTitleStyle(HWND window, const TitleStyle& style) {
   if (!index) return false;
   SkinWindow& w = *windows_[size_t(index) - 1];
   if (style.fontName && *style.fontName) w.fontName = style.fontName;
-  if (style.titleColour.given) w.titleColour = COLORREF(style.titleColour.value);
-  if (style.outlineColour.given) w.outlineColour = COLORREF(style.outlineColour.value);
-  if (style.fontSize.given && style.fontSize.value > 0) w.fontSize = style.fontSize.value;
-  if (style.outlineWidth.given && style.outlineWidth.value >= 0) w.outlineWidth = style.outlineWidth.value;
+  if (style.titleColour) w.titleColour = COLORREF(*style.titleColour);
+  if (style.outlineColour) w.outlineColour = COLORREF(*style.outlineColour);
+  if (style.fontSize && *style.fontSize > 0) w.fontSize = *style.fontSize;
+  if (style.outlineWidth && *style.outlineWidth >= 0) w.outlineWidth = *style.outlineWidth;
   if (w.buffer.dc()) {
     ScopedGetDc dc(window);
     DrawCaption(w, dc.get(), nullptr);
@@ -411,7 +411,7 @@ bool SkinEngine::SetWindowImage(HWND window, std::span<const uint8_t> image, Opt
                                                     b.GetPixel(x, y, &c);
                                                     return uint32_t(c);
                                                   }}) & 0xFFFFFF);
-  w.imageMode = mode.given ? mode.value : settings_.imageMode;
+  w.imageMode = mode.value_or(settings_.imageMode);
   const std::vector<uint8_t> prepared = PreparePicture(image, w.windowColour, w.imageMode);
   w.windowImage = prepared.empty() ? std::move(decoded) : DecodedImage::FromBytes(prepared);
   w.scaled.reset();
@@ -548,9 +548,9 @@ bool SkinEngine::SetItemStripStyle(HWND window, OptInt fontColour, const wchar_t
   const int index = IndexOf(window);
   if (!index) return false;
   SkinWindow& w = *windows_[size_t(index) - 1];
-  if (fontColour.given) w.items.fontColour = COLORREF(fontColour.value);
+  if (fontColour) w.items.fontColour = COLORREF(*fontColour);
   if (fontName && *fontName) w.items.fontName = fontName;
-  if (fontSize.given && fontSize.value > 0) w.items.fontSize = fontSize.value;
+  if (fontSize && *fontSize > 0) w.items.fontSize = *fontSize;
   w.fullRepaint = true;
   InvalidateRect(window, nullptr, FALSE);
   return true;

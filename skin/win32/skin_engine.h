@@ -24,12 +24,11 @@
 
 namespace board {
 
-struct OptInt {
-  int32_t value = 0;
-  bool given = false;
-};
-constexpr OptInt Given(int32_t v) { return {v, true}; }
-constexpr OptInt NotGiven() { return {}; }
+// An optional argument of a skin operation: a value, or not given (which takes the
+// operation's default, distinct from a zero).
+using OptInt = std::optional<int32_t>;
+constexpr OptInt Given(int32_t v) { return v; }
+constexpr OptInt NotGiven() { return std::nullopt; }
 
 // The optional settings of AttachWindow, in the order the caller gives them.
 struct AttachWindowOptions {

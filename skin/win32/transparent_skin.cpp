@@ -109,8 +109,8 @@ bool SkinEngine::SkinTransparentControl(HWND control, OptInt keyColour, OptInt a
   if (!controls || controls->transparents.Find(control)) return false;
   SkinControlRecord record;
   record.window = control;
-  record.keyColour = keyColour.given ? COLORREF(keyColour.value) : kFollowFace;
-  record.alpha = alpha.given ? std::clamp<int32_t>(alpha.value, 0, 255) : 255;
+  record.keyColour = COLORREF(keyColour.value_or(kFollowFace));
+  record.alpha = alpha ? std::clamp<int32_t>(*alpha, 0, 255) : 255;
   const int listIndex = controls->transparents.Add(record);
   SetPropInt(control, kPropTransparentIndex, listIndex);
   SetPropInt(control, kPropTransparentWindow, index);
