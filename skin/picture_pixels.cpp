@@ -1,0 +1,108 @@
+#include "skin/picture_pixels.h"
+
+#include <climits>
+#include <cstdlib>
+
+// stb's decoder and resampler, built here once; only what the skin stores is compiled in.
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#pragma GCC diagnostic ignored "-Wunused-parameter"
+#pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
+#pragma GCC diagnostic ignored "-Wshadow"
+#endif
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#define STBI_ONLY_JPEG
+#define STBI_ONLY_PNG
+#define STBI_NO_STDIO
+#define STBI_NO_LINEAR
+#define STBI_NO_HDR
+#define STBI_MAX_DIMENSIONS 16384
+#include <stb/stb_image.h>
+#define STB_IMAGE_RESIZE_IMPLEMENTATION
+#define STB_IMAGE_RESIZE_STATIC
+#include <stb/stb_image_resize.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+namespace board {
+
+namespace {
+
+bool SizeInRange(int width, int height) {
+  return width >= 1 && height >= 1 && width <= kMaxPictureSide && height <= kMaxPictureSide;
+}
+
+}  // namespace
+
+Picture DecodeStoredPicture(std::span<const uint8_t> file) {
+  if (file.empty() || file.size() > size_t(INT_MAX)) return {};
+  int width = 0, height = 0, channels = 0;
+  stbi_uc* rgba = stbi_load_from_memory(file.data(), int(file.size()), &width, &height, &channels, 4);
+  if (!rgba) return {};
+  Picture p;
+  if (SizeInRange(width, height)) {
+    p.width = width;
+    p.height = height;
+    p.argb.resize(size_t(width) * size_t(height));
+    const stbi_uc* s = rgba;
+    for (uint32_t& px : p.argb) {
+      px = uint32_t(s[3]) << 24 | uint32_t(s[0]) << 16 | uint32_t(s[1]) << 8 | s[2];
+      s += 4;
+    }
+  }
+  stbi_image_free(rgba);
+  return p;
+}
+
+Picture HalvePicture(const Picture& source) {
+  if (source.empty()) return {};
+  Picture out;
+  out.width = (source.width + 1) / 2;
+  out.height = (source.height + 1) / 2;
+  out.argb.resize(size_t(out.width) * size_t(out.height));
+  for (int y = 0; y < out.height; ++y) {
+    const uint32_t* row0 = source.argb.data() + size_t(2 * y) * size_t(source.width);
+    const uint32_t* row1 = 2 * y + 1 < source.height ? row0 + source.width : row0;
+    for (int x = 0; x < out.width; ++x) {
+      const int x0 = 2 * x, x1 = 2 * x + 1 < source.width ? 2 * x + 1 : 2 * x;
+      const uint32_t q[4] = {row0[x0], row0[x1], row1[x0], row1[x1]};
+      uint32_t px = 0;
+      for (int shift = 0; shift < 32; shift += 8) {
+        uint32_t sum = 2;  // rounds to nearest
+        for (uint32_t c : q) sum += (c >> shift) & 0xFF;
+        px |= (sum / 4) << shift;
+      }
+      out.argb[size_t(y) * size_t(out.width) + size_t(x)] = px;
+    }
+  }
+  return out;
+}
+
+Picture ScalePicture(const Picture& source, std::span<const Picture> halvings, int width, int height,
+                     ScaleQuality quality) {
+  if (source.empty() || !SizeInRange(width, height)) return {};
+  const Picture* from = &source;
+  if (quality == ScaleQuality::kFast)
+    for (const Picture& h : halvings)
+      if (!h.empty() && h.width >= width && h.height >= height) from = &h;
+  Picture out;
+  out.width = width;
+  out.height = height;
+  out.argb.resize(size_t(width) * size_t(height));
+  // Byte order in memory is blue, green, red, alpha: the alpha is channel 3 either way, and
+  // the resampler weighs the colours by it.
+  const int ok = stbir_resize_uint8_generic(
+      reinterpret_cast<const unsigned char*>(from->argb.data()), from->width, from->height, 0,
+      reinterpret_cast<unsigned char*>(out.argb.data()), width, height, 0, 4, 3, 0, STBIR_EDGE_CLAMP,
+      quality == ScaleQuality::kFast ? STBIR_FILTER_TRIANGLE : STBIR_FILTER_CATMULLROM, STBIR_COLORSPACE_LINEAR,
+      nullptr);
+  if (!ok) return {};
+  return out;
+}
+
+}  // namespace board
