@@ -179,6 +179,8 @@ int32_t MidiPlayer::stopLocked(int32_t reload) {
       if (stopState_ == kMidiStopping && buffersBack_ >= 2) stopState_ = kMidiStopped;
     }
   }
+  // The wait always ends with the state at 200 (a timeout forces it), so the stop always
+  // goes on from here.
   const int32_t result = mustStop ? haltLocked(stream_->handle) : 1;
   {
     // From here the stream's late callbacks find no player.
