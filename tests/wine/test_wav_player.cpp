@@ -49,6 +49,14 @@ class WavPlayerTest : public ::testing::Test {
     EXPECT_TRUE(thread) << "no worker thread for stream " << stream;
     return thread;
   }
+  // Starts a player on `bytes` of samples and waits until `queued` buffers are at the
+  // device; returns its worker.
+  UniqueHandle StartQueued(uint32_t bytes, size_t queued) {
+    const auto wav = MakeWav({.dataBytes = bytes});
+    EXPECT_EQ(Start(wav), 1);
+    WaitWrites(0, queued);
+    return Worker(0);
+  }
   static void WaitEnded(const UniqueHandle& thread, const char* what) {
     ASSERT_EQ(WaitForSingleObject(thread.get(), kWaitMs), WAIT_OBJECT_0) << what;
   }
@@ -227,10 +235,7 @@ TEST_F(WavPlayerTest, RestartWithWakeupsStillPendingQueuesAllTwentyBuffers) {
 }
 
 TEST_F(WavPlayerTest, StopPausesResetsThenUnpreparesBeforeClosing) {
-  const auto wav = MakeWav({.dataBytes = 30 * kStep});
-  ASSERT_EQ(Start(wav), 1);
-  WaitWrites(0, 20);
-  UniqueHandle worker = Worker(0);
+  UniqueHandle worker = StartQueued(30 * kStep, 20);
   players.StopAllPlayers(0);
   WaitEnded(worker, "the player did not end after a stop");
   const FakeStream s = fake().stream(0);
@@ -243,10 +248,7 @@ TEST_F(WavPlayerTest, StopPausesResetsThenUnpreparesBeforeClosing) {
 
 TEST_F(WavPlayerTest, TimeoutEndsAPlayerWhoseBufferNeverComesBack) {
   players.testSeam().settings.idleTimeoutMs = 200;
-  const auto wav = MakeWav({.dataBytes = 500});
-  ASSERT_EQ(Start(wav), 1);
-  WaitWrites(0, 1);
-  UniqueHandle worker = Worker(0);
+  UniqueHandle worker = StartQueued(500, 1);
   WaitEnded(worker, "the idle timeout did not end the player");
   EXPECT_EQ(Tail(fake().stream(0)),
             (std::vector<Call>{Call::kPause, Call::kReset, Call::kUnprepare, Call::kClose}));
@@ -258,10 +260,7 @@ TEST_F(WavPlayerTest, TimeoutEndsAPlayerWhoseBufferNeverComesBack) {
 TEST_F(WavPlayerTest, BuffersTheDeviceKeepsAreNeverFreedUnderIt) {
   players.testSeam().settings.idleTimeoutMs = 200;
   fake().SetHold(true);
-  const auto wav = MakeWav({.dataBytes = 3 * kStep});
-  ASSERT_EQ(Start(wav), 1);
-  WaitWrites(0, 3);
-  UniqueHandle worker = Worker(0);
+  UniqueHandle worker = StartQueued(3 * kStep, 3);
   players.StopAllPlayers(0);
   WaitEnded(worker, "the stop did not end the worker once its bounded wait ran out");
   EXPECT_EQ(players.LivePlayerCount(), 0);
