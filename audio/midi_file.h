@@ -21,7 +21,8 @@ struct MidiTrack {
   size_t left() const { return size_t(start + size - read); }
 };
 
-// One event read from a track. System-exclusive and meta bytes point into the file.
+// One event read from a track. System-exclusive and meta bytes point into the file, which
+// outlives the piece, so nothing is copied and nothing needs freeing.
 struct MidiEvent {
   uint32_t tick = 0;
   uint8_t status = 0;
@@ -43,8 +44,8 @@ struct MidiHeader {
 bool ReadMidiFile(const uint8_t* data, size_t length, MidiHeader& header,
                   std::vector<MidiTrack>& tracks);
 
-// Seven bits per byte, high bits first, at most four bytes. False when the track ends first
-// or a fifth byte would be needed.
+// Seven bits per byte, high bits first, at most four bytes (the format's limit; a fifth
+// would overflow 32 bits). False when the track ends first or a fifth byte would be needed.
 bool ReadVarLength(MidiTrack& track, uint32_t& value);
 
 // Puts a track back at its start: tick 0, no running status, its first delta read again.

@@ -117,7 +117,9 @@ WriteResult MidiConverter::write(StreamBuffer& buffer, const MidiEvent& event) {
       return WriteResult::kFull;
     }
   }
-  const uint32_t percent = tempoPercent > 0 ? uint32_t(tempoPercent) : 100;
+  const uint32_t percent = tempoPercent > 0 ? uint32_t(tempoPercent) : 100;  // never / 0
+  // The tempo field has 24 bits: a larger value is cut rather than spilling into the
+  // event type.
   auto tempoWord = [&](uint32_t t) {
     return kMevtTempo | uint32_t((uint64_t(t) * 100 / percent) & 0xFFFFFF);
   };

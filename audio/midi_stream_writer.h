@@ -47,7 +47,8 @@ class MidiConverter {
   void unload();
 
   // Converts events into `buffer` from its start. `reset` first forgets an earlier end or
-  // read error (a fresh stream's first buffer); the pending event is kept.
+  // read error (a fresh stream's first buffer); the pending event is kept, as it is the
+  // piece's next event and a reload mid-piece would otherwise lose it.
   FillResult fill(StreamBuffer& buffer, bool reset);
   // Every track back to its start and the current tick to 0.
   void rewind();

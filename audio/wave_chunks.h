@@ -13,7 +13,8 @@ struct WaveChunks {
   uint32_t dataSize = 0;  // clipped to the bytes actually present
 };
 
-// PCM WAVEFORMAT without cbSize: what a "fmt " body must hold at least.
+// PCM WAVEFORMAT without cbSize: what a "fmt " body must hold at least. A shorter body
+// names no complete format, and the open would read past it.
 constexpr uint32_t kMinFormatBytes = 16;
 
 // True when `riff` is RIFF/WAVE data at least 36 bytes long with a whole "fmt " chunk and

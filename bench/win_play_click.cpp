@@ -16,9 +16,9 @@
 
 #include "app/clip_catalogue.h"
 #include "app/win32/clip_store.h"
-#include "audio/win32/wav_player.h"
 #include "audio/win32/commands.h"
 #include "audio/win32/host.h"
+#include "audio/win32/sound_host.h"
 #include "bench/bench_clock.h"
 #include "tests/wine/wave_test_support.h"
 
@@ -33,6 +33,8 @@ using testing::FakeWaveOut;
 
 // Called through a volatile pointer so the compiler can't drop a copy nobody reads.
 void* (*volatile g_copy)(void*, const void*, size_t) = &std::memcpy;
+
+PlayerList& Players() { return RunningHost()->wavPlayers(); }
 
 bool Play(const uint8_t* stored, bool loop = false) {
   const ArgRecord args[] = {ArgByteSet(stored), loop ? ArgBool(true) : ArgOmitted()};
@@ -82,7 +84,7 @@ void TimeClick(int id, int runs) {
     open.push_back(TicksToUs(spy.lastOpenTicks()));
     if (spy.waitUntil([t0](DeviceSpy& s) { return s.lastWrite() >= t0; }, 2000))
       firstWrite.push_back(TicksToUs(spy.firstWriteAfter(t0) - t0));
-    StopAllPlayers(1);
+    Players().StopAllPlayers(1);
 
     const LONGLONG c0 = bench::NowTicks();
     g_copy(target.data(), source.data(), source.size());
@@ -128,13 +130,13 @@ double ThreadCost(int count) {
 void MemoryPerPlayer(int id, int count) {
   const ClipFormat& f = kClipFormats[size_t(id - 1)];
   Play(ClipByteSet(id));  // first use settles lazily created state
-  StopAllPlayers(1);
+  Players().StopAllPlayers(1);
   const size_t before = testing::PrivateBytes();
   int started = 0;
   for (int i = 0; i < count; ++i) started += Play(ClipByteSet(id), true);
   const size_t alive = testing::PrivateBytes();
-  const int live = LivePlayerCount();
-  StopAllPlayers(1);
+  const int live = Players().LivePlayerCount();
+  Players().StopAllPlayers(1);
   if (started == 0) return;
   const double perPlayer = (double(alive) - double(before)) / started;
   const double budget = double(f.dataBytes) + double(BufferPoolBytes(kBufferStep, kBufferCount));
@@ -166,15 +168,17 @@ void AllClipsAtOnce(bool quick) {
     const bool allEnded =
         quick || spy.waitUntil([&](DeviceSpy& s) { return s.closed() >= opensBefore + kClipCount; },
                                DWORD(longest * 1000) + 30000);
-    StopAllPlayers(1);
+    Players().StopAllPlayers(1);
     FakeWaveOut::Instance().Reset();
     const long handleDelta = long(testing::OpenHandleCount()) - long(handlesBefore);
     const double memoryKiB = (double(testing::PrivateBytes()) - double(memoryBefore)) / 1024;
     std::printf("All %d clips at once, round %d: %d accepted in %.1f ms, all played: %s, "
-                "all ended%s: %s, %d listed after; handles %+ld, private memory %+.0f KiB\n",
+                "all ended%s: %s, %d listed after; handles %+ld, private memory %+.0f KiB, "
+                "abandoned to the device %d\n",
                 kClipCount, round, accepted, startMs, allPlayed ? "yes" : "NO",
                 quick ? " (stopped)" : " by themselves", allEnded ? "yes" : "NO",
-                LivePlayerCount(), handleDelta, memoryKiB);
+                Players().LivePlayerCount(), handleDelta, memoryKiB,
+                Players().AbandonedPlayerCount());
   }
 }
 
@@ -188,16 +192,17 @@ class Device {
  public:
   void useReal() {
     pump_.reset();
-    SetWaveOutApi(DeviceSpy::Instance().wrap(&RealWaveOutApi()));
+    Players().testSeam().settings.device = DeviceSpy::Instance().wrap(&RealWaveOutApi());
   }
   void useFake() {
     FakeWaveOut::Instance().Reset();
-    SetWaveOutApi(DeviceSpy::Instance().wrap(FakeWaveOut::Instance().api()));
+    Players().testSeam().settings.device =
+        DeviceSpy::Instance().wrap(FakeWaveOut::Instance().api());
     if (!pump_) pump_ = std::make_unique<FakePump>();
   }
   ~Device() {
     pump_.reset();
-    SetWaveOutApi(nullptr);
+    Players().testSeam().settings.device = &RealWaveOutApi();
   }
 
  private:

@@ -33,6 +33,7 @@ std::vector<uint8_t> ReadWholeFile(const char* ansiName) {
   UniqueHandle file(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER size{};
+  // The play request carries a 32-bit length: a larger file can't be played.
   if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 ||
       size.QuadPart > INT_MAX)
     return {};
@@ -77,6 +78,8 @@ void PlayMusic(ResultRecord& result, std::span<const ArgRecord> args) {
   } else if (sound.type == kArgByteSet) {
     const uint8_t* stored = reinterpret_cast<const uint8_t*>(uintptr_t(sound.value));
     if (!stored) return;
+    // Without its marker the value is no byte set: its count can't be trusted, so it is
+    // refused rather than read by it.
     data = ByteSetBytes({stored, kByteSetHeader + LoadU32(stored + 4)});
   } else {
     return;

@@ -1,9 +1,11 @@
-// The host object: serves the command layer's requests through one entry, keeps the MIDI
-// player and its copy of the piece, and stops all sound at the end of the program.
+// The host's edge: the command layer reaches sound through one integer-coded service entry,
+// which decodes each request into a call on the running SoundHost (sound_host.h).
 #pragma once
 #include <cstdint>
 
 namespace board {
+
+class SoundHost;
 
 constexpr int32_t kServicePlay = 2015;
 constexpr int32_t kServiceStop = 2016;
@@ -20,14 +22,13 @@ struct PlayRequest {
 // HostStart..HostEnd, gives 0.
 int32_t HostService(int32_t code, intptr_t first, intptr_t second);
 
-// RIFF/WAVE data starts one more WAV player; MIDI data replaces the MIDI piece (1 once it is
-// recognised, even if it can't be opened); anything else gives 0.
-int32_t PlayData(const uint8_t* data, int32_t length, int32_t loop);
-
-// Process start and end, called by the program entry. HostStart creates the player list and
-// hands HostService to the command layer; it must run before any command. HostEnd stops all
-// sound, waits for every WAV worker to end, then deletes the player list.
+// Process start and end, called by the program entry. HostStart makes the host (its player
+// list, its MIDI player) and hands HostService to the command layer; it must run before any
+// command. HostEnd stops all sound, waits for every WAV worker to end, then lets the host go.
 void HostStart();
 void HostEnd();
+
+// The host between HostStart and HostEnd; null outside.
+SoundHost* RunningHost();
 
 }  // namespace board

@@ -22,9 +22,4 @@ struct MidiStreamApi {
 // winmm itself.
 const MidiStreamApi& RealMidiStreamApi();
 
-// The table a piece is opened with; the player keeps it until the piece is closed.
-const MidiStreamApi* CurrentMidiStreamApi();
-// Null restores winmm. Meant for tests and benchmarks, set while no piece is opening.
-void SetMidiStreamApi(const MidiStreamApi* api);
-
 }  // namespace board

@@ -21,9 +21,4 @@ struct WaveOutApi {
 // winmm itself.
 const WaveOutApi& RealWaveOutApi();
 
-// The table new players use; a player keeps the table it was started with to its end.
-const WaveOutApi* CurrentWaveOutApi();
-// Null restores winmm. Meant for tests and benchmarks, set while no player is starting.
-void SetWaveOutApi(const WaveOutApi* api);
-
 }  // namespace board

@@ -10,7 +10,7 @@ const KeyApi& RealKeyApi() {
 BYTE KeyOfArgument(const ArgRecord& arg, const KeyApi& api) {
   if (arg.type == kArgText) {
     const char* text = reinterpret_cast<const char*>(uintptr_t(arg.value));
-    if (!text) return 0;
+    if (!text) return 0;  // no text at all: no key, rather than a read through null
     return LOBYTE(api.vkKeyScanEx(text[0], api.getKeyboardLayout(0)));
   }
   if (arg.type == kArgOmitted) return 0;

@@ -66,6 +66,7 @@ std::wstring EmptyToolPath(const TrimmerApi& api) {
 bool TrimOwnWorkingSet(const TrimmerApi& api) {
   const std::wstring path = EmptyToolPath(api);
   const std::span<const uint8_t> tool = EmptyToolBytes();
+  // A build without the tool embedded has nothing to write.
   if (!FileExists(path) && !tool.empty()) WriteTool(path, tool, api);
   // Quoted: unquoted, a space in the directory's path would start a different program
   // ("C:\My Windows\empty.exe" runs "C:\My.exe" when that exists).

@@ -4,7 +4,8 @@
 // queued until a test hands them back (or, in pump mode, until its thread takes them), and
 // every callback comes from the fake's own delivery thread, as winmm calls from a thread of
 // its own: first MOM_POSITIONCB for each event flagged for callback, then MOM_DONE. Stop
-// and reset hand every queued buffer back the same way; a deaf device drops them instead.
+// and reset hand every queued buffer back the same way; a deaf device drops them instead, and
+// a holding device keeps them and refuses to close until it has handed them back.
 // Breaches of the protocol a real device enforces count as faults, and so does any call
 // other than midiStreamOut made on the delivery thread.
 #pragma once
@@ -30,6 +31,13 @@ struct MidiOut {
   std::vector<StreamEvent> events;
 };
 
+// A buffer a holding device keeps: a copy of its header and of its events as sent.
+struct HeldMidi {
+  const MIDIHDR* header;
+  MIDIHDR copy;
+  std::vector<uint8_t> bytes;
+};
+
 struct FakeMidiStreamRecord {
   DWORD_PTR callback = 0;
   DWORD_PTR instance = 0;
@@ -40,6 +48,7 @@ struct FakeMidiStreamRecord {
   int prepared = 0;  // headers prepared and not unprepared
   bool running = false;
   bool closed = false;
+  std::vector<HeldMidi> held;  // in holding mode: each queued buffer as it was sent
 };
 
 class FakeMidiStream : public Watched<FakeMidiStream> {
@@ -56,11 +65,32 @@ class FakeMidiStream : public Watched<FakeMidiStream> {
     streams_.clear();
     faults_.clear();
     deliveries_.clear();
-    failOpen_ = deaf_ = pump_ = false;
+    failOpen_ = deaf_ = hold_ = pump_ = false;
   }
   void SetFailOpen(bool fail) { Locked hold(this); failOpen_ = fail; }
   // A deaf device never hands a buffer back on stop or reset.
   void SetDeaf(bool deaf) { Locked hold(this); deaf_ = deaf; }
+  // A holding device gives nothing back on stop or reset and refuses to close while it
+  // still has buffers, until handBack.
+  void SetHold(bool hold) { Locked lock(this); hold_ = hold; }
+  // True while every buffer stream `id` holds still has the header and events it was sent with.
+  bool heldIntact(int id) {
+    Locked hold(this);
+    if (!valid(id)) return false;
+    for (const HeldMidi& h : streams_[size_t(id)]->held) {
+      const MIDIHDR& now = *h.header;
+      if (now.lpData != h.copy.lpData || now.dwBufferLength != h.copy.dwBufferLength ||
+          now.dwBytesRecorded != h.copy.dwBytesRecorded || !(now.dwFlags & MHDR_INQUEUE) ||
+          std::memcmp(now.lpData, h.bytes.data(), h.bytes.size()) != 0)
+        return false;
+    }
+    return true;
+  }
+  // Hands back, late, every buffer stream `id` kept; returns how many.
+  int handBack(int id) {
+    Locked hold(this);
+    return valid(id) ? giveBack(id, 1 << 20) : 0;
+  }
   // In pump mode the delivery thread hands back every buffer of a running stream at once.
   void SetPump(bool pump) { Locked hold(this); pump_ = pump; }
 
@@ -107,6 +137,7 @@ class FakeMidiStream : public Watched<FakeMidiStream> {
     int given = 0;
     for (; given < n && !s.queued.empty(); ++given) {
       deliveries_.push_back({id, s.queued.front()});
+      std::erase_if(s.held, [&](const HeldMidi& h) { return h.header == s.queued.front(); });
       s.queued.pop_front();
     }
     return given;
@@ -217,7 +248,7 @@ class FakeMidiStream : public Watched<FakeMidiStream> {
     if (!s) return MMSYSERR_INVALHANDLE;
     if (size != sizeof(MIDIHDR)) f.Fault("unprepare: wrong header size");
     if (header->dwFlags & MHDR_INQUEUE) {
-      if (!f.deaf_) f.Fault("unprepare: header still queued");
+      if (!f.deaf_ && !f.hold_) f.Fault("unprepare: header still queued");
       return MIDIERR_STILLPLAYING;
     }
     if (header->dwFlags & MHDR_PREPARED) --s->prepared;
@@ -241,6 +272,10 @@ class FakeMidiStream : public Watched<FakeMidiStream> {
                                                 header->dwBytesRecorded)});
     header->dwFlags = (header->dwFlags & ~DWORD(MHDR_DONE)) | MHDR_INQUEUE;
     s->queued.push_back(header);
+    if (f.hold_) {
+      const auto* bytes = reinterpret_cast<const uint8_t*>(header->lpData);
+      s->held.push_back({header, *header, {bytes, bytes + header->dwBytesRecorded}});
+    }
     return MMSYSERR_NOERROR;
   }
   static MMRESULT WINAPI Restart(HMIDISTRM h) {
@@ -260,7 +295,7 @@ class FakeMidiStream : public Watched<FakeMidiStream> {
     FakeMidiStreamRecord* s = f.Find(h, call, name);
     if (!s) return MMSYSERR_INVALHANDLE;
     s->running = false;
-    if (!f.deaf_) f.giveBack(IdOf(h), 2);
+    if (!f.deaf_ && !f.hold_) f.giveBack(IdOf(h), 2);
     return MMSYSERR_NOERROR;
   }
   static MMRESULT WINAPI Close(HMIDISTRM h) {
@@ -275,7 +310,7 @@ class FakeMidiStream : public Watched<FakeMidiStream> {
       s->prepared = 0;
     }
     if (!s->queued.empty()) {
-      f.Fault("close: buffers still queued");
+      if (!f.hold_) f.Fault("close: buffers still queued");
       return MIDIERR_STILLPLAYING;
     }
     if (s->prepared != 0) f.Fault("close: headers still prepared");
@@ -294,6 +329,7 @@ class FakeMidiStream : public Watched<FakeMidiStream> {
   bool delivering_ = false;
   bool failOpen_ = false;
   bool deaf_ = false;
+  bool hold_ = false;
   bool pump_ = false;
 };
 

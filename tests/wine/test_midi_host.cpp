@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "audio/win32/wav_player.h"
 #include "audio/win32/commands.h"
 #include "audio/win32/host.h"
+#include "audio/win32/sound_host.h"
 #include "tests/native/midi_builder.h"
 #include "tests/wine/midi_test_support.h"
 
@@ -35,18 +35,18 @@ class MidiHostTest : public ::testing::Test {
   void SetUp() override {
     midi().Reset();
     FakeWaveOut::Instance().Reset();
-    SetMidiStreamApi(midi().api());
-    SetWaveOutApi(FakeWaveOut::Instance().api());
+    host().midiPlayer().testSeam().device = midi().api();
+    host().wavPlayers().testSeam().settings.device = FakeWaveOut::Instance().api();
     SetHostService(&HostService);
   }
   void TearDown() override {
-    StopPlayback();
-    StopAllPlayers(1);
+    host().StopAllSound(true);
     EXPECT_TRUE(midi().waitUntil([](FakeMidiStream& f) { return f.idle(); }, kWaitMs));
     EXPECT_EQ(midi().faults(), std::vector<std::string>{});
-    SetMidiStreamApi(nullptr);
-    SetWaveOutApi(nullptr);
+    host().midiPlayer().testSeam().device = &RealMidiStreamApi();
+    host().wavPlayers().testSeam().settings.device = &RealWaveOutApi();
   }
+  static SoundHost& host() { return *RunningHost(); }
   static FakeMidiStream& midi() { return FakeMidiStream::Instance(); }
   static bool Restarted(int id) {
     const auto calls = midi().stream(id).calls;

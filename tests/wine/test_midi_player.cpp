@@ -43,10 +43,7 @@ bool IsTempo(const StreamEvent& e) { return (e.event >> 24) == 1; }
 
 class MidiPlayerTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fake().Reset();
-    SetMidiStreamApi(fake().api());
-  }
+  void SetUp() override { fake().Reset(); }
   void TearDown() override {
     player.close();
     EXPECT_TRUE(fake().waitUntil([](FakeMidiStream& f) { return f.idle(); }, kWaitMs))
@@ -57,8 +54,6 @@ class MidiPlayerTest : public ::testing::Test {
       EXPECT_TRUE(s.closed) << "stream " << id << " left open";
       EXPECT_EQ(s.prepared, 0) << "stream " << id << " kept prepared headers";
     }
-    SetMidiStreamApi(nullptr);
-    SetMidiDoneTimeoutForTests(0);
   }
   static FakeMidiStream& fake() { return FakeMidiStream::Instance(); }
 
@@ -90,7 +85,7 @@ class MidiPlayerTest : public ::testing::Test {
     }
   }
 
-  MidiPlayer player;
+  MidiPlayer player{*FakeMidiStream::Instance().api()};
   std::vector<uint8_t> file_;
 };
 
@@ -200,7 +195,7 @@ TEST_F(MidiPlayerTest, DoneTimeoutEndsAStopWhenTheDeviceKeepsItsBuffers) {
   for (DWORD timeout : {DWORD(50), kMidiDoneTimeoutMs}) {
     SCOPED_TRACE(timeout);
     fake().Reset();
-    SetMidiDoneTimeoutForTests(timeout);
+    player.testSeam().doneTimeoutMs = timeout;
     Open(ScalePiece(200));
     ASSERT_EQ(player.play(0), 1);
     fake().SetDeaf(true);
@@ -216,6 +211,27 @@ TEST_F(MidiPlayerTest, DoneTimeoutEndsAStopWhenTheDeviceKeepsItsBuffers) {
     EXPECT_FALSE(player.loaded());
     player.close();
   }
+}
+
+// A device that keeps both buffers past the stop's bounded wait and refuses to close: the
+// stream is kept with its headers and blocks, and a late hand-back finds them there and
+// reaches no player; then the stream can be closed and freed.
+TEST_F(MidiPlayerTest, BuffersTheDeviceKeepsAreNeverFreedUnderIt) {
+  player.testSeam().doneTimeoutMs = 50;
+  fake().SetHold(true);
+  Open(ScalePiece(200));
+  ASSERT_EQ(player.play(0), 1);
+  EXPECT_EQ(player.stop(1), 1);
+  ASSERT_TRUE(fake().heldIntact(0)) << "the player freed or cleared buffers the device holds";
+  EXPECT_EQ(player.abandonedStreams(), 1);
+  EXPECT_EQ(player.reclaimAbandoned(), 1) << "freed while the device still holds buffers";
+  const int32_t played = player.bytesPlayed();
+  fake().SetHold(false);
+  EXPECT_EQ(fake().handBack(0), 2);
+  WaitIdle();
+  EXPECT_EQ(player.bytesPlayed(), played) << "a late buffer of the old stream reached the player";
+  EXPECT_EQ(player.reclaimAbandoned(), 0);
+  EXPECT_TRUE(fake().stream(0).closed);
 }
 
 TEST_F(MidiPlayerTest, VolumeEventsAreReportedPerChannelAndPostedToTheNotifyWindow) {

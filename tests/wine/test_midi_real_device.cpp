@@ -32,7 +32,6 @@ bool FinishesWithin(DWORD ms, Work work) {
 }
 
 TEST(MidiRealDeviceTest, PlaysOnTheDeviceWineOffersOrFailsCleanlyWithoutOne) {
-  SetMidiStreamApi(nullptr);
   const UINT devices = midiOutGetNumDevs();
   std::printf("[ MIDI     ] midiOutGetNumDevs() = %u\n", devices);
   for (UINT i = 0; i < devices; ++i) {

@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "audio/win32/wav_player.h"
-#include "tests/wine/wave_test_support.h"
 #include "audio/win32/commands.h"
 #include "audio/win32/host.h"
+#include "audio/win32/sound_host.h"
+#include "tests/wine/wave_test_support.h"
 
 namespace board {
 namespace {
@@ -16,6 +16,14 @@ using testing::FakeWaveOut;
 using testing::MakeWav;
 
 constexpr DWORD kWaitMs = 5000;
+
+// The host lives for the whole test program, as it does for the whole board.
+class HostEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { HostStart(); }
+  void TearDown() override { HostEnd(); }
+};
+const auto* const kHostEnvironment = ::testing::AddGlobalTestEnvironment(new HostEnvironment);
 
 // A stored ByteSet: marker 1, byte count, bytes.
 std::vector<uint8_t> Stored(const std::vector<uint8_t>& bytes) {
@@ -30,16 +38,17 @@ class PlayCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fake().Reset();
-    SetWaveOutApi(fake().api());
+    players().testSeam().settings.device = fake().api();
     SetHostService(&HostService);  // other suites install recorders of their own
   }
   void TearDown() override {
-    StopAllPlayers(1);
+    players().StopAllPlayers(1);
     EXPECT_EQ(fake().faults(), std::vector<std::string>{});
-    SetWaveOutApi(nullptr);
+    players().testSeam().settings.device = &RealWaveOutApi();
     SetHostService(&HostService);
   }
   static FakeWaveOut& fake() { return FakeWaveOut::Instance(); }
+  static PlayerList& players() { return RunningHost()->wavPlayers(); }
 
   static bool Play(const ArgRecord& sound, ArgRecord loop = ArgOmitted()) {
     const ArgRecord args[] = {sound, loop};
@@ -65,7 +74,7 @@ TEST_F(PlayCommandsTest, ByteSetPlaysOnceAndEndsByItself) {
   ASSERT_TRUE(fake().waitUntil([](FakeWaveOut& f) { return f.writesOf(0) == 2 && f.writesOf(1) == 2; },
                                kWaitMs))
       << "the two clips were not both queued";
-  EXPECT_EQ(LivePlayerCount(), 2);
+  EXPECT_EQ(players().LivePlayerCount(), 2);
   fake().returnOldest(0, 2);
   fake().returnOldest(1, 2);
   WaitClosed(0, "the first clip did not end after playing once");
@@ -81,7 +90,7 @@ TEST_F(PlayCommandsTest, LoopRepeatsUntilStopPlaybackAndANewPlayWorksAfter) {
         << "pass " << pass << " was not played";
     fake().returnOldest(0);
   }
-  EXPECT_EQ(LivePlayerCount(), 1);
+  EXPECT_EQ(players().LivePlayerCount(), 1);
   StopPlayback();
   WaitClosed(0, "StopPlayback did not end the looping clip");
 
@@ -94,7 +103,7 @@ TEST_F(PlayCommandsTest, LoopRepeatsUntilStopPlaybackAndANewPlayWorksAfter) {
 
 TEST_F(PlayCommandsTest, StopPlaybackWithNothingPlayingChangesNothing) {
   StopPlayback();
-  EXPECT_EQ(LivePlayerCount(), 0);
+  EXPECT_EQ(players().LivePlayerCount(), 0);
   EXPECT_EQ(CallHostService(kServiceStop, 0, 0), 0);
 }
 
@@ -131,6 +140,10 @@ TEST_F(PlayCommandsTest, RefusedSoundsGiveFalseAndPlayNothing) {
   EXPECT_EQ(result.value, 0u) << "no arguments at all";
   EXPECT_EQ(fake().streamCount(), 0);
   EXPECT_EQ(HostService(kServicePlay, 0, 0), 0) << "null request address";
+  const auto wav = MakeWav({.dataBytes = 100});
+  const PlayRequest negative{wav.data(), -5, 0};
+  EXPECT_EQ(HostService(kServicePlay, reinterpret_cast<intptr_t>(&negative), 0), 0)
+      << "negative length";
   EXPECT_EQ(HostService(1234, 0, 0), 0);
 }
 

@@ -4,11 +4,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <thread>
 
-#include "audio/win32/wav_player.h"
+#include "audio/win32/player_list.h"
 #include "tests/wine/wave_test_support.h"
-#include "audio/win32/host.h"
 
 namespace board {
 namespace {
@@ -21,31 +21,22 @@ using testing::OpenHandleCount;
 using testing::PrivateBytes;
 using testing::WavShape;
 
-// The player list exists for the whole test program, as it does for the whole board.
-class HostEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { HostStart(); }
-  void TearDown() override { HostEnd(); }
-};
-const auto* const kHostEnvironment = ::testing::AddGlobalTestEnvironment(new HostEnvironment);
-
 constexpr DWORD kWaitMs = 5000;
 constexpr uint32_t kStep = kBufferStep;
 
 class WavPlayerTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fake().Reset();
-    SetWaveOutApi(fake().api());
-  }
+  void SetUp() override { fake().Reset(); }
   void TearDown() override {
-    StopAllPlayers(1);
-    EXPECT_EQ(LivePlayerCount(), 0);
+    players.StopAllPlayers(1);
+    EXPECT_EQ(players.LivePlayerCount(), 0);
     EXPECT_EQ(fake().faults(), std::vector<std::string>{});
-    SetWaveOutApi(nullptr);
-    SetPlayerIdleTimeoutForTests(0);
   }
   static FakeWaveOut& fake() { return FakeWaveOut::Instance(); }
+
+  int32_t Start(const std::vector<uint8_t>& wav, bool loop = false) {
+    return players.StartWavPlayer(wav, loop);
+  }
 
   static void WaitWrites(int stream, size_t n) {
     ASSERT_TRUE(fake().waitUntil([&](FakeWaveOut& f) { return f.writesOf(stream) >= n; }, kWaitMs))
@@ -58,6 +49,14 @@ class WavPlayerTest : public ::testing::Test {
     EXPECT_TRUE(thread) << "no worker thread for stream " << stream;
     return thread;
   }
+  // Starts a player on `bytes` of samples and waits until `queued` buffers are at the
+  // device; returns its worker.
+  UniqueHandle StartQueued(uint32_t bytes, size_t queued) {
+    const auto wav = MakeWav({.dataBytes = bytes});
+    EXPECT_EQ(Start(wav), 1);
+    WaitWrites(0, queued);
+    return Worker(0);
+  }
   static void WaitEnded(const UniqueHandle& thread, const char* what) {
     ASSERT_EQ(WaitForSingleObject(thread.get(), kWaitMs), WAIT_OBJECT_0) << what;
   }
@@ -68,6 +67,8 @@ class WavPlayerTest : public ::testing::Test {
     tail.erase(std::remove(tail.begin(), tail.end(), Call::kDone), tail.end());
     return tail;
   }
+
+  PlayerList players{*FakeWaveOut::Instance().api()};
 };
 
 TEST_F(WavPlayerTest, PoolIsHeadersThenAreasInOneZeroedBlock) {
@@ -97,7 +98,7 @@ class BufferOrderTest : public WavPlayerTest, public ::testing::WithParamInterfa
 TEST_P(BufferOrderTest, FillsBuffersInOrderAndEndsAfterTheLast) {
   const uint32_t bytes = GetParam().dataBytes;
   const auto wav = MakeWav({.dataBytes = bytes});
-  ASSERT_EQ(StartWavPlayer(wav.data(), int32_t(wav.size()), 0), 1);
+  ASSERT_EQ(Start(wav), 1);
   const size_t total = (bytes + kStep - 1) / kStep;
   const size_t first = std::min<size_t>(total, kBufferCount);
   WaitWrites(0, first);
@@ -123,7 +124,7 @@ TEST_P(BufferOrderTest, FillsBuffersInOrderAndEndsAfterTheLast) {
   const auto tail = Tail(s);
   EXPECT_EQ(std::count(tail.begin(), tail.end(), Call::kPause), 0) << "an ended player needs no pause";
   EXPECT_EQ(tail.back(), Call::kClose);
-  EXPECT_EQ(LivePlayerCount(), 0);
+  EXPECT_EQ(players.LivePlayerCount(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -148,7 +149,7 @@ TEST_F(WavPlayerTest, AcceptsOtherChunkOrdersAndClipsADataChunkPastTheEnd) {
   };
   for (int i = 0; i < 3; ++i) {
     const auto wav = MakeWav(cases[i].shape);
-    ASSERT_EQ(StartWavPlayer(wav.data(), int32_t(wav.size()), 0), 1) << "case " << i;
+    ASSERT_EQ(Start(wav), 1) << "case " << i;
     WaitWrites(i, 1);
     fake().returnOldest(i);
     ASSERT_TRUE(fake().waitUntil([&](FakeWaveOut& f) { return f.closedOf(i); }, kWaitMs)) << "case " << i;
@@ -169,8 +170,8 @@ TEST_F(WavPlayerTest, OpensWithAFormatThatStaysInsideTheChunk) {
   const Case cases[] = {{16, 0, 0}, {18, 0, 0}, {18, 22, 0}, {40, 22, 22}, {30, 22, 12}};
   for (int i = 0; i < 5; ++i) {
     const auto wav = MakeWav({.dataBytes = 100, .fmtSize = cases[i].fmtSize, .cbSize = cases[i].cbSize});
-    ASSERT_EQ(StartWavPlayer(wav.data(), int32_t(wav.size()), 0), 1) << "case " << i;
-    StopAllPlayers(1);
+    ASSERT_EQ(Start(wav), 1) << "case " << i;
+    players.StopAllPlayers(1);
     const FakeStream s = fake().stream(i);
     ASSERT_GE(s.format.size(), sizeof(WAVEFORMATEX));
     const auto* format = reinterpret_cast<const WAVEFORMATEX*>(s.format.data());
@@ -183,7 +184,7 @@ TEST_F(WavPlayerTest, OpensWithAFormatThatStaysInsideTheChunk) {
 TEST_F(WavPlayerTest, LoopRestartsOnlyWhenAllBuffersAreBackAndNeverEndsByItself) {
   const uint32_t bytes = 25 * kStep;
   const auto wav = MakeWav({.dataBytes = bytes});
-  ASSERT_EQ(StartWavPlayer(wav.data(), int32_t(wav.size()), 1), 1);
+  ASSERT_EQ(Start(wav, true), 1);
   WaitWrites(0, 20);
   UniqueHandle worker = Worker(0);
   for (int pass = 0; pass < 3; ++pass) {
@@ -195,7 +196,7 @@ TEST_F(WavPlayerTest, LoopRestartsOnlyWhenAllBuffersAreBackAndNeverEndsByItself)
     ASSERT_EQ(fake().returnOldest(0, kBufferCount), kBufferCount);
     WaitWrites(0, before + 45);
   }
-  EXPECT_EQ(LivePlayerCount(), 1);
+  EXPECT_EQ(players.LivePlayerCount(), 1);
   const FakeStream s = fake().stream(0);
   // The first buffer of each pass is written only after the 20th buffer came back.
   size_t writes = 0, doneSinceRestart = 0;
@@ -212,13 +213,13 @@ TEST_F(WavPlayerTest, LoopRestartsOnlyWhenAllBuffersAreBackAndNeverEndsByItself)
     }
     ++writes;
   }
-  StopAllPlayers(0);
+  players.StopAllPlayers(0);
   WaitEnded(worker, "the looping player did not end after a stop");
 }
 
 TEST_F(WavPlayerTest, RestartWithWakeupsStillPendingQueuesAllTwentyBuffers) {
   const auto wav = MakeWav({.dataBytes = 20 * kStep});
-  ASSERT_EQ(StartWavPlayer(wav.data(), int32_t(wav.size()), 1), 1);
+  ASSERT_EQ(Start(wav, true), 1);
   WaitWrites(0, 20);
   // Hold the worker in its first unprepare while every buffer comes back, so that their
   // wake-ups are still pending when it finds the pass complete.
@@ -234,11 +235,8 @@ TEST_F(WavPlayerTest, RestartWithWakeupsStillPendingQueuesAllTwentyBuffers) {
 }
 
 TEST_F(WavPlayerTest, StopPausesResetsThenUnpreparesBeforeClosing) {
-  const auto wav = MakeWav({.dataBytes = 30 * kStep});
-  ASSERT_EQ(StartWavPlayer(wav.data(), int32_t(wav.size()), 0), 1);
-  WaitWrites(0, 20);
-  UniqueHandle worker = Worker(0);
-  StopAllPlayers(0);
+  UniqueHandle worker = StartQueued(30 * kStep, 20);
+  players.StopAllPlayers(0);
   WaitEnded(worker, "the player did not end after a stop");
   const FakeStream s = fake().stream(0);
   std::vector<Call> expected{Call::kPause, Call::kReset};
@@ -249,21 +247,37 @@ TEST_F(WavPlayerTest, StopPausesResetsThenUnpreparesBeforeClosing) {
 }
 
 TEST_F(WavPlayerTest, TimeoutEndsAPlayerWhoseBufferNeverComesBack) {
-  SetPlayerIdleTimeoutForTests(200);
-  const auto wav = MakeWav({.dataBytes = 500});
-  ASSERT_EQ(StartWavPlayer(wav.data(), int32_t(wav.size()), 0), 1);
-  WaitWrites(0, 1);
-  UniqueHandle worker = Worker(0);
+  players.testSeam().settings.idleTimeoutMs = 200;
+  UniqueHandle worker = StartQueued(500, 1);
   WaitEnded(worker, "the idle timeout did not end the player");
   EXPECT_EQ(Tail(fake().stream(0)),
             (std::vector<Call>{Call::kPause, Call::kReset, Call::kUnprepare, Call::kClose}));
+}
+
+// A device that keeps its buffers past the stop's bounded wait: the player is kept with
+// whatever the device may still write to and the record its callback reaches, and a late
+// hand-back lands on that live memory, after which the list can release it.
+TEST_F(WavPlayerTest, BuffersTheDeviceKeepsAreNeverFreedUnderIt) {
+  players.testSeam().settings.idleTimeoutMs = 200;
+  fake().SetHold(true);
+  UniqueHandle worker = StartQueued(3 * kStep, 3);
+  players.StopAllPlayers(0);
+  WaitEnded(worker, "the stop did not end the worker once its bounded wait ran out");
+  EXPECT_EQ(players.LivePlayerCount(), 0);
+  ASSERT_TRUE(fake().heldIntact(0)) << "the player freed buffers the device still holds";
+  EXPECT_EQ(players.AbandonedPlayerCount(), 1);
+  EXPECT_FALSE(fake().closedOf(0));
+  EXPECT_EQ(players.ReclaimAbandoned(), 1) << "released while the device still holds buffers";
+  EXPECT_EQ(fake().returnOldest(0, kBufferCount), 3);
+  EXPECT_EQ(players.ReclaimAbandoned(), 0) << "not released once every buffer came back";
+  EXPECT_TRUE(fake().closedOf(0));
 }
 
 // The one test at the real timeout: a silent device ends the player after 8,888 ms.
 TEST_F(WavPlayerTest, RealIdleTimeoutIs8888Ms) {
   const auto wav = MakeWav({.dataBytes = 500});
   const ULONGLONG start = GetTickCount64();
-  ASSERT_EQ(StartWavPlayer(wav.data(), int32_t(wav.size()), 0), 1);
+  ASSERT_EQ(Start(wav), 1);
   WaitWrites(0, 1);
   UniqueHandle worker = Worker(0);
   ASSERT_EQ(WaitForSingleObject(worker.get(), kPlayerIdleTimeoutMs + 6000), WAIT_OBJECT_0)
@@ -278,18 +292,18 @@ TEST_F(WavPlayerTest, StopWithoutWaitReturnsAtOnceAndWaitingStopOutlastsEveryExi
   const auto wav = MakeWav({.dataBytes = 40 * kStep});
   std::vector<UniqueHandle> workers;
   for (int i = 0; i < 3; ++i) {
-    ASSERT_EQ(StartWavPlayer(wav.data(), int32_t(wav.size()), 1), 1);
+    ASSERT_EQ(Start(wav, true), 1);
     WaitWrites(i, 20);
     workers.push_back(Worker(i));
   }
-  StopAllPlayers(0);  // returns although every worker is about to block in its pause
+  players.StopAllPlayers(0);  // returns although every worker is about to block in its pause
   ASSERT_TRUE(fake().waitUntil([](FakeWaveOut& f) { return f.gated() == 3; }, kWaitMs))
       << "not every player took its stop path";
-  EXPECT_EQ(LivePlayerCount(), 3);
+  EXPECT_EQ(players.LivePlayerCount(), 3);
 
   UniqueHandle stopped(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   std::thread waiter([&] {
-    StopAllPlayers(1);
+    players.StopAllPlayers(1);
     SetEvent(stopped.get());
   });
   EXPECT_EQ(WaitForSingleObject(stopped.get(), 300), DWORD(WAIT_TIMEOUT))
@@ -298,7 +312,7 @@ TEST_F(WavPlayerTest, StopWithoutWaitReturnsAtOnceAndWaitingStopOutlastsEveryExi
   const bool returned = WaitForSingleObject(stopped.get(), kWaitMs) == WAIT_OBJECT_0;
   EXPECT_TRUE(returned) << "the waiting stop did not return after the players ended";
   if (returned) {
-    EXPECT_EQ(LivePlayerCount(), 0);
+    EXPECT_EQ(players.LivePlayerCount(), 0);
     for (auto& w : workers)
       EXPECT_EQ(WaitForSingleObject(w.get(), 0), WAIT_OBJECT_0) << "returned before a worker ended";
   }
@@ -315,16 +329,16 @@ TEST_F(WavPlayerTest, CallbacksFromTheDeviceThreadNeverOutliveTheirPlayer) {
   const DWORD handlesBefore = testing::OpenHandleCount();
   constexpr int kRounds = 150;
   for (int i = 0; i < kRounds; ++i) {
-    ASSERT_EQ(StartWavPlayer(wav.data(), int32_t(wav.size()), 0), 1);
+    ASSERT_EQ(Start(wav), 1);
     WaitWrites(i, 3);
     std::thread device([i] { fake().returnOldest(i, 3); });
-    if (i % 2) StopAllPlayers(0);  // every other round a stop races the last buffer
+    if (i % 2) players.StopAllPlayers(0);  // every other round a stop races the last buffer
     device.join();
     ASSERT_TRUE(fake().waitUntil([i](FakeWaveOut& f) { return f.closedOf(i); }, kWaitMs))
         << "round " << i << ": the player did not end";
   }
-  StopAllPlayers(1);
-  EXPECT_EQ(LivePlayerCount(), 0);
+  players.StopAllPlayers(1);
+  EXPECT_EQ(players.LivePlayerCount(), 0);
   EXPECT_LE(testing::OpenHandleCount(), handlesBefore + 2) << "handles leaked over the rounds";
 }
 
@@ -333,26 +347,27 @@ TEST_F(WavPlayerTest, CallbacksFromTheDeviceThreadNeverOutliveTheirPlayer) {
 TEST_F(WavPlayerTest, NoPlayerIsReleasedWhileItsCallbackRuns) {
   static HANDLE s_inCallback, s_stopSent;
   static long s_releasedDuring;
+  static std::atomic<long>* s_released;
   UniqueHandle inCallback(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   UniqueHandle stopSent(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   s_inCallback = inCallback.get();
   s_stopSent = stopSent.get();
-  SetBufferCountedHookForTests([] {
-    const long before = PlayersReleasedForTests();
+  s_released = &players.testSeam().released;
+  players.testSeam().settings.bufferCounted = [] {
+    const long before = s_released->load();
     SetEvent(s_inCallback);
     WaitForSingleObject(s_stopSent, kWaitMs);
     Sleep(50);  // room for a worker that does not wait for the callback to free its player
-    s_releasedDuring = PlayersReleasedForTests() - before;
-  });
+    s_releasedDuring = s_released->load() - before;
+  };
   const auto wav = MakeWav({.dataBytes = 500});
-  ASSERT_EQ(StartWavPlayer(wav.data(), int32_t(wav.size()), 0), 1);
+  ASSERT_EQ(Start(wav), 1);
   WaitWrites(0, 1);
   std::thread device([] { fake().returnOldest(0); });
   ASSERT_EQ(WaitForSingleObject(inCallback.get(), kWaitMs), WAIT_OBJECT_0) << "no callback came";
-  StopAllPlayers(0);
+  players.StopAllPlayers(0);
   SetEvent(stopSent.get());
   device.join();
-  SetBufferCountedHookForTests(nullptr);
   EXPECT_EQ(s_releasedDuring, 0) << "the player was freed while its callback ran";
   ASSERT_TRUE(fake().waitUntil([](FakeWaveOut& f) { return f.closedOf(0); }, kWaitMs));
 }
@@ -360,26 +375,26 @@ TEST_F(WavPlayerTest, NoPlayerIsReleasedWhileItsCallbackRuns) {
 TEST_F(WavPlayerTest, StopRightAfterStartReachesTheNewPlayer) {
   const auto wav = MakeWav({.dataBytes = 40 * kStep});
   for (int i = 0; i < 50; ++i) {
-    ASSERT_EQ(StartWavPlayer(wav.data(), int32_t(wav.size()), 1), 1);
-    StopAllPlayers(1);
-    ASSERT_EQ(LivePlayerCount(), 0) << "cycle " << i;
+    ASSERT_EQ(Start(wav, true), 1);
+    players.StopAllPlayers(1);
+    ASSERT_EQ(players.LivePlayerCount(), 0) << "cycle " << i;
     ASSERT_TRUE(fake().closedOf(i)) << "cycle " << i;
   }
-  StopAllPlayers(1);  // with an empty list it has nothing to wait for
-  StopAllPlayers(0);
+  players.StopAllPlayers(1);  // with an empty list it has nothing to wait for
+  players.StopAllPlayers(0);
 }
 
 TEST_F(WavPlayerTest, TwoStartsOfTheSameDataAreIndependentPlayers) {
   const auto wav = MakeWav({.dataBytes = 2 * kStep});
-  ASSERT_EQ(StartWavPlayer(wav.data(), int32_t(wav.size()), 0), 1);
-  ASSERT_EQ(StartWavPlayer(wav.data(), int32_t(wav.size()), 0), 1);
+  ASSERT_EQ(Start(wav), 1);
+  ASSERT_EQ(Start(wav), 1);
   WaitWrites(0, 2);
   WaitWrites(1, 2);
-  EXPECT_EQ(LivePlayerCount(), 2);
+  EXPECT_EQ(players.LivePlayerCount(), 2);
   EXPECT_NE(fake().stream(0).firstHeader, fake().stream(1).firstHeader);
   fake().returnOldest(0, 2);
   ASSERT_TRUE(fake().waitUntil([](FakeWaveOut& f) { return f.closedOf(0); }, kWaitMs));
-  EXPECT_EQ(LivePlayerCount(), 1) << "ending one player touched the other";
+  EXPECT_EQ(players.LivePlayerCount(), 1) << "ending one player touched the other";
   fake().returnOldest(1, 2);
   ASSERT_TRUE(fake().waitUntil([](FakeWaveOut& f) { return f.closedOf(1); }, kWaitMs));
 }
@@ -402,23 +417,22 @@ TEST_F(WavPlayerTest, RefusedStartsLeaveNothingBehind) {
       {"no device", &good, int32_t(good.size()), 0, false},
       {"open refused", &good, int32_t(good.size()), 1, true},
       {"35 bytes", &good, 35, 1, false},
-      {"negative length", &good, -5, 1, false},
       {"not WAVE", &notWave, int32_t(notWave.size()), 1, false},
       {"empty data chunk", &noData, int32_t(noData.size()), 1, false},
       {"fmt runs past the end", &fmtPastEnd, int32_t(fmtPastEnd.size()), 1, false},
   };
-  StartWavPlayer(good.data(), int32_t(good.size()), 0);  // first use creates lazy state
-  StopAllPlayers(1);
+  Start(good);  // first use creates lazy state
+  players.StopAllPlayers(1);
   const DWORD handlesBefore = OpenHandleCount();
   for (const Case& c : cases) {
     fake().Reset();
     fake().SetNumDevs(c.devices);
     fake().SetFailOpen(c.failOpen);
-    EXPECT_EQ(StartWavPlayer(c.data->data(), c.length, 0), 0) << c.name;
-    EXPECT_EQ(LivePlayerCount(), 0) << c.name;
+    EXPECT_EQ(players.StartWavPlayer({c.data->data(), size_t(c.length)}, false), 0) << c.name;
+    EXPECT_EQ(players.LivePlayerCount(), 0) << c.name;
     EXPECT_EQ(fake().streamCount(), 0) << c.name;
   }
-  EXPECT_EQ(StartWavPlayer(nullptr, 100, 0), 0);
+  EXPECT_EQ(players.StartWavPlayer({}, false), 0);
   EXPECT_EQ(OpenHandleCount(), handlesBefore) << "a refused start kept handles";
 }
 
@@ -427,9 +441,9 @@ TEST_F(WavPlayerTest, NoHandleOrMemoryGrowthOver2000StartsAndStops) {
   auto cycle = [&](int i) {
     fake().Reset();
     fake().SetNumDevs(i % 10 == 9 ? 0 : 1);  // every tenth start fails for want of a device
-    const int32_t started = StartWavPlayer(wav.data(), int32_t(wav.size()), i % 2);
-    StopAllPlayers(1);
-    return started == (i % 10 == 9 ? 0 : 1) && LivePlayerCount() == 0;
+    const int32_t started = Start(wav, i % 2);
+    players.StopAllPlayers(1);
+    return started == (i % 10 == 9 ? 0 : 1) && players.LivePlayerCount() == 0;
   };
   for (int i = 0; i < 50; ++i) ASSERT_TRUE(cycle(i)) << "warm-up cycle " << i;
   const DWORD handlesBefore = OpenHandleCount();

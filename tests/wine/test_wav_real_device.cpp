@@ -9,7 +9,7 @@
 #include <cmath>
 #include <vector>
 
-#include "audio/win32/wav_player.h"
+#include "audio/win32/player_list.h"
 #include "tests/support/wave_in_recorder.h"
 #include "tests/wine/wave_test_support.h"
 
@@ -49,26 +49,26 @@ class RealDeviceTest : public ::testing::Test {
     REQUIRE_AUDIO(waveOutGetNumDevs() != 0,
                   "no waveOut device: start PulseAudio with a null sink (the test script "
                   "does) to run the real-device tests");
-    SetWaveOutApi(spy().wrap(&RealWaveOutApi()));
   }
   void TearDown() override {
-    StopAllPlayers(1);
-    EXPECT_EQ(LivePlayerCount(), 0);
-    SetWaveOutApi(nullptr);
+    players.StopAllPlayers(1);
+    EXPECT_EQ(players.LivePlayerCount(), 0);
   }
   static DeviceSpy& spy() { return DeviceSpy::Instance(); }
   static bool WaitAllClosed(int n) {
     return spy().waitUntil([n](DeviceSpy& s) { return s.closed() >= n; }, kWaitMs);
   }
+
+  PlayerList players{*DeviceSpy::Instance().wrap(&RealWaveOutApi())};
 };
 
 TEST_F(RealDeviceTest, ToneIsHeardAndThePlayerEndsByItself) {
   Recorder recorder;
   REQUIRE_AUDIO(recorder.start(), kNoSource);
   const auto tone = ToneWav(0.6, 1000);
-  ASSERT_EQ(StartWavPlayer(tone.data(), int32_t(tone.size()), 0), 1);
+  ASSERT_EQ(players.StartWavPlayer(tone, false), 1);
   ASSERT_TRUE(WaitAllClosed(1)) << "the player did not end by itself after its clip";
-  EXPECT_EQ(LivePlayerCount(), 0);
+  EXPECT_EQ(players.LivePlayerCount(), 0);
   EXPECT_EQ(spy().opens(), 1);
   EXPECT_TRUE(recorder.waitLoud(8000, 2000)) << "the tone never reached the sink";
 }
@@ -76,24 +76,24 @@ TEST_F(RealDeviceTest, ToneIsHeardAndThePlayerEndsByItself) {
 TEST_F(RealDeviceTest, TwoClipsPlayAtOnce) {
   const auto low = ToneWav(0.8, 500);
   const auto high = ToneWav(0.8, 1500);
-  ASSERT_EQ(StartWavPlayer(low.data(), int32_t(low.size()), 0), 1);
-  ASSERT_EQ(StartWavPlayer(high.data(), int32_t(high.size()), 0), 1);
-  EXPECT_EQ(LivePlayerCount(), 2);
+  ASSERT_EQ(players.StartWavPlayer(low, false), 1);
+  ASSERT_EQ(players.StartWavPlayer(high, false), 1);
+  EXPECT_EQ(players.LivePlayerCount(), 2);
   EXPECT_EQ(spy().opens(), 2) << "two streams open together";
   ASSERT_TRUE(WaitAllClosed(2)) << "the two players did not both end by themselves";
-  EXPECT_EQ(LivePlayerCount(), 0);
+  EXPECT_EQ(players.LivePlayerCount(), 0);
 }
 
 TEST_F(RealDeviceTest, WaitingStopSilencesAndEmptiesTheList) {
   Recorder recorder;
   REQUIRE_AUDIO(recorder.start(), kNoSource);
   const auto tone = ToneWav(0.3, 800);
-  ASSERT_EQ(StartWavPlayer(tone.data(), int32_t(tone.size()), 1), 1);
+  ASSERT_EQ(players.StartWavPlayer(tone, true), 1);
   ASSERT_TRUE(recorder.waitLoud(8000, 3000)) << "the looping tone never reached the sink";
   const double loudAt = NowMs();
-  StopAllPlayers(1);
+  players.StopAllPlayers(1);
   const double stoppedAt = NowMs();
-  EXPECT_EQ(LivePlayerCount(), 0);
+  EXPECT_EQ(players.LivePlayerCount(), 0);
   EXPECT_TRUE(spy().waitUntil([](DeviceSpy& s) { return s.closed() == 1; }, 0))
       << "the stream was not closed when the waiting stop returned";
   Sleep(700);  // listen to what follows the stop

@@ -33,6 +33,14 @@ struct Written {
   bool patternIntact;     // every word follows on from the first
 };
 
+// A buffer a holding device keeps: where its header lies in the pool, and a copy of the
+// header and of its bytes as they were written.
+struct Held {
+  int index;
+  WAVEHDR header;
+  std::vector<uint8_t> bytes;
+};
+
 struct FakeStream {
   DWORD_PTR callback = 0;
   DWORD_PTR instance = 0;
@@ -43,6 +51,7 @@ struct FakeStream {
   WAVEHDR* firstHeader = nullptr;  // header 0 of the pool: the first one written
   DWORD workerThread = 0;          // the thread that made the writes
   bool closed = false;
+  std::vector<Held> held;  // in holding mode: each queued buffer as it was written
 };
 
 // Test samples: 32-bit words counting up, so each buffer says which bytes of the data it holds.
@@ -197,6 +206,7 @@ class FakeWaveOut : public Watched<FakeWaveOut> {
     faults_.clear();
     numDevs_ = 1;
     failOpen_ = false;
+    hold_ = false;
     gate_ = nullptr;
     gated_ = 0;
   }
@@ -207,6 +217,29 @@ class FakeWaveOut : public Watched<FakeWaveOut> {
   void SetFailOpen(bool fail) {
     Locked hold(this);
     failOpen_ = fail;
+  }
+  // A holding device hands nothing back on reset and refuses to close while it holds
+  // buffers, as a stuck driver would; it remembers what it holds to check it stays intact.
+  void SetHold(bool hold) {
+    Locked lock(this);
+    hold_ = hold;
+  }
+  // True while every buffer stream `id` holds is still the live memory it was written from:
+  // the pool is still a heap block in use, and each header and its bytes are unchanged.
+  bool heldIntact(int id) {
+    Locked hold(this);
+    if (id >= int(streams_.size())) return false;
+    const FakeStream& s = *streams_[size_t(id)];
+    if (s.held.empty()) return true;
+    if (!HeapValidate(GetProcessHeap(), 0, s.firstHeader)) return false;
+    for (const Held& h : s.held) {
+      const WAVEHDR& now = s.firstHeader[h.index];
+      if (now.lpData != h.header.lpData || now.dwBufferLength != h.header.dwBufferLength ||
+          !(now.dwFlags & WHDR_INQUEUE) ||
+          std::memcmp(now.lpData, h.bytes.data(), h.bytes.size()) != 0)
+        return false;
+    }
+    return true;
   }
   // While `gate` is set and clear, every call of kind `which` (kPause or kUnprepare) blocks
   // until the event is set (up to 10 s). `gated()` counts the calls that reached it.
@@ -255,6 +288,7 @@ class FakeWaveOut : public Watched<FakeWaveOut> {
         FakeStream& s = *streams_[size_t(id)];
         header = s.queued.front();
         s.queued.pop_front();
+        std::erase_if(s.held, [&](const Held& h) { return h.index == header - s.firstHeader; });
         header->dwFlags = (header->dwFlags & ~DWORD(WHDR_INQUEUE)) | WHDR_DONE;
         s.calls.push_back(Call::kDone);
         callback = s.callback;
@@ -325,7 +359,7 @@ class FakeWaveOut : public Watched<FakeWaveOut> {
     Locked hold(&f);
     if (size != sizeof(WAVEHDR)) f.Fault("unprepare: wrong header size");
     if (header->dwFlags & WHDR_INQUEUE) {
-      f.Fault("unprepare: header still queued");
+      if (!f.hold_) f.Fault("unprepare: header still queued");
       return WAVERR_STILLPLAYING;
     }
     header->dwFlags &= ~DWORD(WHDR_PREPARED);
@@ -357,6 +391,7 @@ class FakeWaveOut : public Watched<FakeWaveOut> {
     }
     s->writes.push_back(w);
     header->dwFlags = (header->dwFlags & ~DWORD(WHDR_DONE)) | WHDR_INQUEUE;
+    if (f.hold_) s->held.push_back({w.header, *header, {bytes, bytes + w.length}});
     s->queued.push_back(header);
     return MMSYSERR_NOERROR;
   }
@@ -390,7 +425,12 @@ class FakeWaveOut : public Watched<FakeWaveOut> {
       Locked hold(&f);
       if (!f.Find(h, Call::kReset)) return MMSYSERR_INVALHANDLE;
     }
-    f.returnOldest(IdOf(h), kBufferLimit);
+    bool hold;
+    {
+      Locked lock(&f);
+      hold = f.hold_;
+    }
+    if (!hold) f.returnOldest(IdOf(h), kBufferLimit);
     return MMSYSERR_NOERROR;
   }
   static MMRESULT WINAPI Close(HWAVEOUT h) {
@@ -399,7 +439,7 @@ class FakeWaveOut : public Watched<FakeWaveOut> {
     FakeStream* s = f.Find(h, Call::kClose);
     if (!s) return MMSYSERR_INVALHANDLE;
     if (!s->queued.empty()) {
-      f.Fault("close: buffers still queued");
+      if (!f.hold_) f.Fault("close: buffers still queued");
       return WAVERR_STILLPLAYING;
     }
     s->closed = true;
@@ -414,6 +454,7 @@ class FakeWaveOut : public Watched<FakeWaveOut> {
   std::vector<std::string> faults_;
   UINT numDevs_ = 1;
   bool failOpen_ = false;
+  bool hold_ = false;
   Call gatedCall_ = Call::kPause;
   HANDLE gate_ = nullptr;
   int gated_ = 0;
