@@ -100,8 +100,9 @@ HTREEITEM AddTreeItem(HWND tree, HTREEITEM parent, const wchar_t* text) {
   return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
-// Sample contents, so every control shows what it looks like in use.
-void Fill(const std::array<HWND, kSlotCount>& c) {
+// Sample contents, so every control shows what it looks like in use: text and item lists,
+// ranges and checks, then the bars and the header.
+void FillItems(const std::array<HWND, kSlotCount>& c) {
   SetWindowTextW(c[kMultiEdit], L"A multi-line edit\r\nwith scroll bars\r\nthird line\r\nfourth line\r\n"
                                 L"fifth line, long enough to scroll sideways across the edit\r\nsixth line\r\nseventh line");
   for (const wchar_t* text : {L"Applause", L"Laughter", L"Siren", L"Horn"}) {
@@ -124,7 +125,9 @@ void Fill(const std::array<HWND, kSlotCount>& c) {
   const wchar_t* rows[][2] = {{L"Applause", L"3.2 s"}, {L"Laughter", L"2.5 s"}, {L"Police siren", L"4.0 s"},
                               {L"Air horn", L"1.1 s"}, {L"Thunder", L"5.3 s"}};
   for (int i = 0; i < 5; ++i) AddRow(c[kListView], i, rows[i][0], rows[i][1]);
+}
 
+void FillRangesAndChecks(const std::array<HWND, kSlotCount>& c) {
   SendMessageW(c[kTrackbar], TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));
   SendMessageW(c[kTrackbar], TBM_SETTICFREQ, 10, 0);
   SendMessageW(c[kTrackbar], TBM_SETPOS, TRUE, 60);
@@ -147,7 +150,9 @@ void Fill(const std::array<HWND, kSlotCount>& c) {
     tab.pszText = const_cast<wchar_t*>(text);
     SendMessageW(c[kTab], TCM_INSERTITEMW, SendMessageW(c[kTab], TCM_GETITEMCOUNT, 0, 0), reinterpret_cast<LPARAM>(&tab));
   }
+}
 
+void FillBarsAndHeader(const std::array<HWND, kSlotCount>& c) {
   SendMessageW(c[kToolbar], TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   SendMessageW(c[kToolbar], TB_LOADIMAGES, IDB_STD_SMALL_COLOR, reinterpret_cast<LPARAM>(HINST_COMMCTRL));
   TBBUTTON buttons[] = {
@@ -216,7 +221,9 @@ HWND CreateGalleryWindow(HINSTANCE instance, HFONT font) {
                                    s.y, s.w, s.h, parent, reinterpret_cast<HMENU>(intptr_t(100 + i)), instance, nullptr);
     SendMessageW(c[size_t(i)], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
-  Fill(c);
+  FillItems(c);
+  FillRangesAndChecks(c);
+  FillBarsAndHeader(c);
   SendMessageW(c[kStatus], WM_SIZE, 0, 0);  // the status bar lays itself along the bottom
   return window;
 }
