@@ -117,7 +117,7 @@ LRESULT CALLBACK ContainerSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
         return SendMessageW(reinterpret_cast<HWND>(ref), msg, wp, lp);
       break;
     case WM_NOTIFY:
-      if (reinterpret_cast<NMHDR*>(lp)->hwndFrom != hwnd)
+      if (lp && reinterpret_cast<NMHDR*>(lp)->hwndFrom != hwnd)
         return SendMessageW(reinterpret_cast<HWND>(ref), msg, wp, lp);
       break;
     case WM_ERASEBKGND:
@@ -365,12 +365,11 @@ bool FormEngine::LoadFormFromBytes(std::span<const uint8_t> description) {
   lf = DefaultLogFont(12);
   form.headerFont.reset(CreateFontIndirectW(&lf));
 
-  forms_.push_back(std::move(owned));
+  // The form joins the list only once its window exists: a creation that fails after
+  // WM_NCCREATE has already run the window's WM_NCDESTROY, and the list holds nothing of it.
   HWND hwnd = CreateFormWindow(form);
-  if (!hwnd) {
-    forms_.pop_back();
-    return false;
-  }
+  if (!hwnd) return false;
+  forms_.push_back(std::move(owned));
   form.controls[0].hwnd = hwnd;
   form.controls[0].visible = (d.records[0].flags & kFlagVisible) != 0;
   SetFormIcons(form, win.icon);
@@ -573,6 +572,7 @@ LRESULT FormEngine::HandleFormMessage(Form& form, HWND hwnd, UINT msg, WPARAM wp
       break;
     case WM_NOTIFY: {
       auto* hdr = reinterpret_cast<NMHDR*>(lp);
+      if (!hdr) break;
       int i = form.recordOf(hdr->hwndFrom);
       if (i > 0 && hdr->code == UINT(TCN_SELCHANGE) &&
           form.desc.records[size_t(i)].kind == kKindTab) {
@@ -603,10 +603,16 @@ LRESULT FormEngine::HandleFormMessage(Form& form, HWND hwnd, UINT msg, WPARAM wp
     case kMsgDestroyRequest:
       DestroyWindow(hwnd);
       return 0;
-    case WM_DESTROY:
+    case WM_DESTROY: {
+      // A window that failed during its creation was never listed: the program's last
+      // window is not gone, and a quit message would end the loop (or the start-up failure
+      // box) of whoever runs next.
+      const bool listed = std::any_of(forms_.begin(), forms_.end(),
+                                      [&](auto& f) { return f.get() == &form; });
       form.alive = false;
-      if (LiveFormCount() == 0) PostQuitMessage(0);
+      if (listed && LiveFormCount() == 0) PostQuitMessage(0);
       break;
+    }
     case WM_NCDESTROY: {
       // The controls are gone by now: the form's fonts, icons, brush and labels go with it.
       LRESULT result = DefWindowProcW(hwnd, msg, wp, lp);
@@ -626,10 +632,13 @@ void FormEngine::EraseForm(const Form* form) {
 LRESULT CALLBACK FormWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-    auto* form = static_cast<Form*>(cs->lpCreateParams);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, LONG_PTR(form));
-    form->hwnd = hwnd;
-    form->alive = true;
+    // A window of this class made by anyone but the engine carries no form: it is left to
+    // the default procedure.
+    if (auto* form = static_cast<Form*>(cs->lpCreateParams)) {
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, LONG_PTR(form));
+      form->hwnd = hwnd;
+      form->alive = true;
+    }
   }
   auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!form || !form->engine) return DefWindowProcW(hwnd, msg, wp, lp);

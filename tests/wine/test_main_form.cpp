@@ -373,6 +373,52 @@ TEST(MainFormLifetime, ADestroyedFormFreesWhatItMade) {
   DrainQueue();
 }
 
+// A window whose creation fails after WM_NCCREATE (its WM_CREATE answers -1, as a
+// subclass put on by a CBT hook may) has already seen WM_NCDESTROY when CreateWindowEx
+// returns: the engine must lose no other form and post no quit message for it.
+struct FailingCreation {
+  static inline WNDPROC original = nullptr;
+  static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_CREATE) return -1;
+    return CallWindowProcW(original, h, msg, wp, lp);
+  }
+  static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp) {
+    if (code == HCBT_CREATEWND && !reinterpret_cast<CBT_CREATEWNDW*>(lp)->lpcs->hwndParent)
+      original = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(reinterpret_cast<HWND>(wp), GWLP_WNDPROC, LONG_PTR(&Proc)));
+    return CallNextHookEx(nullptr, code, wp, lp);
+  }
+  static bool Load(FormEngine& engine) {
+    HHOOK hook = SetWindowsHookExW(WH_CBT, &Hook, nullptr, GetCurrentThreadId());
+    EXPECT_NE(hook, nullptr);
+    const bool loaded = engine.LoadForm(kMainFormId);
+    UnhookWindowsHookEx(hook);
+    return loaded;
+  }
+};
+
+TEST(MainFormDescription, AWindowFailingInItsCreationLeavesTheOtherFormsAlone) {
+  FormEngine engine(GetModuleHandleW(nullptr), {});
+  DrainQueue();
+  EXPECT_FALSE(FailingCreation::Load(engine)) << "with no form loaded";
+  EXPECT_EQ(engine.LiveFormCount(), 0u);
+
+  ASSERT_TRUE(engine.LoadForm(kMainFormId));
+  HWND first = engine.WindowHandle(kMainFormId);
+  EXPECT_FALSE(FailingCreation::Load(engine)) << "beside a loaded form";
+  EXPECT_EQ(engine.LiveFormCount(), 1u);
+  EXPECT_EQ(engine.WindowHandle(kMainFormId), first) << "the loaded form was dropped";
+  MSG m;
+  EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE))
+      << "a failed creation posted a quit message";
+
+  // A notification without its header is ignored, not read.
+  EXPECT_EQ(SendMessageW(first, WM_NOTIFY, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(engine.WindowHandle(kMainFormId, kTabControlId), WM_NOTIFY, 0, 0), 0);
+  engine.RequestDestroy(kMainFormId);
+  EXPECT_EQ(engine.RunMessageLoop(), 0);
+}
+
 TEST(MainFormDescription, BrokenDescriptionsLoadNothing) {
   FormEngine engine(GetModuleHandleW(nullptr), {});
   const uint8_t garbage[] = {8, 0, 0, 0, 1, 0, 1, 0x52};
