@@ -10,11 +10,22 @@
 
 namespace board {
 
-void OnMainFormCreated(FormEngine& engine, SkinEngine& skin) {
-  HWND window = engine.WindowHandle(kMainFormId);
-  SkinMainWindow(skin, SkinImageFile(SkinImage::kBackground), 0, 0, window, 0, 25, 0, 0, 1);
+void SkinMainForm(FormEngine& engine, SkinEngine& skin) {
+  SkinMainWindow(skin, {.window = engine.WindowHandle(kMainFormId),
+                        .image = SkinImageFile(SkinImage::kBackground),
+                        .faceColour = 0,
+                        .themeColour = 0,
+                        .controlAlpha = 0,
+                        .captionHeight = 25,
+                        .optionA = 0,
+                        .optionB = 0,
+                        .showTitle = 1});
   SkinContainerWithFace(skin, engine.WindowHandle(kMainFormId, kTabControlId));
   SkinContainerWithFace(skin, engine.WindowHandle(kMainFormId, kGroupBoxControlId));
+}
+
+void OnMainFormCreated(FormEngine& engine, SkinEngine& skin) {
+  SkinMainForm(engine, skin);
   FadeInWindow(engine, kMainFormId, 0, 20);
 }
 

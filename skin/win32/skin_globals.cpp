@@ -13,19 +13,17 @@ SkinGlobals::SkinGlobals()
   skin.SetQuitHandler([this] { gdiPlus.Stop(); });
 }
 
-void SkinMainWindow(SkinEngine& skin, std::span<const uint8_t> image, int32_t faceColour,
-                    int32_t themeColour, HWND window, int32_t controlAlpha,
-                    int32_t captionHeight, int32_t optionA, int32_t optionB, int32_t showTitle) {
-  skin.SetSkinImage(nullptr, image, Given(faceColour), Given(themeColour), Given(3));
-  skin.SetControlSkinning(1, Given(controlAlpha), NotGiven());
+void SkinMainWindow(SkinEngine& skin, const MainWindowSkin& how) {
+  skin.SetSkinImage(nullptr, how.image, Given(how.faceColour), Given(how.themeColour), Given(3));
+  skin.SetControlSkinning(1, Given(how.controlAlpha), NotGiven());
   AttachWindowOptions options;
   options.interactive = Given(1);
   options.captionDrag = Given(1);
-  options.optionA = Given(optionA);
-  options.optionB = Given(optionB);
-  options.showTitle = Given(showTitle);
+  options.optionA = Given(how.optionA);
+  options.optionB = Given(how.optionB);
+  options.showTitle = Given(how.showTitle);
   options.captionGloss = Given(0);
-  skin.AttachWindow(window, captionHeight, 1, options);
+  skin.AttachWindow(how.window, how.captionHeight, 1, options);
 }
 
 void SkinContainerWithFace(SkinEngine& skin, HWND control) {

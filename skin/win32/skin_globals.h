@@ -27,11 +27,22 @@ struct SkinGlobals {
 // the resource is missing.
 HICON LoadAppIcon(HINSTANCE instance);
 
-// Sets the shared picture and colours, the control skinning, and attaches the window;
-// optionA, optionB and showTitle pass through to AttachWindow.
-void SkinMainWindow(SkinEngine& skin, std::span<const uint8_t> image, int32_t faceColour,
-                    int32_t themeColour, HWND window, int32_t controlAlpha,
-                    int32_t captionHeight, int32_t optionA, int32_t optionB, int32_t showTitle);
+// How a program's main window is skinned: the shared picture and colours, the control
+// skinning and the window's frame.
+struct MainWindowSkin {
+  HWND window = nullptr;
+  std::span<const uint8_t> image;  // the shared background picture (an image file)
+  int32_t faceColour = 0;
+  int32_t themeColour = 0;
+  int32_t controlAlpha = 0;
+  int32_t captionHeight = 25;
+  // Passed through to AttachWindow's options of the same names.
+  int32_t optionA = 0, optionB = 0;
+  int32_t showTitle = 1;
+};
+
+// Sets the shared picture and colours, the control skinning, and attaches the window.
+void SkinMainWindow(SkinEngine& skin, const MainWindowSkin& how);
 // A container tinted with the system's face colour.
 void SkinContainerWithFace(SkinEngine& skin, HWND control);
 
