@@ -12,7 +12,11 @@ namespace {
 // message less per control while the form is created.
 constexpr DWORD kControlExStyle = WS_EX_NOPARENTNOTIFY;
 
-// The runtime's font for controls that carry none of their own.
+// The runtime's font for controls that carry none of their own. It stays the runtime's
+// choice: a control without a font answers WM_GETFONT with null, and the skin, which draws
+// each caption in the font the control reports, would then fall back to the system font of
+// the window's DC. The stored description gives buttons and the tab control no font, which
+// means this default, as it does for any other program the form engine runs.
 LOGFONTW DefaultLogFont(int height) {
   LOGFONTW lf{};
   lf.lfHeight = -height;

@@ -61,14 +61,14 @@ FormEngine::~FormEngine() {
   }
 }
 
-bool FormEngine::LoadForm(uint32_t formId) {
+bool FormEngine::LoadForm(uint32_t formId, HWND owner) {
   wchar_t name[32];
   swprintf(name, 32, L"FORM_%08X", formId);
   std::span<const uint8_t> bytes = ResourceBytes(name, MAKEINTRESOURCEW(10), instance_);
-  return !bytes.empty() && LoadFormFromBytes(bytes);
+  return !bytes.empty() && LoadFormFromBytes(bytes, owner);
 }
 
-HWND FormEngine::CreateFormWindow(Form& form) {
+HWND FormEngine::CreateFormWindow(Form& form, HWND owner) {
   const ControlRecord& wr = form.desc.records[0];
   const auto& win = std::get<WindowKindData>(wr.kindData);
   std::wstring className = FromGbk(win.className);
@@ -80,11 +80,11 @@ HWND FormEngine::CreateFormWindow(Form& form) {
     y = (GetSystemMetrics(SM_CYSCREEN) - wr.height) / 2;
   }
   return CreateWindowExW(FormExStyle(win), className.c_str(), FromGbk(win.caption).c_str(),
-                         FormStyle(win), x, y, wr.width, wr.height, nullptr, nullptr, instance_,
+                         FormStyle(win), x, y, wr.width, wr.height, owner, nullptr, instance_,
                          &form);
 }
 
-bool FormEngine::LoadFormFromBytes(std::span<const uint8_t> description) {
+bool FormEngine::LoadFormFromBytes(std::span<const uint8_t> description, HWND owner) {
   auto owned = std::make_unique<Form>();
   Form& form = *owned;
   form.engine = this;
@@ -100,7 +100,7 @@ bool FormEngine::LoadFormFromBytes(std::span<const uint8_t> description) {
 
   // The form joins the list only once its window exists: a creation that fails after
   // WM_NCCREATE has already run the window's WM_NCDESTROY, and the list holds nothing of it.
-  HWND hwnd = CreateFormWindow(form);
+  HWND hwnd = CreateFormWindow(form, owner);
   if (!hwnd) return false;
   forms_.push_back(std::move(owned));
   form.controls[0].hwnd = hwnd;

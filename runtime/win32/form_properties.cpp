@@ -39,6 +39,8 @@ bool FormEngine::SetProperty(uint32_t formId, uint32_t controlId, uint32_t index
     case kPropDisabled: EnableWindow(h, value == 0); return true;
     case kPropTabCurrentPage:
       if (f->desc.records[size_t(i)].kind != kKindTab) return false;
+      // A page the control does not have leaves the current one shown.
+      if (value < 0 || value >= f->pageCount(size_t(i))) return false;
       SendMessageW(h, TCM_SETCURSEL, WPARAM(value), 0);
       f->applyPages(size_t(i));
       return true;

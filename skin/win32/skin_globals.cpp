@@ -5,7 +5,13 @@
 namespace board {
 
 HICON LoadAppIcon(HINSTANCE instance) {
-  return static_cast<HICON>(LoadImageW(instance, L"DEFAULT_ICON", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+  // LoadImage without LR_SHARED rather than LoadIcon: the copy is the program's own, so the
+  // exit routine may destroy it.
+  const wchar_t* const names[] = {MAKEINTRESOURCEW(129), L"DEFAULT_ICON"};
+  for (const wchar_t* name : names)
+    if (HANDLE icon = LoadImageW(instance, name, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE))
+      return static_cast<HICON>(icon);
+  return nullptr;
 }
 
 SkinGlobals::SkinGlobals()

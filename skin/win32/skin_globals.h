@@ -14,8 +14,11 @@
 namespace board {
 
 // Process-wide skin state, alive from start-up to the exit routine. The members are
-// declared in the order they must come to life, so they go in the reverse order: the
-// engine and its GDI+ objects first, the icon, and GDI+ itself last.
+// declared in the order they must come to life: GDI+, the icon, then the engine with the
+// skin defaults. The engine is made after GDI+ rather than before it, because it takes the
+// icon it paints in its caption when it is made. They go in the reverse order: the engine's
+// tables first, because they hold GDI+ objects that must be deleted while GDI+ runs and
+// paint with the icon until then; the icon next; GDI+ itself last.
 struct SkinGlobals {
   SkinGlobals();  // starts GDI+, loads the program icon, makes the engine with its art
   GdiPlusSession gdiPlus;
@@ -23,8 +26,8 @@ struct SkinGlobals {
   SkinEngine skin;
 };
 
-// The program's own copy of its "DEFAULT_ICON" at the system's large icon size; null when
-// the resource is missing.
+// The program's own copy of its icon at the system's large icon size: resource 129 when
+// there is one, else "DEFAULT_ICON"; null when both are missing.
 HICON LoadAppIcon(HINSTANCE instance);
 
 // How a program's main window is skinned: the shared picture and colours, the control

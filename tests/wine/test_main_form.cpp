@@ -168,6 +168,14 @@ TEST_F(MainFormTest, OnlyTheCurrentPageIsShownAndPagesSwitchByProperty) {
     EXPECT_EQ(current, page);
     ExpectPageShown(page);
   }
+  // A page the control does not have leaves the current one.
+  for (int page : {int(kPageCount), -1, 1000}) {
+    EXPECT_FALSE(engine->SetProperty(kMainFormId, kTabControlId, kTabCurrentPageProperty, -1, page));
+    int32_t current = -1;
+    engine->GetProperty(kMainFormId, kTabControlId, kTabCurrentPageProperty, -1, current);
+    EXPECT_EQ(current, 0) << "after page " << page;
+  }
+  ExpectPageShown(0);
 }
 
 TEST_F(MainFormTest, CategoryButtonsLieAboveTheTabControl) {
@@ -356,6 +364,35 @@ TEST(MainFormFades, ACloseDuringTheFadeInStopsIt) {
   EXPECT_EQ(FadeRecorder::alphas, expected);
   EXPECT_EQ(engine.RunMessageLoop(), 0);
   EXPECT_FALSE(IsWindow(window));
+}
+
+// A fade-in of a form not loaded yet loads it, owned by the owner form when that is loaded
+// and on its own when it is not.
+TEST(MainFormFades, AFormNotLoadedYetIsLoadedWithItsOwner) {
+  std::span<const uint8_t> stored = ResourceBytes(L"FORM_52010001");
+  FormDescription other;
+  ASSERT_TRUE(ReadFormDescription(stored, other));
+  const uint32_t kOwnerId = kMainFormId + 1;
+  other.formId = kOwnerId;
+  FormEngine engine(GetModuleHandleW(nullptr), {});
+  ASSERT_TRUE(engine.LoadFormFromBytes(WriteFormDescription(other)));
+  SetFadeApi(FadeRecorder::Api());
+
+  FadeInWindow(engine, kMainFormId, kOwnerId, 0);
+  HWND owned = engine.WindowHandle(kMainFormId);
+  ASSERT_NE(owned, nullptr) << "not loaded with a loaded owner";
+  EXPECT_EQ(GetWindow(owned, GW_OWNER), engine.WindowHandle(kOwnerId));
+  EXPECT_TRUE(IsWindowVisible(owned));
+  DestroyWindow(owned);
+
+  FadeInWindow(engine, kMainFormId, kOwnerId + 1, 0);
+  HWND alone = engine.WindowHandle(kMainFormId);
+  ASSERT_NE(alone, nullptr) << "not loaded when its owner is not loaded";
+  EXPECT_EQ(GetWindow(alone, GW_OWNER), nullptr);
+  SetFadeApi(nullptr);
+  DestroyWindow(alone);
+  DestroyWindow(engine.WindowHandle(kOwnerId));
+  DrainQueue();
 }
 
 // A destroyed form takes its fonts, icons, brush and labels with it: a board that opens
