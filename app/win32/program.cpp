@@ -61,6 +61,7 @@ int RunProgram(HINSTANCE instance) {
     engine.RunMessageLoop();
   }
   HostEnd();
+  SetEndProgram(nullptr);  // it reaches the skin globals, which go with this call
   return code;
 }
 
