@@ -59,6 +59,8 @@ HWND CreateButton(const ControlPlan& c, Form&) {
   const ButtonKindData b = KindDataOf<ButtonKindData>(c.record);
   DWORD style = c.baseStyle | BS_MULTILINE | (b.type == 1 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) |
                 AlignmentStyle(b.hAlign, b.vAlign);
+  // The picture itself is not decoded: no form of the program gives a button one, and the
+  // skin draws every button's face.
   if (!b.picture.empty()) style |= BS_BITMAP;
   return CreateChild(c, L"BUTTON", FromGbk(b.caption).c_str(), style);
 }

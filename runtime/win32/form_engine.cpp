@@ -12,6 +12,10 @@ namespace {
 
 constexpr wchar_t kDefaultFormClass[] = L"BoardForm";
 
+// The window's other stored settings (picture mode, background colour, picture and music,
+// movable, Enter and F1 keys, help, drag by any point, shape, keep the caption active) are
+// carried and not acted on: the program's form leaves them at their defaults, and its skin
+// paints the background and moves the window.
 DWORD FormStyle(const WindowKindData& win) {
   const bool bordered = win.settings[kWinBorder] != 0;
   DWORD style = WS_CLIPCHILDREN | (bordered ? WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME : WS_POPUP);

@@ -9,6 +9,10 @@ bool IsGeometry(uint32_t index) { return index <= kPropHeight; }
 
 }  // namespace
 
+// Served: geometry, tag, visible, disabled, cursor and the tab control's current page. The
+// cursor is kept and not applied, and of a kind's own properties only the current page is
+// served: nothing the program runs reads or writes the others, and a request for one is
+// refused with false rather than half done.
 bool FormEngine::SetProperty(uint32_t formId, uint32_t controlId, uint32_t index, int32_t,
                              int32_t value) {
   Form* f = FindForm(formId);
