@@ -37,9 +37,8 @@ int RunProgram(HINSTANCE instance) {
   // The playback host first: the player list and the command layer's service entry.
   HostStart();
   // The skin globals live until the exit routine; the form engine, declared after them, is
-  // gone before them, so no window outlives the skin that paints it. Their constructor is
-  // InitSkinGlobals, owners in place of a routine; ExitRoutine is the end-program routine
-  // below, which ends them.
+  // gone before them, so no window outlives the skin that paints it. Their constructor does
+  // the work of InitSkinGlobals, and the end-program routine below that of ExitRoutine.
   std::optional<SkinGlobals> skin(std::in_place);
   FormEngine engine(instance, MakeBoardHandlers(skin->skin));
   // Each deactivation trims the board's working set on a thread of its own, but not the one
