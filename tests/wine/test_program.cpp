@@ -123,6 +123,10 @@ std::wstring TextsOf(HWND box) {
 TEST(ProgramStart, AMissingFormShowsTheFailureBoxAndEndsWithMinusOne) {
   HMODULE noForm = LoadLibraryW(L"board_ordinal_test.dll");
   ASSERT_NE(noForm, nullptr);
+  // Neither icon resource is there either: no icon, and no failure for it.
+  EXPECT_EQ(LoadAppIcon(noForm), nullptr);
+  ScopedIcon own(LoadAppIcon(GetModuleHandleW(nullptr)));
+  EXPECT_NE(own.get(), nullptr) << "the program's named icon group";
   std::wstring boxText;
   std::thread closer([&] {
     for (int i = 0; i < 1000 && boxText.empty(); ++i) {
