@@ -81,6 +81,8 @@ class FormEngine {
   // Runs the handler bound to the event; false when none is bound.
   bool RaiseEvent(Form& form, size_t record, uint32_t event);
   LRESULT HandleFormMessage(Form& form, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  void OnCloseQuery(Form& form, HWND hwnd);
+  void OnFormDestroyed(Form& form);
 
   HINSTANCE instance_;
   std::vector<EventHandler> handlers_;

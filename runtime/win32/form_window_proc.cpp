@@ -90,28 +90,14 @@ LRESULT FormEngine::HandleFormMessage(Form& form, HWND hwnd, UINT msg, WPARAM wp
       break;
     }
     case WM_CLOSE:
-      // The close query decides; without a handler the window simply goes. A query still
-      // running (a fade-out pumping messages) is not raised again by a second Esc or close:
-      // the window would flash back to opaque.
-      if (form.closing) return 0;
-      form.closing = true;
-      if (!RaiseEvent(form, 0, kEventWindowCloseQuery)) DestroyWindow(hwnd);
-      // The handler may have pumped the destroy request through: the form may be gone.
-      if (Form* still = FormOf(hwnd)) still->closing = false;
+      OnCloseQuery(form, hwnd);
       return 0;
     case kMsgDestroyRequest:
       DestroyWindow(hwnd);
       return 0;
-    case WM_DESTROY: {
-      // A window that failed during its creation was never listed: the program's last
-      // window is not gone, and a quit message would end the loop (or the start-up failure
-      // box) of whoever runs next.
-      const bool listed = std::any_of(forms_.begin(), forms_.end(),
-                                      [&](auto& f) { return f.get() == &form; });
-      form.alive = false;
-      if (listed && LiveFormCount() == 0) PostQuitMessage(0);
+    case WM_DESTROY:
+      OnFormDestroyed(form);
       break;
-    }
     case WM_NCDESTROY: {
       // The controls are gone by now: the form's fonts, icons, brush and labels go with it.
       LRESULT result = DefWindowProcW(hwnd, msg, wp, lp);
@@ -121,6 +107,27 @@ LRESULT FormEngine::HandleFormMessage(Form& form, HWND hwnd, UINT msg, WPARAM wp
     }
   }
   return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void FormEngine::OnCloseQuery(Form& form, HWND hwnd) {
+  // The close query decides; without a handler the window simply goes. A query still
+  // running (a fade-out pumping messages) is not raised again by a second Esc or close:
+  // the window would flash back to opaque.
+  if (form.closing) return;
+  form.closing = true;
+  if (!RaiseEvent(form, 0, kEventWindowCloseQuery)) DestroyWindow(hwnd);
+  // The handler may have pumped the destroy request through: the form may be gone.
+  if (Form* still = FormOf(hwnd)) still->closing = false;
+}
+
+void FormEngine::OnFormDestroyed(Form& form) {
+  // A window that failed during its creation was never listed: the program's last window is
+  // not gone, and a quit message would end the loop (or the start-up failure box) of
+  // whoever runs next.
+  const bool listed =
+      std::any_of(forms_.begin(), forms_.end(), [&](auto& f) { return f.get() == &form; });
+  form.alive = false;
+  if (listed && LiveFormCount() == 0) PostQuitMessage(0);
 }
 
 void FormEngine::EraseForm(const Form* form) {
