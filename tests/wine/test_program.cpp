@@ -103,18 +103,17 @@ TEST_F(ProgramTest, TheVolumeButtonsSendTheirKeys) {
   EXPECT_EQ(keys, (std::vector<DWORD>{VK_VOLUME_MUTE, VK_VOLUME_DOWN, VK_VOLUME_UP}));
 }
 
-// The texts of a window and its children, joined.
+BOOL CALLBACK AppendText(HWND h, LPARAM lp) {
+  wchar_t text[256] = {};
+  GetWindowTextW(h, text, 256);
+  *reinterpret_cast<std::wstring*>(lp) += text;
+  return TRUE;
+}
+
+// The texts of a window's children, joined.
 std::wstring TextsOf(HWND box) {
   std::wstring texts;
-  EnumChildWindows(
-      box,
-      [](HWND h, LPARAM lp) -> BOOL {
-        wchar_t text[256] = {};
-        GetWindowTextW(h, text, 256);
-        *reinterpret_cast<std::wstring*>(lp) += text;
-        return TRUE;
-      },
-      LPARAM(&texts));
+  EnumChildWindows(box, AppendText, LPARAM(&texts));
   return texts;
 }
 
