@@ -87,8 +87,11 @@ int main(int argc, char** argv) {
   iconItem.mask = HDI_IMAGE | HDI_FORMAT;
   iconItem.fmt = HDF_LEFT | HDF_STRING | HDF_IMAGE;
   SendMessageW(header, HDM_SETITEMW, 0, reinterpret_cast<LPARAM>(&iconItem));
-  SkinMainWindow(engine, SkinImageFile(SkinImage::kBackground), int32_t(GetSysColor(COLOR_BTNFACE)), 0xDDCA22,
-                 window, 160, 25, 0, 0, 1);
+  SkinMainWindow(engine, {.window = window,
+                          .image = SkinImageFile(SkinImage::kBackground),
+                          .faceColour = int32_t(GetSysColor(COLOR_BTNFACE)),
+                          .themeColour = 0xDDCA22,
+                          .controlAlpha = 160});
   if (!engine.SkinTransparentControl(status, NotGiven(), NotGiven())) return std::printf("FAIL: no skinned window\n"), 1;
   ShowWindow(window, SW_SHOWNA);
   UpdateWindow(window);

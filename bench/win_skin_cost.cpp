@@ -52,11 +52,7 @@ std::vector<HWND> ClipButtonsOfPage(const FormEngine& form, int page) {
 }
 
 // The skin's part of the main window's created event, without the fade-in that follows it.
-void SkinTheBoard(FormEngine& form, SkinEngine& skin) {
-  SkinMainWindow(skin, SkinImageFile(SkinImage::kBackground), 0, 0, form.WindowHandle(kMainFormId), 0, 25, 0, 0, 1);
-  SkinContainerWithFace(skin, form.WindowHandle(kMainFormId, kTabControlId));
-  SkinContainerWithFace(skin, form.WindowHandle(kMainFormId, kGroupBoxControlId));
-}
+void SkinTheBoard(FormEngine& form, SkinEngine& skin) { SkinMainForm(form, skin); }
 
 // The same with the picture already prepared: the window and its controls attached.
 void AttachTheBoard(FormEngine& form, SkinEngine& skin) {

@@ -10,11 +10,22 @@
 
 namespace board {
 
-void OnMainFormCreated(FormEngine& engine, SkinEngine& skin) {
-  HWND window = engine.WindowHandle(kMainFormId);
-  SkinMainWindow(skin, SkinImageFile(SkinImage::kBackground), 0, 0, window, 0, 25, 0, 0, 1);
+void SkinMainForm(FormEngine& engine, SkinEngine& skin) {
+  SkinMainWindow(skin, {.window = engine.WindowHandle(kMainFormId),
+                        .image = SkinImageFile(SkinImage::kBackground),
+                        .faceColour = 0,
+                        .themeColour = 0,
+                        .controlAlpha = 0,
+                        .captionHeight = 25,
+                        .optionA = 0,
+                        .optionB = 0,
+                        .showTitle = 1});
   SkinContainerWithFace(skin, engine.WindowHandle(kMainFormId, kTabControlId));
   SkinContainerWithFace(skin, engine.WindowHandle(kMainFormId, kGroupBoxControlId));
+}
+
+void OnMainFormCreated(FormEngine& engine, SkinEngine& skin) {
+  SkinMainForm(engine, skin);
   FadeInWindow(engine, kMainFormId, 0, 20);
 }
 
@@ -26,7 +37,8 @@ int RunProgram(HINSTANCE instance) {
   // The playback host first: the player list and the command layer's service entry.
   HostStart();
   // The skin globals live until the exit routine; the form engine, declared after them, is
-  // gone before them, so no window outlives the skin that paints it.
+  // gone before them, so no window outlives the skin that paints it. Their constructor does
+  // the work of InitSkinGlobals, and the end-program routine below that of ExitRoutine.
   std::optional<SkinGlobals> skin(std::in_place);
   FormEngine engine(instance, MakeBoardHandlers(skin->skin));
   // Each deactivation trims the board's working set on a thread of its own, but not the one
@@ -50,6 +62,7 @@ int RunProgram(HINSTANCE instance) {
     engine.RunMessageLoop();
   }
   HostEnd();
+  SetEndProgram(nullptr);  // it reaches the skin globals, which go with this call
   return code;
 }
 

@@ -14,6 +14,8 @@
 
 namespace board {
 
+// The skin's part of the main window's created event: the window and its two containers.
+void SkinMainForm(FormEngine& engine, SkinEngine& skin);
 void OnMainFormCreated(FormEngine& engine, SkinEngine& skin);
 void OnMainFormCloseQuery(FormEngine& engine);
 

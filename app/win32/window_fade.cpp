@@ -47,9 +47,11 @@ void SetWindowAlpha(HWND window, int mode, int alpha) {
 
 void FadeInWindow(FormEngine& engine, uint32_t formId, uint32_t ownerFormId, int delay) {
   engine.SetProperty(formId, 0, kPropVisible, -1, 0);
-  // This engine keeps no owner relation: a form not yet loaded is loaded on its own.
-  if ((ownerFormId == 0 || engine.IsLoaded(ownerFormId)) && !engine.IsLoaded(formId))
-    engine.LoadForm(formId);
+  // A form not loaded yet is loaded with its owner when that is loaded, else on its own.
+  if (!engine.IsLoaded(formId)) {
+    HWND owner = ownerFormId != 0 ? engine.WindowHandle(ownerFormId) : nullptr;
+    engine.LoadForm(formId, owner);
+  }
   HWND window = engine.WindowHandle(formId);
   if (!window) return;
   const FadePlan plan = PlanFade(delay);

@@ -23,8 +23,9 @@ void SetFadeApi(const FadeApi* api);  // nullptr restores the real one
 // clamped to 0..255, any other mode = 255. Does nothing outside the NT family.
 void SetWindowAlpha(HWND window, int mode, int alpha);
 
-// Hides the form, then shows it with rising alpha over trunc(4 × unit) steps.
-// ownerFormId 0 means no owner.
+// Hides the form, then shows it with rising alpha over trunc(4 × unit) steps. A form not
+// loaded yet is loaded first, owned by the owner form when that is loaded; ownerFormId 0
+// means no owner.
 void FadeInWindow(FormEngine& engine, uint32_t formId, uint32_t ownerFormId, int delay);
 
 // Lowers the alpha to 0, then destroys the form (asynchronously) or ends the program.

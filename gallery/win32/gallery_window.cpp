@@ -231,8 +231,11 @@ HWND CreateGalleryWindow(HINSTANCE instance, HFONT font) {
 void SkinGalleryWindow(SkinEngine& skin, HWND window) {
   // The board's own set-up, with the skin's default theme colour and the control alpha
   // given, so the controls' washes and accents show.
-  SkinMainWindow(skin, SkinImageFile(SkinImage::kBackground), int32_t(GetSysColor(COLOR_BTNFACE)), 0xDDCA22,
-                 window, 160, 25, 0, 0, 1);
+  SkinMainWindow(skin, {.window = window,
+                        .image = SkinImageFile(SkinImage::kBackground),
+                        .faceColour = int32_t(GetSysColor(COLOR_BTNFACE)),
+                        .themeColour = 0xDDCA22,
+                        .controlAlpha = 160});
   const auto& c = Controls();
   SkinContainerWithFace(skin, c[kGroupBox]);
   // The tab control keeps its strip: laid over the picture, its page's controls skinned as a

@@ -36,12 +36,12 @@ class FormEngine {
   FormEngine(const FormEngine&) = delete;
   FormEngine& operator=(const FormEngine&) = delete;
 
-  // Loads a form from the program's own resources (RCDATA "FORM_xxxxxxxx") and creates it;
-  // its created event runs inside this call. False when the description is missing,
-  // unreadable, or its window cannot be created.
-  bool LoadForm(uint32_t formId);
+  // Loads a form from the program's own resources (RCDATA "FORM_xxxxxxxx") and creates it,
+  // owned by `owner` when one is given; its created event runs inside this call. False when
+  // the description is missing, unreadable, or its window cannot be created.
+  bool LoadForm(uint32_t formId, HWND owner = nullptr);
   // The same from description bytes in memory.
-  bool LoadFormFromBytes(std::span<const uint8_t> description);
+  bool LoadFormFromBytes(std::span<const uint8_t> description, HWND owner = nullptr);
 
   bool IsLoaded(uint32_t formId) const;
   // Window handle of a form's window (controlId 0 or the window's own id) or control.
@@ -74,13 +74,15 @@ class FormEngine {
   friend LRESULT CALLBACK ContainerSubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR,
                                                 DWORD_PTR);
   Form* FindForm(uint32_t formId) const;
-  HWND CreateFormWindow(Form& form);
+  HWND CreateFormWindow(Form& form, HWND owner);
   HWND CreateControl(Form& form, size_t record, std::vector<uint8_t>& state);
   void EraseForm(const Form* form);
   bool Translate(MSG& msg);
   // Runs the handler bound to the event; false when none is bound.
   bool RaiseEvent(Form& form, size_t record, uint32_t event);
   LRESULT HandleFormMessage(Form& form, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  void OnCloseQuery(Form& form, HWND hwnd);
+  void OnFormDestroyed(Form& form);
 
   HINSTANCE instance_;
   std::vector<EventHandler> handlers_;

@@ -5,7 +5,13 @@
 namespace board {
 
 HICON LoadAppIcon(HINSTANCE instance) {
-  return static_cast<HICON>(LoadImageW(instance, L"DEFAULT_ICON", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+  // LoadImage without LR_SHARED rather than LoadIcon: the copy is the program's own, so the
+  // exit routine may destroy it.
+  const wchar_t* const names[] = {MAKEINTRESOURCEW(129), L"DEFAULT_ICON"};
+  for (const wchar_t* name : names)
+    if (HANDLE icon = LoadImageW(instance, name, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE))
+      return static_cast<HICON>(icon);
+  return nullptr;
 }
 
 SkinGlobals::SkinGlobals()
@@ -13,19 +19,17 @@ SkinGlobals::SkinGlobals()
   skin.SetQuitHandler([this] { gdiPlus.Stop(); });
 }
 
-void SkinMainWindow(SkinEngine& skin, std::span<const uint8_t> image, int32_t faceColour,
-                    int32_t themeColour, HWND window, int32_t controlAlpha,
-                    int32_t captionHeight, int32_t optionA, int32_t optionB, int32_t showTitle) {
-  skin.SetSkinImage(nullptr, image, Given(faceColour), Given(themeColour), Given(3));
-  skin.SetControlSkinning(1, Given(controlAlpha), NotGiven());
+void SkinMainWindow(SkinEngine& skin, const MainWindowSkin& how) {
+  skin.SetSkinImage(nullptr, how.image, Given(how.faceColour), Given(how.themeColour), Given(3));
+  skin.SetControlSkinning(1, Given(how.controlAlpha), NotGiven());
   AttachWindowOptions options;
   options.interactive = Given(1);
   options.captionDrag = Given(1);
-  options.optionA = Given(optionA);
-  options.optionB = Given(optionB);
-  options.showTitle = Given(showTitle);
+  options.optionA = Given(how.optionA);
+  options.optionB = Given(how.optionB);
+  options.showTitle = Given(how.showTitle);
   options.captionGloss = Given(0);
-  skin.AttachWindow(window, captionHeight, 1, options);
+  skin.AttachWindow(how.window, how.captionHeight, 1, options);
 }
 
 void SkinContainerWithFace(SkinEngine& skin, HWND control) {

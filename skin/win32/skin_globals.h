@@ -14,8 +14,11 @@
 namespace board {
 
 // Process-wide skin state, alive from start-up to the exit routine. The members are
-// declared in the order they must come to life, so they go in the reverse order: the
-// engine and its GDI+ objects first, the icon, and GDI+ itself last.
+// declared in the order they must come to life: GDI+, the icon, then the engine with the
+// skin defaults. The engine is made after GDI+ rather than before it, because it takes the
+// icon it paints in its caption when it is made. They go in the reverse order: the engine's
+// tables first, because they hold GDI+ objects that must be deleted while GDI+ runs and
+// paint with the icon until then; the icon next; GDI+ itself last.
 struct SkinGlobals {
   SkinGlobals();  // starts GDI+, loads the program icon, makes the engine with its art
   GdiPlusSession gdiPlus;
@@ -23,15 +26,26 @@ struct SkinGlobals {
   SkinEngine skin;
 };
 
-// The program's own copy of its "DEFAULT_ICON" at the system's large icon size; null when
-// the resource is missing.
+// The program's own copy of its icon at the system's large icon size: resource 129 when
+// there is one, else "DEFAULT_ICON"; null when both are missing.
 HICON LoadAppIcon(HINSTANCE instance);
 
-// Sets the shared picture and colours, the control skinning, and attaches the window;
-// optionA, optionB and showTitle pass through to AttachWindow.
-void SkinMainWindow(SkinEngine& skin, std::span<const uint8_t> image, int32_t faceColour,
-                    int32_t themeColour, HWND window, int32_t controlAlpha,
-                    int32_t captionHeight, int32_t optionA, int32_t optionB, int32_t showTitle);
+// How a program's main window is skinned: the shared picture and colours, the control
+// skinning and the window's frame.
+struct MainWindowSkin {
+  HWND window = nullptr;
+  std::span<const uint8_t> image;  // the shared background picture (an image file)
+  int32_t faceColour = 0;
+  int32_t themeColour = 0;
+  int32_t controlAlpha = 0;
+  int32_t captionHeight = 25;
+  // Passed through to AttachWindow's options of the same names.
+  int32_t optionA = 0, optionB = 0;
+  int32_t showTitle = 1;
+};
+
+// Sets the shared picture and colours, the control skinning, and attaches the window.
+void SkinMainWindow(SkinEngine& skin, const MainWindowSkin& how);
 // A container tinted with the system's face colour.
 void SkinContainerWithFace(SkinEngine& skin, HWND control);
 

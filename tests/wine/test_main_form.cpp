@@ -168,6 +168,14 @@ TEST_F(MainFormTest, OnlyTheCurrentPageIsShownAndPagesSwitchByProperty) {
     EXPECT_EQ(current, page);
     ExpectPageShown(page);
   }
+  // A page the control does not have leaves the current one.
+  for (int page : {int(kPageCount), -1, 1000}) {
+    EXPECT_FALSE(engine->SetProperty(kMainFormId, kTabControlId, kTabCurrentPageProperty, -1, page));
+    int32_t current = -1;
+    engine->GetProperty(kMainFormId, kTabControlId, kTabCurrentPageProperty, -1, current);
+    EXPECT_EQ(current, 0) << "after page " << page;
+  }
+  ExpectPageShown(0);
 }
 
 TEST_F(MainFormTest, CategoryButtonsLieAboveTheTabControl) {
@@ -358,6 +366,35 @@ TEST(MainFormFades, ACloseDuringTheFadeInStopsIt) {
   EXPECT_FALSE(IsWindow(window));
 }
 
+// A fade-in of a form not loaded yet loads it, owned by the owner form when that is loaded
+// and on its own when it is not.
+TEST(MainFormFades, AFormNotLoadedYetIsLoadedWithItsOwner) {
+  std::span<const uint8_t> stored = ResourceBytes(L"FORM_52010001");
+  FormDescription other;
+  ASSERT_TRUE(ReadFormDescription(stored, other));
+  const uint32_t kOwnerId = kMainFormId + 1;
+  other.formId = kOwnerId;
+  FormEngine engine(GetModuleHandleW(nullptr), {});
+  ASSERT_TRUE(engine.LoadFormFromBytes(WriteFormDescription(other)));
+  SetFadeApi(FadeRecorder::Api());
+
+  FadeInWindow(engine, kMainFormId, kOwnerId, 0);
+  HWND owned = engine.WindowHandle(kMainFormId);
+  ASSERT_NE(owned, nullptr) << "not loaded with a loaded owner";
+  EXPECT_EQ(GetWindow(owned, GW_OWNER), engine.WindowHandle(kOwnerId));
+  EXPECT_TRUE(IsWindowVisible(owned));
+  DestroyWindow(owned);
+
+  FadeInWindow(engine, kMainFormId, kOwnerId + 1, 0);
+  HWND alone = engine.WindowHandle(kMainFormId);
+  ASSERT_NE(alone, nullptr) << "not loaded when its owner is not loaded";
+  EXPECT_EQ(GetWindow(alone, GW_OWNER), nullptr);
+  SetFadeApi(nullptr);
+  DestroyWindow(alone);
+  DestroyWindow(engine.WindowHandle(kOwnerId));
+  DrainQueue();
+}
+
 // A destroyed form takes its fonts, icons, brush and labels with it: a board that opens
 // and closes windows does not pile them up.
 TEST(MainFormLifetime, ADestroyedFormFreesWhatItMade) {
@@ -371,6 +408,52 @@ TEST(MainFormLifetime, ADestroyedFormFreesWhatItMade) {
     EXPECT_EQ(LiveGdiObjects(), before) << "round " << i;
   }
   DrainQueue();
+}
+
+// A window whose creation fails after WM_NCCREATE (its WM_CREATE answers -1, as a
+// subclass put on by a CBT hook may) has already seen WM_NCDESTROY when CreateWindowEx
+// returns: the engine must lose no other form and post no quit message for it.
+struct FailingCreation {
+  static inline WNDPROC original = nullptr;
+  static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_CREATE) return -1;
+    return CallWindowProcW(original, h, msg, wp, lp);
+  }
+  static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp) {
+    if (code == HCBT_CREATEWND && !reinterpret_cast<CBT_CREATEWNDW*>(lp)->lpcs->hwndParent)
+      original = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(reinterpret_cast<HWND>(wp), GWLP_WNDPROC, LONG_PTR(&Proc)));
+    return CallNextHookEx(nullptr, code, wp, lp);
+  }
+  static bool Load(FormEngine& engine) {
+    HHOOK hook = SetWindowsHookExW(WH_CBT, &Hook, nullptr, GetCurrentThreadId());
+    EXPECT_NE(hook, nullptr);
+    const bool loaded = engine.LoadForm(kMainFormId);
+    UnhookWindowsHookEx(hook);
+    return loaded;
+  }
+};
+
+TEST(MainFormDescription, AWindowFailingInItsCreationLeavesTheOtherFormsAlone) {
+  FormEngine engine(GetModuleHandleW(nullptr), {});
+  DrainQueue();
+  EXPECT_FALSE(FailingCreation::Load(engine)) << "with no form loaded";
+  EXPECT_EQ(engine.LiveFormCount(), 0u);
+
+  ASSERT_TRUE(engine.LoadForm(kMainFormId));
+  HWND first = engine.WindowHandle(kMainFormId);
+  EXPECT_FALSE(FailingCreation::Load(engine)) << "beside a loaded form";
+  EXPECT_EQ(engine.LiveFormCount(), 1u);
+  EXPECT_EQ(engine.WindowHandle(kMainFormId), first) << "the loaded form was dropped";
+  MSG m;
+  EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE))
+      << "a failed creation posted a quit message";
+
+  // A notification without its header is ignored, not read.
+  EXPECT_EQ(SendMessageW(first, WM_NOTIFY, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(engine.WindowHandle(kMainFormId, kTabControlId), WM_NOTIFY, 0, 0), 0);
+  engine.RequestDestroy(kMainFormId);
+  EXPECT_EQ(engine.RunMessageLoop(), 0);
 }
 
 TEST(MainFormDescription, BrokenDescriptionsLoadNothing) {
