@@ -23,6 +23,8 @@ bool BackBuffer::Ensure(HWND window, int width, int height) {
     original_ = previous;
     SetPropW(window, kPropOriginalBitmap, original_);
   }
+  // The surface over the old pixels goes before the bitmap that holds them, as in Free.
+  surface_.reset();
   bitmap_ = std::move(next);  // the previous back-buffer bitmap is deleted here
   SetPropW(window, kPropBufferBitmap, bitmap_.get());
   bits_ = static_cast<uint32_t*>(bits);

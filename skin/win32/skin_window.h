@@ -84,8 +84,10 @@ struct SkinWindow {
   std::vector<std::pair<HWND, ControlColour>> controlColours;
   SkinControls controls;
 
+  // The system destroys the tooltip with its owner, before the owner's WM_NCDESTROY: a
+  // handle that no longer names a window this one owns is stale, maybe someone else's.
   ~SkinWindow() {
-    if (tooltip) DestroyWindow(tooltip);
+    if (tooltip && GetWindow(tooltip, GW_OWNER) == window) DestroyWindow(tooltip);
   }
 };
 
