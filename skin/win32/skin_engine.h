@@ -105,8 +105,6 @@ class SkinEngine {
 
   // Called when the application is deactivated (the working-set trimmer, say).
   void SetDeactivateHandler(std::function<void()> handler) { onDeactivate_ = std::move(handler); }
-  // Called once, when a skinned window sees WM_QUIT, to shut GDI+ down.
-  void SetQuitHandler(std::function<void()> handler) { onQuit_ = std::move(handler); }
 
   bool SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> image, OptInt faceColour,
                     OptInt themeColour, OptInt mode);
@@ -250,7 +248,7 @@ class SkinEngine {
   std::vector<std::unique_ptr<SkinWindow>> windows_;
   std::unique_ptr<DecodedImage> background_;  // the shared picture, decoded once
   std::vector<std::unique_ptr<DecodedImage>> glyphs_;  // help, menu, min, max, restore, close
-  std::function<void()> onDeactivate_, onQuit_;
+  std::function<void()> onDeactivate_;
   // The backgrounds captured and not yet freed; each record releases its DC and bitmap.
   struct BackgroundRecord {
     ScopedMemoryDc dc;
@@ -265,7 +263,6 @@ class SkinEngine {
     }
   };
   std::vector<BackgroundRecord> backgrounds_;
-  bool quitSeen_ = false;
   unsigned pictureGeneration_ = 1;  // changes with every new shared picture
   static SkinEngine* instance_;
 };

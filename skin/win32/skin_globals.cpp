@@ -9,9 +9,7 @@ HICON LoadAppIcon(HINSTANCE instance) {
 }
 
 SkinGlobals::SkinGlobals()
-    : appIcon(LoadAppIcon(GetModuleHandleW(nullptr))), skin(StoredSkinArt(appIcon.get())) {
-  skin.SetQuitHandler([this] { gdiPlus.Stop(); });
-}
+    : appIcon(LoadAppIcon(GetModuleHandleW(nullptr))), skin(StoredSkinArt(appIcon.get())) {}
 
 void SkinMainWindow(SkinEngine& skin, std::span<const uint8_t> image, int32_t faceColour,
                     int32_t themeColour, HWND window, int32_t controlAlpha,

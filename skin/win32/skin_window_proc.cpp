@@ -18,21 +18,11 @@ LRESULT CALLBACK SkinEngine::WindowProcEntry(HWND window, UINT message, WPARAM w
   return DefWindowProcW(window, message, wp, lp);
 }
 
-// Quitting, going and losing the activation.
+// Going and losing the activation.
 std::optional<LRESULT> SkinEngine::OnLifeMessage(SkinWindow& w, int index, HWND window, UINT message,
                                          WPARAM wp, LPARAM lp) {
   (void)index;
   switch (message) {
-    case WM_QUIT:
-      // GDI+ goes once only: what the engine holds of it goes first.
-      if (!quitSeen_) {
-        quitSeen_ = true;
-        background_.reset();
-        glyphs_.clear();
-        for (auto& sw : windows_) sw->scaled.reset();
-        if (onQuit_) onQuit_();
-      }
-      break;
     case WM_NCDESTROY: {
       auto previous = w.previous;
       ReleaseWindow(window);
