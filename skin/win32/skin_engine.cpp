@@ -63,8 +63,6 @@ bool SkinEngine::AttachWindow(HWND window, int32_t captionHeight, int32_t,
   auto w = std::make_unique<SkinWindow>();
   w->window = window;
   w->captionHeight = std::max<int>(captionHeight, kMinimumCaptionHeight);
-  w->optionA = o.optionA.value_or(0);
-  w->optionB = o.optionB.value_or(0);
   w->hasMinimize = (style & WS_MINIMIZEBOX) != 0;
   w->hasMaximize = (style & WS_MAXIMIZEBOX) != 0;
   w->interactive = o.interactive ? *o.interactive != 0 : true;

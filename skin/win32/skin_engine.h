@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "base/win32/scoped_win.h"
+#include "skin/background_layout.h"
 #include "skin/caption_strip.h"
 #include "skin/win32/control_records.h"
 
@@ -34,7 +35,7 @@ constexpr OptInt NotGiven() { return std::nullopt; }
 struct AttachWindowOptions {
   OptInt interactive;   // hover, caption buttons, dragging and resizing act (default 1)
   OptInt captionDrag;   // presses in the caption band move the window (default 1)
-  OptInt optionA, optionB;  // kept for the control painters (default 0)
+  OptInt optionA, optionB;  // accepted and ignored: no painter reads them
   OptInt showTitle;     // the caption shows the window's title (default 1)
   OptInt captionGloss;  // a white gloss over the caption band (default 0)
   OptInt itemCount;     // items of the item strip along the bottom (default 0)
@@ -48,6 +49,9 @@ struct SkinArt {
   HICON appIcon = nullptr;  // not owned
 };
 
+// The theme colour given to SetSkinImage that makes the theme follow the face colour.
+constexpr int32_t kThemeFollowsFace = -1;
+
 // Process-wide settings.
 struct SkinSettings {
   int firstSize = 1;
@@ -57,7 +61,7 @@ struct SkinSettings {
   int controlAlphaGiven = 0;
   COLORREF themeColour = 0xDDCA22;
   COLORREF faceColour = 0;
-  int imageMode = 4;
+  int imageMode = kImageTiled;
   std::vector<uint8_t> skinImage;  // the prepared shared picture (an image file)
 };
 
@@ -240,7 +244,7 @@ class SkinEngine {
   const DecodedImage* GlyphOf(const SkinWindow& w, const CaptionButton& b) const;
   void RegisterTooltips(SkinWindow& w, size_t previousCount);
   void DrawItemStrip(SkinWindow& w);
-  // The picture as it is kept: edge-blended for modes 0 and 1, else as given.
+  // The picture as it is kept: edge-blended for the top-left and top-right modes, else as given.
   std::vector<uint8_t> PreparePicture(std::span<const uint8_t> source, COLORREF colour, int mode) const;
 
   SkinArt art_;

@@ -11,7 +11,7 @@ using gp::RectF;
 
 bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> image,
                               OptInt faceColour, OptInt themeColour, OptInt mode) {
-  if (themeColour.value_or(0) != -1) settings_.themeColour = COLORREF(themeColour.value_or(0xDDCA22));
+  if (themeColour.value_or(0) != kThemeFollowsFace) settings_.themeColour = COLORREF(themeColour.value_or(0xDDCA22));
   std::vector<uint8_t> source(image.begin(), image.end());
   if (fileName && *fileName && source.empty()) {
     UniqueHandle file(CreateFileW(fileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
@@ -38,8 +38,8 @@ bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> 
              return uint32_t(c);
            }}) & 0xFFFFFF);
     }
-    if (themeColour.value_or(0) == -1) settings_.themeColour = settings_.faceColour;
-    settings_.imageMode = mode.value_or(4);
+    if (themeColour.value_or(0) == kThemeFollowsFace) settings_.themeColour = settings_.faceColour;
+    settings_.imageMode = mode.value_or(kImageTiled);
     settings_.skinImage = PreparePicture(source, settings_.faceColour, settings_.imageMode);
     background_ = settings_.skinImage == source ? std::move(decoded)
                                                 : DecodedImage::FromBytes(settings_.skinImage);
@@ -47,7 +47,7 @@ bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> 
     settings_.skinImage.clear();
     background_.reset();
     settings_.faceColour = COLORREF(faceColour.value_or(0));
-    if (themeColour.value_or(0) == -1) settings_.themeColour = settings_.faceColour;
+    if (themeColour.value_or(0) == kThemeFollowsFace) settings_.themeColour = settings_.faceColour;
   }
   ++pictureGeneration_;
   for (auto& w : windows_) {
@@ -82,8 +82,9 @@ bool SkinEngine::SetWindowImage(HWND window, std::span<const uint8_t> image, Opt
 
 std::vector<uint8_t> SkinEngine::PreparePicture(std::span<const uint8_t> source, COLORREF colour,
                                                 int mode) const {
-  if (mode == 0 || mode == 1) {
-    std::vector<uint8_t> blended = BlendImageEdge(source, colour, 0, mode == 1);
+  if (mode == kImageTopLeft || mode == kImageTopRight) {
+    // The edge that faces the open client fades into the colour.
+    std::vector<uint8_t> blended = BlendImageEdge(source, colour, 0, mode == kImageTopRight);
     if (!blended.empty()) return blended;
   }
   return {source.begin(), source.end()};

@@ -46,11 +46,10 @@ inline int WorkHeight() {
 struct SkinWindow {
   HWND window = nullptr;
   int captionHeight = kMinimumCaptionHeight;
-  int optionA = 0, optionB = 0;
   bool hasMinimize = false, hasMaximize = false;
   bool showTitle = true, captionGloss = false, captionDrag = true, interactive = true;
   WNDPROC previous = nullptr;
-  int imageMode = 4;
+  int imageMode = kImageTiled;
   std::vector<CaptionButton> buttons;
   StripRect strip;
   bool maximised = false, minimised = false;
@@ -65,7 +64,7 @@ struct SkinWindow {
   bool fullRepaint = true;
   BackBuffer buffer;
   std::vector<uint32_t> snapshot;  // the composed background, for partial redraws
-  std::unique_ptr<gp::Bitmap> scaled;  // the picture stretched to the client, for mode 3
+  std::unique_ptr<gp::Bitmap> scaled;  // the picture stretched to the client (kImageStretched)
   std::unique_ptr<DecodedImage> windowImage;  // the window's own picture, when it has one
   COLORREF windowColour = 0;
   std::vector<std::shared_ptr<const DecodedImage>> glyphs;  // the window's own caption glyphs

@@ -26,7 +26,7 @@ void SkinEngine::PaintBackground(SkinWindow& w, void* graphicsHandle) {
   g.FillRectangle(gp::SolidBrush(ToArgb(w.windowImage ? w.windowColour : settings_.faceColour)), client);
   if (picture) {
     const int mode = w.imageMode;
-    if (mode == 3) {
+    if (mode == kImageStretched) {
       // The stretched picture is scaled once per client size, not on every repaint.
       if (!w.scaled || int(w.scaled->Width()) != cw || int(w.scaled->Height()) != ch) {
         w.scaled = std::make_unique<gp::Bitmap>(gp::Bitmap::FromScan0(cw, ch, 0, PixelFormat32bppPARGB));
