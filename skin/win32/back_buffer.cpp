@@ -2,6 +2,16 @@
 
 namespace board {
 
+HBITMAP CreateTopDownDib(HDC dc, int width, int height, void** bits) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  return CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
 bool BackBuffer::Ensure(HWND window, int width, int height) {
   if (dc_ && width == width_ && height == height_) return true;
   if (!dc_) {
@@ -9,14 +19,8 @@ bool BackBuffer::Ensure(HWND window, int width, int height) {
     dc_.reset(CreateCompatibleDC(screen.get()));
     if (!dc_) return false;
   }
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  ScopedBitmap next(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  ScopedBitmap next(CreateTopDownDib(dc_.get(), width, height, &bits));
   if (!next) return false;
   HGDIOBJ previous = SelectObject(dc_.get(), next.get());
   if (!original_) {

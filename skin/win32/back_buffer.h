@@ -14,6 +14,9 @@ namespace board {
 constexpr wchar_t kPropOriginalBitmap[] = L"Ck_Ycjdx";
 constexpr wchar_t kPropBufferBitmap[] = L"Ck_wtjbdx";
 
+// A 32-bit top-down DIB of `dc`'s kind, its pixels' address in `bits`; null on failure.
+HBITMAP CreateTopDownDib(HDC dc, int width, int height, void** bits);
+
 // A window's back buffer: a 32-bit top-down DIB in a memory DC, the bitmap first selected
 // in the DC kept to be put back before either goes.
 class BackBuffer {

@@ -17,14 +17,8 @@ HDC SkinEngine::CaptureBackground(HWND window, const RECT& rect) {
   ScopedGetDc screen(nullptr);
   BackgroundRecord record;
   record.dc.reset(CreateCompatibleDC(screen.get()));
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  record.bitmap.reset(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  record.bitmap.reset(CreateTopDownDib(screen.get(), width, height, &bits));
   if (!record.dc || !record.bitmap) return nullptr;
   record.original = SelectObject(record.dc.get(), record.bitmap.get());
   record.pixels = {static_cast<uint32_t*>(bits), width, height};
