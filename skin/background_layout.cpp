@@ -7,11 +7,11 @@ namespace board {
 std::vector<DestRect> PlaceBackground(int mode, int w, int h, int cw, int ch) {
   if (w <= 0 || h <= 0 || cw <= 0 || ch <= 0) return {};
   switch (mode) {
-    case 0: return {{0, 0, w, h}};
-    case 1: return {{cw - w, 0, w, h}};
-    case 2: return {{(cw - w) / 2, (ch - h) / 2, w, h}};
-    case 3: return {{0, 0, cw, ch}};
-    case 4: {
+    case kImageTopLeft: return {{0, 0, w, h}};
+    case kImageTopRight: return {{cw - w, 0, w, h}};
+    case kImageCentred: return {{(cw - w) / 2, (ch - h) / 2, w, h}};
+    case kImageStretched: return {{0, 0, cw, ch}};
+    case kImageTiled: {
       std::vector<DestRect> tiles;
       for (int x = 0; x < cw; x += w) tiles.push_back({x, 0, w, h});
       return tiles;

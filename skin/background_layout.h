@@ -12,6 +12,15 @@ struct DestRect {
   bool operator==(const DestRect&) const = default;
 };
 
+// How a picture is laid out in a client area; the number is what the skin's operations take.
+enum ImageMode : int {
+  kImageTopLeft = 0,
+  kImageTopRight = 1,
+  kImageCentred = 2,
+  kImageStretched = 3,
+  kImageTiled = 4,
+};
+
 // The copies of a W × H picture that image mode `mode` draws into a CW × CH client area:
 // 0 at the top left, 1 at the top right, 2 centred, each at natural size; 3 stretched over
 // the client; 4 side by side from the left while x < CW. An empty picture or client, or an

@@ -204,8 +204,8 @@ GdiPlusApi& Api();
 ULONG_PTR StartGdiPlus(UINT32 version = 1);
 // Shuts down the module's own token and clears it; nothing when there is none.
 void StopGdiPlus();
-// Shuts down `token`. A token is shut down at most once, however many owners ask (the
-// engine stops GDI+ on WM_QUIT and again at exit); 0 and unknown tokens do nothing.
+// Shuts down `token`. A token is shut down at most once, however many owners ask; 0 and
+// unknown tokens do nothing.
 void StopGdiPlus(ULONG_PTR token);
 // True while some token started here is still running.
 bool GdiPlusRunning();

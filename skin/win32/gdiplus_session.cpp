@@ -8,7 +8,7 @@ GdiPlusSession::GdiPlusSession() : token_(gp::StartGdiPlus()) {}
 
 GdiPlusSession::~GdiPlusSession() { Stop(); }
 
-// A token already shut down (the engine does so on WM_QUIT) is not shut down again.
+// A token already shut down (by Stop, say) is not shut down again.
 void GdiPlusSession::Stop() {
   gp::StopGdiPlus(token_);
   token_ = 0;

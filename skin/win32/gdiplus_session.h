@@ -1,7 +1,6 @@
 // GDI+ for the life of an object: started by the constructor, shut down by the destructor
-// (through StartGdiPlus/StopGdiPlus, so a token someone already shut down, as the engine
-// does on WM_QUIT, is not shut down again). Declare it before anything that holds GDI+
-// objects, so that it outlives them.
+// (through StartGdiPlus/StopGdiPlus, so a token someone already shut down is not shut down
+// again). Declare it before anything that holds GDI+ objects, so that it outlives them.
 #pragma once
 #include <windows.h>
 

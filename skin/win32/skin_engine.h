@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "base/win32/scoped_win.h"
+#include "skin/background_layout.h"
 #include "skin/caption_strip.h"
 #include "skin/win32/control_records.h"
 
@@ -34,7 +35,7 @@ constexpr OptInt NotGiven() { return std::nullopt; }
 struct AttachWindowOptions {
   OptInt interactive;   // hover, caption buttons, dragging and resizing act (default 1)
   OptInt captionDrag;   // presses in the caption band move the window (default 1)
-  OptInt optionA, optionB;  // kept for the control painters (default 0)
+  OptInt optionA, optionB;  // accepted and ignored: no painter reads them
   OptInt showTitle;     // the caption shows the window's title (default 1)
   OptInt captionGloss;  // a white gloss over the caption band (default 0)
   OptInt itemCount;     // items of the item strip along the bottom (default 0)
@@ -48,6 +49,9 @@ struct SkinArt {
   HICON appIcon = nullptr;  // not owned
 };
 
+// The theme colour given to SetSkinImage that makes the theme follow the face colour.
+constexpr int32_t kThemeFollowsFace = -1;
+
 // Process-wide settings.
 struct SkinSettings {
   int firstSize = 1;
@@ -57,7 +61,7 @@ struct SkinSettings {
   int controlAlphaGiven = 0;
   COLORREF themeColour = 0xDDCA22;
   COLORREF faceColour = 0;
-  int imageMode = 4;
+  int imageMode = kImageTiled;
   std::vector<uint8_t> skinImage;  // the prepared shared picture (an image file)
 };
 
@@ -105,8 +109,6 @@ class SkinEngine {
 
   // Called when the application is deactivated (the working-set trimmer, say).
   void SetDeactivateHandler(std::function<void()> handler) { onDeactivate_ = std::move(handler); }
-  // Called once, when a skinned window sees WM_QUIT, to shut GDI+ down.
-  void SetQuitHandler(std::function<void()> handler) { onQuit_ = std::move(handler); }
 
   bool SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> image, OptInt faceColour,
                     OptInt themeColour, OptInt mode);
@@ -242,7 +244,7 @@ class SkinEngine {
   const DecodedImage* GlyphOf(const SkinWindow& w, const CaptionButton& b) const;
   void RegisterTooltips(SkinWindow& w, size_t previousCount);
   void DrawItemStrip(SkinWindow& w);
-  // The picture as it is kept: edge-blended for modes 0 and 1, else as given.
+  // The picture as it is kept: edge-blended for the top-left and top-right modes, else as given.
   std::vector<uint8_t> PreparePicture(std::span<const uint8_t> source, COLORREF colour, int mode) const;
 
   SkinArt art_;
@@ -250,7 +252,7 @@ class SkinEngine {
   std::vector<std::unique_ptr<SkinWindow>> windows_;
   std::unique_ptr<DecodedImage> background_;  // the shared picture, decoded once
   std::vector<std::unique_ptr<DecodedImage>> glyphs_;  // help, menu, min, max, restore, close
-  std::function<void()> onDeactivate_, onQuit_;
+  std::function<void()> onDeactivate_;
   // The backgrounds captured and not yet freed; each record releases its DC and bitmap.
   struct BackgroundRecord {
     ScopedMemoryDc dc;
@@ -265,7 +267,6 @@ class SkinEngine {
     }
   };
   std::vector<BackgroundRecord> backgrounds_;
-  bool quitSeen_ = false;
   unsigned pictureGeneration_ = 1;  // changes with every new shared picture
   static SkinEngine* instance_;
 };

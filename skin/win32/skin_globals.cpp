@@ -15,9 +15,7 @@ HICON LoadAppIcon(HINSTANCE instance) {
 }
 
 SkinGlobals::SkinGlobals()
-    : appIcon(LoadAppIcon(GetModuleHandleW(nullptr))), skin(StoredSkinArt(appIcon.get())) {
-  skin.SetQuitHandler([this] { gdiPlus.Stop(); });
-}
+    : appIcon(LoadAppIcon(GetModuleHandleW(nullptr))), skin(StoredSkinArt(appIcon.get())) {}
 
 void SkinMainWindow(SkinEngine& skin, const MainWindowSkin& how) {
   skin.SetSkinImage(nullptr, how.image, Given(how.faceColour), Given(how.themeColour), Given(3));

@@ -172,7 +172,7 @@ TEST_F(StartStop, EachTokenIsShutDownOnce) {
     EXPECT_EQ(session.token(), 101u);
     EXPECT_EQ(fake_.version, 1u);
     EXPECT_TRUE(fake_.othersZero);
-    StopGdiPlus(session.token());  // as the engine does on WM_QUIT
+    StopGdiPlus(session.token());  // another owner stops it first
     EXPECT_FALSE(GdiPlusRunning());
   }  // the session's own stop finds nothing left to do
   EXPECT_EQ(fake_.shutdowns, std::vector<ULONG_PTR>{101});

@@ -6,11 +6,13 @@
 #include <memory>
 #include <vector>
 
+#include "skin/win32/back_buffer.h"
 #include "skin/win32/gdiplus_session.h"
 #include "skin/win32/gdiplus_objects.h"
 #include "skin/win32/skin_engine.h"
 #include "skin/win32/skin_drawing.h"
 #include "skin/win32/skin_images.h"
+#include "skin/win32/skin_window.h"
 #include "tests/wine/skin_test_support.h"
 
 namespace board {
@@ -21,6 +23,22 @@ using gp::RectF;
 constexpr int kWidth = 786, kHeight = 315;
 
 intptr_t IndexProp(HWND w) { return reinterpret_cast<intptr_t>(GetPropW(w, L"Hw_lbID")); }
+
+// GdipDisposeImage passed through to GDI+, noting whether a watched bitmap still existed
+// at the first disposal after the watch began.
+struct DisposeWatch {
+  static inline FARPROC real = nullptr;
+  static inline HBITMAP watched = nullptr;
+  static inline bool seen = false, aliveWhenSeen = false;
+  static Gdiplus::GpStatus WINAPI Dispose(Gdiplus::GpImage* image) {
+    if (watched && !seen) {
+      seen = true;
+      aliveWhenSeen = GetObjectType(watched) == OBJ_BITMAP;
+    }
+    return reinterpret_cast<decltype(&Gdiplus::DllExports::GdipDisposeImage)>(
+        reinterpret_cast<void*>(real))(image);
+  }
+};
 
 class SkinEngineTest : public ::testing::Test {
  protected:
@@ -278,6 +296,47 @@ TEST_F(SkinEngineTest, CapturedBackgroundsShowTheSkinBehindAControlAndAreFreedOn
   };
   EXPECT_EQ(bounds(0).Width, bounds(1).Width);
   EXPECT_EQ(bounds(500).Width, bounds(100).Width);
+}
+
+// Growing the back buffer lets go of the surface over the old pixels before the bitmap
+// that holds them, and a window's caption tooltip, which the system destroys with its
+// owner, is not destroyed again through a handle that may name another window by then.
+TEST_F(SkinEngineTest, ResourcesGoBeforeWhatTheyDependOnAndNeverTwice) {
+  HWND window = Window();
+  {
+    auto& entry = gp::Api().GdipDisposeImage;
+    DisposeWatch::real = entry.Bind();
+    ASSERT_NE(DisposeWatch::real, nullptr);
+    const HMODULE module = entry.module();
+    BackBuffer buffer;
+    ASSERT_TRUE(buffer.Ensure(window, 40, 30));
+    DisposeWatch::watched = static_cast<HBITMAP>(GetPropW(window, L"Ck_wtjbdx"));
+    ASSERT_NE(DisposeWatch::watched, nullptr);
+    entry.BindTo(reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&DisposeWatch::Dispose)));
+    const bool grown = buffer.Ensure(window, 80, 60);
+    entry.BindTo(DisposeWatch::real, module);
+    ASSERT_TRUE(grown);
+    ASSERT_TRUE(DisposeWatch::seen) << "the old surface was never disposed";
+    EXPECT_TRUE(DisposeWatch::aliveWhenSeen) << "the bitmap went before the surface over it";
+    RemovePropW(window, L"Ck_wtjbdx");
+    RemovePropW(window, L"Ck_Ycjdx");
+  }
+
+  // A record destroys the tooltip its window owns, and leaves alone a handle that names
+  // another window now (as a stale one may, once the system hands it out again).
+  HWND other = Window();
+  for (bool owned : {true, false}) {
+    HWND tip = CreateWindowExW(0, L"tooltips_class32", L"", 0, 0, 0, 10, 10, window, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(tip, nullptr);
+    {
+      SkinWindow record;
+      record.window = window;
+      record.tooltip = owned ? tip : other;
+    }
+    EXPECT_NE(IsWindow(owned ? tip : other), owned) << (owned ? "the owned tooltip stayed" : "another window went");
+    if (!owned) DestroyWindow(tip);
+  }
 }
 
 }  // namespace
