@@ -27,15 +27,16 @@ void SkinEngine::PaintBackground(SkinWindow& w, void* graphicsHandle) {
   if (picture) {
     const int mode = w.imageMode;
     if (mode == 3) {
-      // The stretched picture is scaled once per client size, not on every repaint.
-      if (!w.scaled || int(w.scaled->Width()) != cw || int(w.scaled->Height()) != ch) {
-        w.scaled = std::make_unique<gp::Bitmap>(gp::Bitmap::FromScan0(cw, ch, 0, PixelFormat32bppPARGB));
-        gp::Graphics s = gp::Graphics::FromImage(*w.scaled);
-        s.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
-        s.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
-        s.DrawImage(picture->get(), client);
+      // The stretched picture is scaled once per client size, not on every repaint. A new
+      // size after the first (a live resize, a maximise) is scaled fast; once the size has
+      // stood still for a moment the settle timer scales it again at high quality.
+      if (!w.scaled || w.scaled->width() != cw || w.scaled->height() != ch) {
+        const bool resized = w.scaled != nullptr;
+        w.scaled = picture->Scaled(cw, ch, resized ? ScaleQuality::kFast : ScaleQuality::kHigh);
+        if (w.scaled && w.scaled->quality == ScaleQuality::kFast)
+          SetTimer(w.window, kSettleTimer, kSettleMilliseconds, nullptr);
       }
-      g.DrawImage(*w.scaled, client);
+      if (w.scaled) g.DrawImage(*w.scaled->bitmap, client);
     } else {
       for (const DestRect& d : PlaceBackground(mode, picture->width(), picture->height(), cw, ch))
         g.DrawImage(picture->get(), RectF(float(d.x), float(d.y), float(d.width), float(d.height)));
@@ -58,6 +59,18 @@ void SkinEngine::PaintBackground(SkinWindow& w, void* graphicsHandle) {
       for (auto [x, y] : {std::pair{dx, dy}, {cw - 1 - dx, dy}, {dx, ch - 1 - dy}, {cw - 1 - dx, ch - 1 - dy}})
         if (x >= 0 && y >= 0 && x < cw && y < ch) bits[size_t(y) * cw + x] = 0xFF000000u | kMagenta;
     }
+}
+
+void SkinEngine::SettlePicture(SkinWindow& w, int index) {
+  if (!w.scaled || w.scaled->quality != ScaleQuality::kFast) return;
+  w.scaled.reset();  // the next composition scales at high quality
+  w.composedKey = {};
+  {
+    ScopedGetDc dc(w.window);
+    Repaint(index, dc.get());
+  }
+  // The controls copy their backgrounds from the back buffer just composed.
+  RedrawWindow(w.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 void SkinEngine::PaintBorder(SkinWindow& w, void* graphicsHandle) {
