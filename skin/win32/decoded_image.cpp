@@ -1,5 +1,7 @@
 #include "skin/win32/decoded_image.h"
 
+#include <algorithm>
+
 #include "skin/win32/skin_images.h"
 
 namespace board {
@@ -20,6 +22,7 @@ std::unique_ptr<DecodedImage> DecodedImage::FromBytes(std::span<const uint8_t> b
   std::unique_ptr<DecodedImage> image(new DecodedImage);
   if (IsStoredSkinPicture(bytes)) image->pixels_ = DecodeStoredPicture(bytes);
   if (!image->pixels_.empty()) {
+    image->opaque_ = std::ranges::all_of(image->pixels_.argb, [](uint32_t c) { return c >> 24 == 0xFF; });
     image->bitmap_ = BitmapOver(image->pixels_);
   } else {
     // The bitmap keeps the stream it was decoded from; drawing it decodes nothing again.
@@ -42,10 +45,14 @@ std::unique_ptr<ScaledPicture> DecodedImage::Scaled(int width, int height, Scale
       }
     scaled->pixels = ScalePicture(pixels_, halvings_, width, height, ScaleQuality::kFast);
     if (scaled->pixels.empty()) return nullptr;
-    scaled->bitmap = BitmapOver(scaled->pixels);
+    if (!opaque_) scaled->bitmap = BitmapOver(scaled->pixels);
     scaled->quality = ScaleQuality::kFast;
+    scaled->width = width;
+    scaled->height = height;
     return scaled;
   }
+  scaled->width = width;
+  scaled->height = height;
   scaled->bitmap = std::make_unique<gp::Bitmap>(gp::Bitmap::FromScan0(width, height, 0, PixelFormat32bppPARGB));
   gp::Graphics s = gp::Graphics::FromImage(*scaled->bitmap);
   s.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);

@@ -13,12 +13,12 @@ namespace board {
 
 // A picture at one size. A bitmap scaled here reads `pixels`, declared first so that they
 // outlive it; one the system scaled owns its own.
+// An opaque picture scaled here has no bitmap: its pixels are copied as they are.
 struct ScaledPicture {
   Picture pixels;
   std::unique_ptr<gp::Bitmap> bitmap;
   ScaleQuality quality = ScaleQuality::kHigh;
-  int width() const { return int(bitmap->Width()); }
-  int height() const { return int(bitmap->Height()); }
+  int width = 0, height = 0;
 };
 
 class DecodedImage {
@@ -34,14 +34,15 @@ class DecodedImage {
   int height() const { return height_; }
 
   // The picture resized to width × height (null on failure): kHigh by the system's bicubic
-  // filter, kFast by a tent filter from a halved copy, cheap enough for every step of a
-  // live resize (a picture the system decoded is always scaled by the system).
+  // filter, kFast bilinear from a halved copy, cheap enough for every step of a live resize
+  // (a picture the system decoded is always scaled by the system).
   std::unique_ptr<ScaledPicture> Scaled(int width, int height, ScaleQuality quality) const;
 
  private:
   DecodedImage() = default;
 
   Picture pixels_;  // the decoded pixels, for a stored picture; the bitmap reads them
+  bool opaque_ = false;  // every one of pixels_ has alpha 255
   mutable std::vector<Picture> halvings_;  // made on the first fast scale
   std::unique_ptr<gp::Bitmap> bitmap_;
   int width_ = 0, height_ = 0;

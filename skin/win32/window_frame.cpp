@@ -23,24 +23,30 @@ void SkinEngine::PaintBackground(SkinWindow& w, void* graphicsHandle) {
   const int cw = w.buffer.width(), ch = w.buffer.height();
   const RectF client(0, 0, float(cw), float(ch));
   const DecodedImage* picture = w.windowImage ? w.windowImage.get() : background_.get();
-  g.FillRectangle(gp::SolidBrush(ToArgb(w.windowImage ? w.windowColour : settings_.faceColour)), client);
-  if (picture) {
-    const int mode = w.imageMode;
-    if (mode == 3) {
-      // The stretched picture is scaled once per client size, not on every repaint. A new
-      // size after the first (a live resize, a maximise) is scaled fast; once the size has
-      // stood still for a moment the settle timer scales it again at high quality.
-      if (!w.scaled || w.scaled->width() != cw || w.scaled->height() != ch) {
-        const bool resized = w.scaled != nullptr;
-        w.scaled = picture->Scaled(cw, ch, resized ? ScaleQuality::kFast : ScaleQuality::kHigh);
-        if (w.scaled && w.scaled->quality == ScaleQuality::kFast)
-          SetTimer(w.window, kSettleTimer, kSettleMilliseconds, nullptr);
-      }
-      if (w.scaled) g.DrawImage(*w.scaled->bitmap, client);
-    } else {
-      for (const DestRect& d : PlaceBackground(mode, picture->width(), picture->height(), cw, ch))
-        g.DrawImage(picture->get(), RectF(float(d.x), float(d.y), float(d.width), float(d.height)));
+  const int mode = picture ? w.imageMode : -1;
+  if (mode == 3) {
+    // The stretched picture is scaled once per client size, not on every repaint. A new
+    // size after the first (a live resize, a maximise) is scaled fast; once the size has
+    // stood still for a moment the settle timer scales it again at high quality.
+    if (!w.scaled || w.scaled->width != cw || w.scaled->height != ch) {
+      const bool resized = w.scaled != nullptr;
+      w.scaled = picture->Scaled(cw, ch, resized ? ScaleQuality::kFast : ScaleQuality::kHigh);
+      if (w.scaled && w.scaled->quality == ScaleQuality::kFast)
+        SetTimer(w.window, kSettleTimer, kSettleMilliseconds, nullptr);
     }
+  }
+  if (mode == 3 && w.scaled && !w.scaled->bitmap) {
+    // An opaque picture scaled here covers the whole client: copied in as it is.
+    g.Flush();
+    std::memcpy(w.buffer.bits(), w.scaled->pixels.argb.data(), w.scaled->pixels.argb.size() * 4);
+  } else {
+    g.FillRectangle(gp::SolidBrush(ToArgb(w.windowImage ? w.windowColour : settings_.faceColour)), client);
+  }
+  if (mode == 3) {
+    if (w.scaled && w.scaled->bitmap) g.DrawImage(*w.scaled->bitmap, client);
+  } else if (picture) {
+    for (const DestRect& d : PlaceBackground(mode, picture->width(), picture->height(), cw, ch))
+      g.DrawImage(picture->get(), RectF(float(d.x), float(d.y), float(d.width), float(d.height)));
   }
   if (w.captionGloss) {
     auto gloss = gp::LinearGradientBrush::FromPoints(PointF(0, 0), PointF(0, float(w.captionHeight)),
