@@ -1,5 +1,6 @@
 #include "skin/picture_pixels.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 
@@ -35,6 +36,54 @@ namespace {
 
 bool SizeInRange(int width, int height) {
   return width >= 1 && height >= 1 && width <= kMaxPictureSide && height <= kMaxPictureSide;
+}
+
+// Where each output column or row samples the source: the two neighbours and the second
+// one's weight out of 256, pixel centres matched.
+struct Tap {
+  int first, second, weight;
+};
+std::vector<Tap> Taps(int from, int to) {
+  std::vector<Tap> taps(static_cast<size_t>(to));
+  for (int i = 0; i < to; ++i) {
+    const double at = std::clamp((i + 0.5) * from / to - 0.5, 0.0, double(from - 1));
+    const int first = int(at);
+    taps[size_t(i)] = {first, std::min(first + 1, from - 1), int((at - first) * 256 + 0.5)};
+  }
+  return taps;
+}
+
+// Bilinear resampling with the colours weighed by their alpha: cheap enough for every step
+// of a live resize when `source` is less than twice the target on a side.
+Picture Bilinear(const Picture& source, int width, int height) {
+  Picture out;
+  out.width = width;
+  out.height = height;
+  out.argb.resize(size_t(width) * size_t(height));
+  const std::vector<Tap> columns = Taps(source.width, width), rows = Taps(source.height, height);
+  for (int y = 0; y < height; ++y) {
+    const Tap& r = rows[size_t(y)];
+    const uint32_t* top = source.argb.data() + size_t(r.first) * size_t(source.width);
+    const uint32_t* bottom = source.argb.data() + size_t(r.second) * size_t(source.width);
+    uint32_t* line = out.argb.data() + size_t(y) * size_t(width);
+    for (int x = 0; x < width; ++x) {
+      const Tap& c = columns[size_t(x)];
+      const uint32_t corners[4] = {top[c.first], top[c.second], bottom[c.first], bottom[c.second]};
+      const int weights[4] = {(256 - c.weight) * (256 - r.weight), c.weight * (256 - r.weight),
+                              (256 - c.weight) * r.weight, c.weight * r.weight};
+      uint64_t alpha = 0, sums[3] = {0, 0, 0};
+      for (int k = 0; k < 4; ++k) {
+        const uint64_t a = uint64_t(weights[k]) * (corners[k] >> 24);
+        alpha += a;
+        for (int ch = 0; ch < 3; ++ch) sums[ch] += a * ((corners[k] >> (8 * ch)) & 0xFF);
+      }
+      uint32_t px = uint32_t((alpha + 32768) >> 16) << 24;
+      if (alpha)
+        for (int ch = 0; ch < 3; ++ch) px |= uint32_t((sums[ch] + alpha / 2) / alpha) << (8 * ch);
+      line[x] = px;
+    }
+  }
+  return out;
 }
 
 }  // namespace
@@ -90,6 +139,7 @@ Picture ScalePicture(const Picture& source, std::span<const Picture> halvings, i
   if (quality == ScaleQuality::kFast)
     for (const Picture& h : halvings)
       if (!h.empty() && h.width >= width && h.height >= height) from = &h;
+  if (quality == ScaleQuality::kFast) return Bilinear(*from, width, height);
   Picture out;
   out.width = width;
   out.height = height;
@@ -99,7 +149,7 @@ Picture ScalePicture(const Picture& source, std::span<const Picture> halvings, i
   const int ok = stbir_resize_uint8_generic(
       reinterpret_cast<const unsigned char*>(from->argb.data()), from->width, from->height, 0,
       reinterpret_cast<unsigned char*>(out.argb.data()), width, height, 0, 4, 3, 0, STBIR_EDGE_CLAMP,
-      quality == ScaleQuality::kFast ? STBIR_FILTER_TRIANGLE : STBIR_FILTER_CATMULLROM, STBIR_COLORSPACE_LINEAR,
+      STBIR_FILTER_CATMULLROM, STBIR_COLORSPACE_LINEAR,
       nullptr);
   if (!ok) return {};
   return out;

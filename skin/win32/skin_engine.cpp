@@ -138,6 +138,7 @@ void SkinEngine::ReleaseWindow(HWND window) {
     if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC)) == &WindowProcEntry)
       SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(w.previous));
     KillTimer(window, reinterpret_cast<UINT_PTR>(window));
+    KillTimer(window, kSettleTimer);
     for (const wchar_t* p : {kPropIndex, kPropProc, kPropOriginalBitmap, kPropBufferBitmap})
       RemovePropW(window, p);
   }

@@ -235,6 +235,9 @@ class SkinEngine {
   void Renumber();
   void SetShape(SkinWindow& w);
   void PaintBackground(SkinWindow& w, void* graphics);
+  // Scales a fast-scaled picture again at high quality and repaints the window and its
+  // controls over it.
+  void SettlePicture(SkinWindow& w, int index);
   void PaintBorder(SkinWindow& w, void* graphics);
   void DrawCaption(SkinWindow& w, HDC target, const wchar_t* title);
   void DrawCaptionButton(SkinWindow& w, int button, bool pressed, int hotAlpha, HDC target);

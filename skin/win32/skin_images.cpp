@@ -18,6 +18,15 @@ std::span<const uint8_t> SkinImageFile(SkinImage image, HMODULE module) {
   return ByteSetBytes(SkinImageByteSet(image, module));
 }
 
+bool IsStoredSkinPicture(std::span<const uint8_t> file, HMODULE module) {
+  if (file.empty()) return false;
+  for (const SkinImageInfo& info : kSkinImages) {
+    const std::span<const uint8_t> stored = SkinImageFile(info.image, module);
+    if (stored.data() == file.data() && stored.size() == file.size()) return true;
+  }
+  return false;
+}
+
 SkinArt StoredSkinArt(HICON appIcon, HMODULE module) {
   SkinArt art;
   art.help = SkinImageFile(SkinImage::kHelpGlyph, module);

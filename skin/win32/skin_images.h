@@ -17,6 +17,10 @@ std::span<const uint8_t> SkinImageByteSet(SkinImage image, HMODULE module = null
 // Just the JPEG or PNG file inside it; empty likewise.
 std::span<const uint8_t> SkinImageFile(SkinImage image, HMODULE module = nullptr);
 
+// True when `file` is, by address and length, one of the picture files this module stores
+// (what SkinImageFile gives): bytes the build made, which the fast decoder may read.
+bool IsStoredSkinPicture(std::span<const uint8_t> file, HMODULE module = nullptr);
+
 // The caption buttons' glyphs as the exe stores them, with the given icon (not owned).
 SkinArt StoredSkinArt(HICON appIcon, HMODULE module = nullptr);
 

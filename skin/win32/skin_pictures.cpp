@@ -2,6 +2,8 @@
 // representative colour and prepared (edge-blended) as the image mode asks.
 #include "skin/win32/skin_window.h"
 
+#include <algorithm>
+
 #include "skin/background_layout.h"
 
 namespace board {
@@ -12,16 +14,20 @@ using gp::RectF;
 bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> image,
                               OptInt faceColour, OptInt themeColour, OptInt mode) {
   if (themeColour.value_or(0) != kThemeFollowsFace) settings_.themeColour = COLORREF(themeColour.value_or(0xDDCA22));
-  std::vector<uint8_t> source(image.begin(), image.end());
+  // The caller's bytes are decoded where they lie, so that the program's own stored picture
+  // is known as one (by its address) and decoded without the system's codecs.
+  std::span<const uint8_t> source = image;
+  std::vector<uint8_t> fileBytes;
   if (fileName && *fileName && source.empty()) {
     UniqueHandle file(CreateFileW(fileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     LARGE_INTEGER size{};
     if (file && GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 && size.QuadPart < (1 << 28)) {
-      source.resize(size_t(size.QuadPart));
+      fileBytes.resize(size_t(size.QuadPart));
       DWORD read = 0;
-      if (!ReadFile(file.get(), source.data(), DWORD(source.size()), &read, nullptr) || read != source.size())
-        source.clear();
+      if (!ReadFile(file.get(), fileBytes.data(), DWORD(fileBytes.size()), &read, nullptr) || read != fileBytes.size())
+        fileBytes.clear();
     }
+    source = fileBytes;
   }
   const bool hasSource = !source.empty();
   if (!hasSource && !faceColour) return true;
@@ -41,8 +47,8 @@ bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> 
     if (themeColour.value_or(0) == kThemeFollowsFace) settings_.themeColour = settings_.faceColour;
     settings_.imageMode = mode.value_or(kImageTiled);
     settings_.skinImage = PreparePicture(source, settings_.faceColour, settings_.imageMode);
-    background_ = settings_.skinImage == source ? std::move(decoded)
-                                                : DecodedImage::FromBytes(settings_.skinImage);
+    background_ = std::ranges::equal(settings_.skinImage, source) ? std::move(decoded)
+                                                                   : DecodedImage::FromBytes(settings_.skinImage);
   } else {
     settings_.skinImage.clear();
     background_.reset();

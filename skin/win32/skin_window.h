@@ -23,6 +23,10 @@ namespace board {
 constexpr const wchar_t* kPropIndex = kPropListIndex;
 constexpr const wchar_t* kPropProc = kPropPreviousProc;
 constexpr int kMinimumCaptionHeight = 25;
+// The timer that scales a resized picture again at high quality once the size has stood
+// still that long. The hover fade's timer is the window's handle, never this small.
+constexpr UINT_PTR kSettleTimer = 2;
+constexpr UINT kSettleMilliseconds = 150;
 
 inline gp::ARGB White(int alpha) { return ToArgb(0xFFFFFF, alpha); }
 inline gp::ARGB Black(int alpha) { return ToArgb(0, alpha); }
@@ -64,7 +68,7 @@ struct SkinWindow {
   bool fullRepaint = true;
   BackBuffer buffer;
   std::vector<uint32_t> snapshot;  // the composed background, for partial redraws
-  std::unique_ptr<gp::Bitmap> scaled;  // the picture stretched to the client (kImageStretched)
+  std::unique_ptr<ScaledPicture> scaled;  // the picture stretched to the client (kImageStretched)
   std::unique_ptr<DecodedImage> windowImage;  // the window's own picture, when it has one
   COLORREF windowColour = 0;
   std::vector<std::shared_ptr<const DecodedImage>> glyphs;  // the window's own caption glyphs

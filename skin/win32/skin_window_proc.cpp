@@ -7,8 +7,13 @@
 
 namespace board {
 
+// The record's copy of the previous procedure, not the published property: every property
+// read is a round trip to the window server under Wine, and the top-level window forwards
+// hundreds of messages per page switch. The property stays for others to read.
 LRESULT SkinEngine::Previous(HWND window, UINT message, WPARAM wp, LPARAM lp) const {
-  auto previous = reinterpret_cast<WNDPROC>(GetPropW(window, kPropProc));
+  const int index = IndexOf(window);
+  auto previous = index ? windows_[size_t(index) - 1]->previous
+                        : reinterpret_cast<WNDPROC>(GetPropW(window, kPropProc));
   return previous ? CallWindowProcW(previous, window, message, wp, lp)
                   : DefWindowProcW(window, message, wp, lp);
 }
@@ -129,6 +134,9 @@ std::optional<LRESULT> SkinEngine::OnMouseMessage(SkinWindow& w, int index, HWND
         bool stop = false;
         PaintButtons(w.hover.Tick(stop), w);
         if (stop) KillTimer(window, reinterpret_cast<UINT_PTR>(window));
+      } else if (wp == kSettleTimer) {
+        KillTimer(window, kSettleTimer);
+        SettlePicture(w, index);
       }
       break;
     case WM_LBUTTONDOWN:
@@ -226,9 +234,8 @@ std::optional<LRESULT> SkinEngine::OnControlMessage(SkinWindow&, int index, HWND
 }
 
 LRESULT SkinEngine::WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
-  const int index = int(reinterpret_cast<intptr_t>(GetPropW(window, kPropIndex)));
-  if (!Window(index) || windows_[size_t(index) - 1]->window != window)
-    return Previous(window, message, wp, lp);
+  const int index = IndexOf(window);  // a scan of a few records, no property read
+  if (!index) return Previous(window, message, wp, lp);
   SkinWindow& w = *windows_[size_t(index) - 1];
   using Handler = std::optional<LRESULT> (SkinEngine::*)(SkinWindow&, int, HWND, UINT, WPARAM, LPARAM);
   for (Handler handler : {&SkinEngine::OnLifeMessage, &SkinEngine::OnPaintMessage, &SkinEngine::OnMouseMessage,

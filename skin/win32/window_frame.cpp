@@ -23,23 +23,30 @@ void SkinEngine::PaintBackground(SkinWindow& w, void* graphicsHandle) {
   const int cw = w.buffer.width(), ch = w.buffer.height();
   const RectF client(0, 0, float(cw), float(ch));
   const DecodedImage* picture = w.windowImage ? w.windowImage.get() : background_.get();
-  g.FillRectangle(gp::SolidBrush(ToArgb(w.windowImage ? w.windowColour : settings_.faceColour)), client);
-  if (picture) {
-    const int mode = w.imageMode;
-    if (mode == kImageStretched) {
-      // The stretched picture is scaled once per client size, not on every repaint.
-      if (!w.scaled || int(w.scaled->Width()) != cw || int(w.scaled->Height()) != ch) {
-        w.scaled = std::make_unique<gp::Bitmap>(gp::Bitmap::FromScan0(cw, ch, 0, PixelFormat32bppPARGB));
-        gp::Graphics s = gp::Graphics::FromImage(*w.scaled);
-        s.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
-        s.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
-        s.DrawImage(picture->get(), client);
-      }
-      g.DrawImage(*w.scaled, client);
-    } else {
-      for (const DestRect& d : PlaceBackground(mode, picture->width(), picture->height(), cw, ch))
-        g.DrawImage(picture->get(), RectF(float(d.x), float(d.y), float(d.width), float(d.height)));
+  const bool stretched = picture && w.imageMode == kImageStretched;
+  if (stretched) {
+    // The stretched picture is scaled once per client size, not on every repaint. A new
+    // size after the first (a live resize, a maximise) is scaled fast; once the size has
+    // stood still for a moment the settle timer scales it again at high quality.
+    if (!w.scaled || w.scaled->width != cw || w.scaled->height != ch) {
+      const bool resized = w.scaled != nullptr;
+      w.scaled = picture->Scaled(cw, ch, resized ? ScaleQuality::kFast : ScaleQuality::kHigh);
+      if (w.scaled && w.scaled->quality == ScaleQuality::kFast)
+        SetTimer(w.window, kSettleTimer, kSettleMilliseconds, nullptr);
     }
+  }
+  if (stretched && w.scaled && !w.scaled->bitmap) {
+    // An opaque picture scaled here covers the whole client: copied in as it is.
+    g.Flush();
+    std::memcpy(w.buffer.bits(), w.scaled->pixels.argb.data(), w.scaled->pixels.argb.size() * 4);
+  } else {
+    g.FillRectangle(gp::SolidBrush(ToArgb(w.windowImage ? w.windowColour : settings_.faceColour)), client);
+  }
+  if (stretched) {
+    if (w.scaled && w.scaled->bitmap) g.DrawImage(*w.scaled->bitmap, client);
+  } else if (picture) {
+    for (const DestRect& d : PlaceBackground(w.imageMode, picture->width(), picture->height(), cw, ch))
+      g.DrawImage(picture->get(), RectF(float(d.x), float(d.y), float(d.width), float(d.height)));
   }
   if (w.captionGloss) {
     auto gloss = gp::LinearGradientBrush::FromPoints(PointF(0, 0), PointF(0, float(w.captionHeight)),
@@ -58,6 +65,18 @@ void SkinEngine::PaintBackground(SkinWindow& w, void* graphicsHandle) {
       for (auto [x, y] : {std::pair{dx, dy}, {cw - 1 - dx, dy}, {dx, ch - 1 - dy}, {cw - 1 - dx, ch - 1 - dy}})
         if (x >= 0 && y >= 0 && x < cw && y < ch) bits[size_t(y) * cw + x] = 0xFF000000u | kMagenta;
     }
+}
+
+void SkinEngine::SettlePicture(SkinWindow& w, int index) {
+  if (!w.scaled || w.scaled->quality != ScaleQuality::kFast) return;
+  w.scaled.reset();  // the next composition scales at high quality
+  w.composedKey = {};
+  {
+    ScopedGetDc dc(w.window);
+    Repaint(index, dc.get());
+  }
+  // The controls copy their backgrounds from the back buffer just composed.
+  RedrawWindow(w.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 void SkinEngine::PaintBorder(SkinWindow& w, void* graphicsHandle) {

@@ -264,6 +264,38 @@ TEST_F(SkinEngineTest, TheItemStripShowsItsTextsAndFillWindowsFollowTheSize) {
   EXPECT_EQ(r.bottom, kHeight + 50 - 3 - 22) << "nor the height";
 }
 
+// A resize scales the stretched picture fast; once the size stands still the picture is
+// scaled again at high quality, so the window ends as one made at that size to begin with.
+TEST_F(SkinEngineTest, AResizedPictureSettlesToTheHighQualityScale) {
+  engine.SetSkinImage(nullptr, SkinImageFile(SkinImage::kBackground), NotGiven(), NotGiven(), Given(3));
+  HWND resized = Window(), fresh = Window();
+  SetWindowPos(fresh, nullptr, 0, 0, 600, 260, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  for (HWND w : {resized, fresh}) {
+    ASSERT_TRUE(engine.AttachWindow(w, 25, 1, {}));
+    ShowWindow(w, SW_SHOWNA);
+    UpdateWindow(w);
+  }
+  Pump();
+  // The engine leaves the first size change of all as it is; the second one is a resize.
+  for (SIZE size : {SIZE{700, 290}, SIZE{600, 260}}) {
+    SetWindowPos(resized, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RedrawWindow(resized, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  }
+  // Points of the picture away from the caption, the border and the shape's corners.
+  auto differing = [this] {
+    int count = 0;
+    for (int y = 40; y < 250; y += 23)
+      for (int x = 10; x < 590; x += 37) count += engine.BackBufferPixel(1, x, y) != engine.BackBufferPixel(2, x, y);
+    return count;
+  };
+  const DWORD start = GetTickCount();
+  while (differing() > 0 && GetTickCount() - start < 3000) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    Pump();
+  }
+  EXPECT_EQ(differing(), 0) << "the resized window never got the high-quality picture";
+}
+
 TEST_F(SkinEngineTest, CapturedBackgroundsShowTheSkinBehindAControlAndAreFreedOnce) {
   const auto bmp = SolidBmp(64, 48, RGB(0x30, 0x90, 0x50));
   engine.SetSkinImage(nullptr, bmp, Given(0), Given(0), Given(3));

@@ -1,0 +1,64 @@
+#include "skin/win32/decoded_image.h"
+
+#include <algorithm>
+
+#include "skin/win32/skin_images.h"
+
+namespace board {
+
+namespace {
+
+// A bitmap over `pixels`, which must outlive it.
+std::unique_ptr<gp::Bitmap> BitmapOver(Picture& pixels) {
+  return std::make_unique<gp::Bitmap>(gp::Bitmap::FromScan0(
+      pixels.width, pixels.height, pixels.width * 4, PixelFormat32bppARGB,
+      reinterpret_cast<BYTE*>(pixels.argb.data())));
+}
+
+}  // namespace
+
+std::unique_ptr<DecodedImage> DecodedImage::FromBytes(std::span<const uint8_t> bytes) {
+  if (bytes.empty()) return nullptr;
+  std::unique_ptr<DecodedImage> image(new DecodedImage);
+  if (IsStoredSkinPicture(bytes)) image->pixels_ = DecodeStoredPicture(bytes);
+  if (!image->pixels_.empty()) {
+    image->opaque_ = std::ranges::all_of(image->pixels_.argb, [](uint32_t c) { return c >> 24 == 0xFF; });
+    image->bitmap_ = BitmapOver(image->pixels_);
+  } else {
+    // The bitmap keeps the stream it was decoded from; drawing it decodes nothing again.
+    image->bitmap_ = std::make_unique<gp::Bitmap>(gp::Bitmap::FromByteSet(bytes));
+  }
+  image->width_ = int(image->bitmap_->Width());
+  image->height_ = int(image->bitmap_->Height());
+  if (image->width_ <= 0 || image->height_ <= 0) return nullptr;
+  return image;
+}
+
+std::unique_ptr<ScaledPicture> DecodedImage::Scaled(int width, int height, ScaleQuality quality) const {
+  if (width <= 0 || height <= 0) return nullptr;
+  auto scaled = std::make_unique<ScaledPicture>();
+  if (quality == ScaleQuality::kFast && !pixels_.empty()) {
+    if (halvings_.empty())
+      for (const Picture* p = &pixels_; p->width >= 128 || p->height >= 128;) {
+        halvings_.push_back(HalvePicture(*p));
+        p = &halvings_.back();
+      }
+    scaled->pixels = ScalePicture(pixels_, halvings_, width, height, ScaleQuality::kFast);
+    if (scaled->pixels.empty()) return nullptr;
+    if (!opaque_) scaled->bitmap = BitmapOver(scaled->pixels);
+    scaled->quality = ScaleQuality::kFast;
+    scaled->width = width;
+    scaled->height = height;
+    return scaled;
+  }
+  scaled->width = width;
+  scaled->height = height;
+  scaled->bitmap = std::make_unique<gp::Bitmap>(gp::Bitmap::FromScan0(width, height, 0, PixelFormat32bppPARGB));
+  gp::Graphics s = gp::Graphics::FromImage(*scaled->bitmap);
+  s.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+  s.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+  s.DrawImage(*bitmap_, gp::RectF(0, 0, float(width), float(height)));
+  return scaled;
+}
+
+}  // namespace board
