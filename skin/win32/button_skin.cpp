@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "skin/win32/control_records.h"
+#include "skin/win32/control_registry.h"
 #include "skin/win32/skin_drawing.h"
 #include "skin/win32/skin_engine.h"
 
@@ -46,16 +47,11 @@ void ReadFontInto(HWND button, ButtonRecord& record) {
   record.fontStyle = font.style;
 }
 
-// Lists the button in window `windowIndex`, names its record on it and takes over its
-// procedure; returns the record's index.
-int Register(SkinControls& controls, int windowIndex, ButtonRecord record) {
+// Lists the button in window `windowIndex` and takes over its procedure; returns the
+// record's index, 0 when it was listed already.
+int Register(SkinEngine& engine, int windowIndex, ButtonRecord record) {
   HWND button = record.window;
-  const int index = controls.buttons.Add(std::move(record));
-  SetPropInt(button, kPropListIndex, index);
-  SetPropInt(button, kPropWindowIndex, windowIndex);
-  WNDPROC previous = SubclassControl(button, ButtonWindowProc);
-  if (ButtonRecord* r = controls.buttons.At(index)) r->previousProc = previous;
-  return index;
+  return RegisterControl(engine, windowIndex, Family::kButton, button, ButtonWindowProc, std::move(record));
 }
 
 // Calls f(child, style) for each "BUTTON" child of `parent`, in window order.
@@ -80,15 +76,14 @@ void InstallButtons(SkinEngine& engine, int windowIndex, HWND parent, bool pushB
     } else {
       return;
     }
-    // Looked up for each child: a registration may move the list.
-    SkinControls* controls = engine.ControlsOf(windowIndex);
-    if (!controls || controls->buttons.Find(child)) return;
+    if (const ControlLink* link = FindLink(child); link && link->controls) return;  // listed already
     ButtonRecord record = NewRecord(child, kind);
     if (!pushButtons) {
       record.checkState = SendMessageW(child, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
       record.parent = parent;
     }
-    const int index = Register(*controls, windowIndex, std::move(record));
+    const int index = Register(engine, windowIndex, std::move(record));
+    if (!index) return;
     // Push buttons become owner-drawn: their own procedure then asks the parent for every
     // face. Check boxes and radio buttons keep their type and are painted here.
     if (pushButtons) SetWindowLongPtrW(child, GWL_STYLE, style | kOwnerDrawBits);
@@ -125,14 +120,14 @@ bool RegisterPictureButton(SkinEngine& engine, HWND button, ButtonKind kind,
   // into no button type at all.
   if (((style & 0xF) | kOwnerDrawBits) != kOwnerDrawBits) return false;
   const int windowIndex = engine.SkinnedAncestor(button);
-  SkinControls* controls = engine.ControlsOf(windowIndex);
-  if (!controls || controls->buttons.Find(button)) return false;
+  if (!engine.ControlsOf(windowIndex) || FindRecord<ButtonRecord>(button, Family::kButton)) return false;
   ButtonRecord record = NewRecord(button, kind);
   for (size_t i = 0; i < images.size() && i < record.images.size(); ++i)
     record.images[i].assign(images[i].begin(), images[i].end());
   record.number = number;
   if (!caption.empty()) record.text = caption;
-  const int index = Register(*controls, windowIndex, std::move(record));
+  const int index = Register(engine, windowIndex, std::move(record));
+  if (!index) return false;
   SetWindowLongPtrW(button, GWL_STYLE, style | kOwnerDrawBits);
   if (SkinControls* again = engine.ControlsOf(windowIndex))
     if (ButtonRecord* r = again->buttons.At(index)) ReadFontInto(button, *r);
@@ -143,10 +138,8 @@ bool RegisterPictureButton(SkinEngine& engine, HWND button, ButtonKind kind,
 }  // namespace
 
 ButtonRecord* FindButtonRecord(SkinEngine& engine, HWND hwnd) {
-  SkinControls* controls = engine.ControlsOf(PropInt(hwnd, kPropWindowIndex));
-  ButtonRecord* record = controls ? controls->buttons.At(PropInt(hwnd, kPropListIndex)) : nullptr;
-  // A window released, or renumbered away, leaves stale properties behind.
-  return record && hwnd && record->window == hwnd ? record : nullptr;
+  const FoundControl<ButtonRecord> found = FindRecord<ButtonRecord>(hwnd, Family::kButton);
+  return found && found.engine == &engine ? found.record : nullptr;
 }
 
 void InstallPushButtons(SkinEngine& engine, int windowIndex, HWND parent) {
@@ -158,12 +151,12 @@ void InstallCheckButtons(SkinEngine& engine, int windowIndex, HWND parent) {
 }
 
 LRESULT CALLBACK ButtonWindowProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
-  SkinEngine* engine = SkinEngine::Instance();
-  ButtonRecord* record = engine ? FindButtonRecord(*engine, hwnd) : nullptr;
-  if (!record) return CallPreviousProc(hwnd, message, wp, lp);
-  const int windowIndex = PropInt(hwnd, kPropWindowIndex);
-  const int own = PropInt(hwnd, kPropListIndex);
-  SkinControls& controls = *engine->ControlsOf(windowIndex);
+  if (message == WM_NCDESTROY) return DestroyedControl(hwnd, PropSlot::kMain, wp, lp);
+  const FoundControl<ButtonRecord> found = FindRecord<ButtonRecord>(hwnd, Family::kButton);
+  if (!found) return CallPreviousProc(hwnd, message, wp, lp);
+  ButtonRecord* record = found.record;
+  const int own = found.listIndex;
+  SkinControls& controls = *found.controls;
   const ButtonKind kind = record->kind;
 
   switch (message) {
@@ -240,17 +233,6 @@ LRESULT CALLBACK ButtonWindowProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp)
       controls.hotIndex = 0;
       RedrawButtonState(hwnd, record->focused ? kStateFocus : 0, false);
       break;
-    case WM_NCDESTROY: {
-      const LRESULT result = CallPreviousProc(hwnd, message, wp, lp);
-      // The record stays in its place (indexes do not move) but no longer names the
-      // window, whose handle the system may give to another.
-      if (ButtonRecord* gone = FindButtonRecord(*engine, hwnd)) {
-        gone->window = nullptr;
-        SkinControls* after = engine->ControlsOf(windowIndex);
-        if (after && after->hotIndex == own && after->hotClass == kHotButton) after->hotIndex = 0;
-      }
-      return result;
-    }
   }
   return CallPreviousProc(hwnd, message, wp, lp);
 }
@@ -270,11 +252,10 @@ void RedrawButtonState(HWND hwnd, UINT state, bool hot) {
 
 void DispatchDrawItem(SkinEngine& engine, int windowIndex, const DRAWITEMSTRUCT& item) {
   if (item.CtlType != ODT_BUTTON || !item.hwndItem) return;
-  const int listIndex = PropInt(item.hwndItem, kPropListIndex);
-  if (listIndex < 1) return;
-  SkinControls* controls = engine.ControlsOf(windowIndex);
-  const ButtonRecord* record = controls ? controls->buttons.At(listIndex) : nullptr;
-  if (!record || record->window != item.hwndItem) return;
+  const FoundControl<ButtonRecord> found = FindRecord<ButtonRecord>(item.hwndItem, Family::kButton);
+  // Only the buttons of this window's lists.
+  if (!found || found.engine != &engine || found.controls != engine.ControlsOf(windowIndex)) return;
+  const ButtonRecord* record = found.record;
   switch (record->kind) {
     case ButtonKind::kPush:
       PaintPushButton(item.hwndItem, item.hDC, item.itemState, item.rcItem);

@@ -8,6 +8,7 @@
 #include "skin/colour.h"
 #include "skin/win32/background_canvas.h"
 #include "skin/win32/button_skin.h"
+#include "skin/win32/control_registry.h"
 #include "skin/win32/gdiplus_objects.h"
 #include "skin/win32/skin_drawing.h"
 #include "skin/win32/skin_engine.h"
@@ -47,7 +48,7 @@ void ExcludeOpaqueChildren(HWND container, HDC dc) {
 // Whether the container shows nothing but the window's back buffer: no frame or caption of
 // its own and no visible tint, its own or a container's it lies in.
 bool ShowsBareBuffer(SkinEngine& engine, int windowIndex, const ContainerRecord& r) {
-  if (r.isGroupBox || r.frame || GetPropW(r.window, kPropFrameAncestor)) return false;
+  if (r.isGroupBox || r.frame || r.frameAncestor) return false;
   SkinControls* controls = engine.ControlsOf(windowIndex);
   HWND top = engine.WindowAt(windowIndex);
   for (HWND h = r.window; h && h != top; h = GetParent(h)) {
@@ -204,11 +205,13 @@ void PaintContainerDirect(SkinEngine& engine, int windowIndex, int containerInde
 }
 
 LRESULT CALLBACK ContainerWindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
-  SkinEngine* engine = SkinEngine::Instance();
-  const int windowIndex = PropInt(window, kPropWindowIndex);
-  const int index = PropInt(window, kPropListIndex);
-  ContainerRecord* r = engine ? RecordOf(*engine, windowIndex, index) : nullptr;
-  if (!r || r->window != window) return CallPreviousProc(window, message, wp, lp);
+  if (message == WM_NCDESTROY) return DestroyedControl(window, PropSlot::kMain, wp, lp);
+  const FoundControl<ContainerRecord> found = FindRecord<ContainerRecord>(window, Family::kContainer);
+  if (!found) return CallPreviousProc(window, message, wp, lp);
+  SkinEngine* engine = found.engine;
+  ContainerRecord* r = found.record;
+  const int windowIndex = WindowIndexOf(*engine, found.controls);
+  const int index = found.listIndex;
   const SkinSettings& settings = engine->settings();
   const bool controlsSkinned = settings.controlsEnabled && settings.controlAlphaGiven;
   const bool ownPainting = r->type != 0;
@@ -263,14 +266,6 @@ LRESULT CALLBACK ContainerWindowProc(HWND window, UINT message, WPARAM wp, LPARA
       if (answered) return brush;
       break;
     }
-    case WM_NCDESTROY: {
-      // The record stays, empty, so a new window that gets this handle is not taken for it.
-      r->window = nullptr;
-      const LRESULT result = CallPreviousProc(window, message, wp, lp);
-      for (const wchar_t* p : {kPropPreviousProc, kPropListIndex, kPropWindowIndex, kPropFrameAncestor})
-        RemovePropW(window, p);
-      return result;
-    }
   }
   return CallPreviousProc(window, message, wp, lp);
 }
@@ -279,10 +274,9 @@ bool SkinEngine::AttachContainer(HWND control, OptInt type, OptInt colour, OptIn
   if (!IsWindow(control)) return false;
   // A container belongs to the skinned window above it; with none there is nothing to show.
   const int windowIndex = SkinnedAncestor(GetParent(control));
-  SkinControls* controls = ControlsOf(windowIndex);
-  if (!controls || controls->containers.Find(control)) return false;
+  if (!ControlsOf(windowIndex)) return false;
+  if (const ControlLink* link = FindLink(control); link && link->controls) return false;
   ContainerRecord record;
-  record.window = control;
   record.type = type.value_or(1);
   record.colour = COLORREF(colour.value_or(0));
   record.alpha = alpha ? uint8_t(*alpha & 0xFF) : 255;
@@ -294,24 +288,20 @@ bool SkinEngine::AttachContainer(HWND control, OptInt type, OptInt colour, OptIn
     record.fontSize = font.size;
     record.fontStyle = font.style;
   }
-  const int index = controls->containers.Add(std::move(record));
+  for (HWND h = GetParent(control); h && !record.frameAncestor; h = GetParent(h))
+    if (PropInt(h, kPropFrameMark) == 1) record.frameAncestor = h;
+  // Its controls first: the container takes their messages only once they are skinned.
   InstallControls(windowIndex, control);
-  // The installers may have grown other lists, never this one: the record is looked up anew.
-  ContainerRecord& r = *ControlsOf(windowIndex)->containers.At(index);
-  r.dirty = true;
-  HWND frameAncestor = nullptr;
-  for (HWND h = GetParent(control); h && !frameAncestor; h = GetParent(h))
-    if (PropInt(h, kPropFrameMark) == 1) frameAncestor = h;
-  SetPropInt(control, kPropListIndex, index);
-  SetPropInt(control, kPropWindowIndex, windowIndex);
+  HWND frameAncestor = record.frameAncestor;
+  if (!RegisterControl(*this, windowIndex, Family::kContainer, control, &ContainerWindowProc, std::move(record)))
+    return false;
   SetPropW(control, kPropFrameAncestor, frameAncestor);
-  r.previousProc = SubclassControl(control, &ContainerWindowProc);
   return true;
 }
 
 bool SkinEngine::SetContainerAlpha(HWND control, int32_t alpha) {
-  ContainerRecord* r = RecordOf(*this, PropInt(control, kPropWindowIndex), PropInt(control, kPropListIndex));
-  if (!control || !r || r->window != control || r->colour == 0) return false;
+  ContainerRecord* r = FindRecord<ContainerRecord>(control, Family::kContainer).record;
+  if (!r || r->colour == 0) return false;
   r->alpha = uint8_t(alpha & 0xFF);
   InvalidateRect(control, nullptr, FALSE);
   return true;

@@ -39,8 +39,8 @@ ArrowPixels& DownArrow() {
   return arrow;
 }
 
-void RegisterEdit(SkinControls& controls, int windowIndex, HWND edit) {
-  if (RegisterControl(controls, &SkinControls::edits, windowIndex, edit, &EditWindowProc))
+void RegisterEdit(SkinEngine& engine, int windowIndex, HWND edit) {
+  if (RegisterControl<EditRecord>(engine, windowIndex, Family::kEdit, edit, &EditWindowProc))
     SetPropInt(edit, kPropTextColour, 0);
 }
 
@@ -66,7 +66,7 @@ void RedrawCombo(HWND combo) {
 
 // The combo box's hover look, set from the edit inside it as well as from itself.
 void SetComboHot(HWND combo, bool hot) {
-  ControlRef ref = FindControl(combo, &SkinControls::combos);
+  ControlRef ref = FindControl<SkinControlRecord>(combo, Family::kCombo);
   if (!ref || ComboRecord(ref)->hot == hot) return;
   ComboRecord(ref)->hot = hot;
   RedrawCombo(combo);
@@ -112,15 +112,12 @@ bool RedrawnAfter(UINT message) {
 }  // namespace
 
 void InstallEdits(SkinEngine& engine, int windowIndex, HWND parent) {
-  SkinControls* controls = engine.ControlsOf(windowIndex);
-  if (!engine.settings().controlsEnabled || !controls || !parent) return;
-  ForEachChildOfClass(parent, L"Edit", [&](HWND edit) { RegisterEdit(*controls, windowIndex, edit); });
+  if (!engine.settings().controlsEnabled || !engine.ControlsOf(windowIndex) || !parent) return;
+  ForEachChildOfClass(parent, L"Edit", [&](HWND edit) { RegisterEdit(engine, windowIndex, edit); });
   ForEachChildOfClass(parent, L"ComboBox", [&](HWND combo) {
-    if (!RegisterControl(*controls, &SkinControls::combos, windowIndex, combo, &ComboWindowProc)) return;
+    if (!RegisterControl<SkinControlRecord>(engine, windowIndex, Family::kCombo, combo, &ComboWindowProc)) return;
     WriteSelectionAsText(combo);
-    // Writing the text ran the window procedures: find the window's lists again.
-    if (SkinControls* now = engine.ControlsOf(windowIndex))
-      RegisterEdit(*now, windowIndex, FindWindowExW(combo, nullptr, L"Edit", nullptr));
+    RegisterEdit(engine, windowIndex, FindWindowExW(combo, nullptr, L"Edit", nullptr));
   });
 }
 
@@ -135,7 +132,7 @@ bool SkinEngine::SetComboTextColour(HWND control, COLORREF colour) {
 }
 
 void PaintEditFrame(HWND edit, OptInt focused, OptInt hot) {
-  ControlRef ref = FindControl(edit, &SkinControls::edits);
+  ControlRef ref = FindControl<EditRecord>(edit, Family::kEdit);
   if (!ref) return;
   const EditRecord& r = *EditOf(ref);
   const bool isHot = hot ? *hot != 0 : r.hot;
@@ -156,13 +153,11 @@ void PaintEditBackground(HWND edit, HDC dc) {
 }
 
 LRESULT CALLBACK EditWindowProc(HWND edit, UINT message, WPARAM wp, LPARAM lp) {
-  const ControlRef ref = FindControl(edit, &SkinControls::edits);
+  if (message == WM_NCDESTROY) return DestroyedControl(edit, PropSlot::kMain, wp, lp);
+  const ControlRef ref = FindControl<EditRecord>(edit, Family::kEdit);
   if (!ref) return CallPreviousProc(edit, message, wp, lp);
   const bool transparent = Transparent(*ref.engine);
   switch (message) {
-    case WM_DESTROY:
-      ref.engine->ReleaseControlColour(ref.windowIndex, edit);
-      break;
     case WM_MOVE:
       if (transparent) InvalidateRect(edit, nullptr, TRUE);
       break;
@@ -215,7 +210,7 @@ LRESULT CALLBACK EditWindowProc(HWND edit, UINT message, WPARAM wp, LPARAM lp) {
 }
 
 void PaintComboBox(HWND combo, HDC dc) {
-  ControlRef ref = FindControl(combo, &SkinControls::combos);
+  ControlRef ref = FindControl<SkinControlRecord>(combo, Family::kCombo);
   if (!ref || !dc) return;
   const SkinControlRecord& r = *ComboRecord(ref);
   const SkinSettings& s = ref.engine->settings();
@@ -292,13 +287,11 @@ void PaintComboBox(HWND combo, HDC dc) {
 }
 
 LRESULT CALLBACK ComboWindowProc(HWND combo, UINT message, WPARAM wp, LPARAM lp) {
-  const ControlRef ref = FindControl(combo, &SkinControls::combos);
+  if (message == WM_NCDESTROY) return DestroyedControl(combo, PropSlot::kMain, wp, lp);
+  const ControlRef ref = FindControl<SkinControlRecord>(combo, Family::kCombo);
   if (!ref) return CallPreviousProc(combo, message, wp, lp);
   const bool transparent = Transparent(*ref.engine);
   switch (message) {
-    case WM_DESTROY:
-      ref.engine->ReleaseControlColour(ref.windowIndex, combo);
-      break;
     case WM_MOVE:
       if (transparent) InvalidateRect(combo, nullptr, FALSE);
       break;

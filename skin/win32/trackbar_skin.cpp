@@ -48,7 +48,7 @@ void PaintTrackbar(SkinEngine& engine, HWND control, HDC dc) {
   const RECT channel = ChannelOf(control, vertical);
   RECT thumb{};
   SendMessageW(control, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
-  const FamilyMember member = FindMember(control, &SkinControls::trackbars);
+  const FamilyMember member = FindMember(control, Family::kTrackbar);
   const bool hot = member && member.record->hot;
   const bool focused = GetFocus() == control, enabled = IsWindowEnabled(control);
   const SkinSettings& s = engine.settings();
@@ -166,26 +166,28 @@ void Repaint(HWND control, SkinEngine& engine) {
 }  // namespace
 
 LRESULT CALLBACK TrackbarWindowProc(HWND control, UINT message, WPARAM wp, LPARAM lp) {
+  if (message == WM_NCDESTROY) return DestroyedControl(control, PropSlot::kMain, wp, lp);
   // Hover only: a trackbar shows no pressed part.
   if (message == WM_MOUSEMOVE || message == WM_MOUSELEAVE)
-    return PartsMouseMessage(control, &SkinControls::trackbars, kHotTrackbar, message, wp, lp, NoPart, Repaint);
-  if (FamilyMember m = FindMember(control, &SkinControls::trackbars))
+    return PartsMouseMessage(control, Family::kTrackbar, message, wp, lp, NoPart, Repaint);
+  if (FamilyMember m = FindMember(control, Family::kTrackbar))
     if (auto result = SelfPaintMessage(*m.engine, control, message, wp, true, PaintTrackbar)) return *result;
   return CallPreviousProc(control, message, wp, lp);
 }
 
 LRESULT CALLBACK ProgressBarWindowProc(HWND control, UINT message, WPARAM wp, LPARAM lp) {
-  if (FamilyMember m = FindMember(control, &SkinControls::progressBars))
+  if (message == WM_NCDESTROY) return DestroyedControl(control, PropSlot::kMain, wp, lp);
+  if (FamilyMember m = FindMember(control, Family::kProgressBar))
     if (auto result = SelfPaintMessage(*m.engine, control, message, wp, true, PaintProgressBar)) return *result;
   return CallPreviousProc(control, message, wp, lp);
 }
 
 void InstallTrackbars(SkinEngine& engine, int windowIndex, HWND parent) {
-  InstallFamily(engine, windowIndex, parent, TRACKBAR_CLASSW, &SkinControls::trackbars, TrackbarWindowProc);
+  InstallFamily(engine, windowIndex, parent, TRACKBAR_CLASSW, Family::kTrackbar, TrackbarWindowProc);
 }
 
 void InstallProgressBars(SkinEngine& engine, int windowIndex, HWND parent) {
-  InstallFamily(engine, windowIndex, parent, PROGRESS_CLASSW, &SkinControls::progressBars, ProgressBarWindowProc);
+  InstallFamily(engine, windowIndex, parent, PROGRESS_CLASSW, Family::kProgressBar, ProgressBarWindowProc);
 }
 
 }  // namespace board
