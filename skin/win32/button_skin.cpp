@@ -194,10 +194,11 @@ LRESULT CALLBACK ButtonWindowProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp)
       }
       break;
     case WM_ERASEBKGND: {
-      // Never erased: the painters lay the whole face over the skin.
+      // Nothing to erase, and said so: the painters lay the whole face over the skin.
       HDC dc = reinterpret_cast<HDC>(wp);
       SetBkMode(dc, TRANSPARENT);
-      return LRESULT(SetTextColor(dc, COLORREF(PropInt(hwnd, kPropTextColour))));
+      SetTextColor(dc, COLORREF(PropInt(hwnd, kPropTextColour)));
+      return 1;
     }
     case WM_NCPAINT:
       // No frame. (wParam is the update region here, not a DC, so nothing is set on it.)

@@ -254,6 +254,11 @@ TEST_F(ButtonSkinTest, APushButtonFaceIsTheGlassOverThePictureInEachState) {
   face.Paint(button, ODS_DISABLED);
   EXPECT_LT(GetRValue(face.At(12, 24)), GetRValue(face.At(12, 4)));
   EXPECT_LT(GetRValue(face.At(12, 24)), GetRValue(face.At(12, 36)));
+  // The background is never erased, and the button says it is done (not a colour, which
+  // reads as "not erased" whenever it is black).
+  SetPropInt(button, kPropTextColour, 0);
+  ScopedGetDc dc(button);
+  EXPECT_EQ(SendMessageW(button, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.get()), 0), 1);
 }
 
 TEST_F(ButtonSkinTest, ADisabledButtonIsGreyOnScreenAndNeverHot) {
