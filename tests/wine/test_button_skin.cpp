@@ -323,6 +323,19 @@ TEST_F(ButtonSkinTest, CheckBoxesAndRadioButtonsDrawTheirGlyphsAndFollowTheirSta
   EnableWindow(check, FALSE);
   Pump();
   EXPECT_TRUE(Near(PixelAt(check, 5, 24), ExpectedFace(ODS_DISABLED, 24)));
+
+  // A parent printing the radio button gets the skin's face, as on the screen.
+  InvalidateRect(radio, nullptr, TRUE);
+  UpdateWindow(radio);
+  ScopedGetDc screen(radio);
+  ScopedMemoryDc print(CreateCompatibleDC(screen.get()));
+  ScopedBitmap pixels(CreateCompatibleBitmap(screen.get(), kButtonW, kButtonH));
+  ScopedSelectObject select(print.get(), pixels.get());
+  SendMessageW(radio, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(print.get()), PRF_CLIENT);
+  int differing = 0;
+  for (int y = 0; y < kButtonH; ++y)
+    for (int x = 0; x < kButtonW; ++x) differing += GetPixel(print.get(), x, y) != GetPixel(screen.get(), x, y);
+  EXPECT_EQ(differing, 0);
 }
 
 // A picture of vertical stripes, one colour each, as a 24-bit BMP.
