@@ -204,70 +204,97 @@ void PaintContainerDirect(SkinEngine& engine, int windowIndex, int containerInde
   });
 }
 
+namespace {
+
+// A registered container's messages, each handled with its arguments decoded; nullopt
+// passes the message on to the container's own procedure.
+struct ContainerMessages {
+  HWND window;
+  SkinEngine& engine;
+  ContainerRecord& record;
+  int windowIndex, index;
+
+  bool OwnPainting() const { return record.type != 0; }
+
+  // The picture and frame, the same for the screen and for a parent's print.
+  void PaintContent(HDC dc) const {
+    RECT client;
+    GetClientRect(window, &client);
+    CopyPicture(engine, windowIndex, index, dc, client);
+  }
+
+  std::optional<LRESULT> OnPaint() const {
+    if (!OwnPainting()) return std::nullopt;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    if (record.dirty)
+      PaintContainer(engine, windowIndex, index, dc);
+    else
+      PaintContainerDirect(engine, windowIndex, index);
+    EndPaint(window, &ps);
+    return 0;
+  }
+
+  std::optional<LRESULT> OnPrintClient(HDC dc) const {
+    if (!OwnPainting() || !dc) return std::nullopt;
+    PaintContent(dc);
+    return 0;
+  }
+
+  std::optional<LRESULT> OnShow(bool shown, WPARAM wp, LPARAM lp) const {
+    if (!shown || !OwnPainting()) return std::nullopt;
+    const LRESULT result = CallPreviousProc(window, WM_SHOWWINDOW, wp, lp);
+    PaintContainer(engine, windowIndex, index, nullptr);
+    return result;
+  }
+
+  // The container answers for its children what the skinned window answers for its own.
+  std::optional<LRESULT> OnControlColour(UINT message, HDC dc, HWND control) const {
+    const SkinSettings& settings = engine.settings();
+    if (!settings.controlsEnabled || !settings.controlAlphaGiven) return std::nullopt;
+    bool answered = false;
+    const LRESULT brush = engine.AnswerControlColour(windowIndex, message, dc, control, answered);
+    return answered ? std::optional<LRESULT>(brush) : std::nullopt;
+  }
+};
+
+}  // namespace
+
 LRESULT CALLBACK ContainerWindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
   if (message == WM_NCDESTROY) return DestroyedControl(window, PropSlot::kMain, wp, lp);
   const FoundControl<ContainerRecord> found = FindRecord<ContainerRecord>(window, Family::kContainer);
   if (!found) return CallPreviousProc(window, message, wp, lp);
-  SkinEngine* engine = found.engine;
-  ContainerRecord* r = found.record;
-  const int windowIndex = WindowIndexOf(*engine, found.controls);
-  const int index = found.listIndex;
-  const SkinSettings& settings = engine->settings();
-  const bool controlsSkinned = settings.controlsEnabled && settings.controlAlphaGiven;
-  const bool ownPainting = r->type != 0;
+  ContainerRecord& r = *found.record;
+  const ContainerMessages container{window, *found.engine, r, WindowIndexOf(*found.engine, found.controls),
+                                    found.listIndex};
+  std::optional<LRESULT> answer;
   switch (message) {
     case WM_MOVE:
       // A tinted container shows what lies behind it: it moved, so that changed.
-      if (ownPainting && r->alpha != 255) InvalidateRect(window, nullptr, FALSE);
+      if (container.OwnPainting() && r.alpha != 255) InvalidateRect(window, nullptr, FALSE);
       break;
-    case WM_SIZE:
-      r->dirty = true;
-      break;
-    case WM_PAINT: {
-      if (!ownPainting) break;
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(window, &ps);
-      if (r->dirty)
-        PaintContainer(*engine, windowIndex, index, dc);
-      else
-        PaintContainerDirect(*engine, windowIndex, index);
-      EndPaint(window, &ps);
-      return 0;
-    }
+    case WM_SIZE: r.dirty = true; break;
+    case WM_PAINT: answer = container.OnPaint(); break;
+    case WM_PRINTCLIENT: answer = container.OnPrintClient(reinterpret_cast<HDC>(wp)); break;
     case WM_ERASEBKGND:
-      if (!ownPainting) break;
+      if (!container.OwnPainting()) break;
       SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
       return 1;
-    case WM_SHOWWINDOW:
-      if (wp == 1 && ownPainting) {
-        const LRESULT result = CallPreviousProc(window, message, wp, lp);
-        PaintContainer(*engine, windowIndex, index, nullptr);
-        return result;
-      }
-      break;
+    case WM_SHOWWINDOW: answer = container.OnShow(wp == TRUE, wp, lp); break;
     case WM_DRAWITEM:
-      if (lp) {
-        const DRAWITEMSTRUCT item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-        DispatchDrawItem(*engine, windowIndex, item);
-      }
+      if (const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp))
+        DispatchDrawItem(*found.engine, container.windowIndex, DRAWITEMSTRUCT(*item));
       break;
     case WM_COMMAND:
-    case WM_NOTIFY:
-      engine->RepaintChangedChild(message, wp, lp);
-      break;
+    case WM_NOTIFY: found.engine->RepaintChangedChild(message, wp, lp); break;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORBTN:
-    case WM_CTLCOLORSTATIC: {
-      if (!controlsSkinned) break;
-      bool answered = false;
-      const LRESULT brush = engine->AnswerControlColour(windowIndex, message, reinterpret_cast<HDC>(wp),
-                                                        reinterpret_cast<HWND>(lp), answered);
-      if (answered) return brush;
+    case WM_CTLCOLORSTATIC:
+      answer = container.OnControlColour(message, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
       break;
-    }
   }
-  return CallPreviousProc(window, message, wp, lp);
+  return answer ? *answer : CallPreviousProc(window, message, wp, lp);
 }
 
 bool SkinEngine::AttachContainer(HWND control, OptInt type, OptInt colour, OptInt alpha, OptInt frame) {
