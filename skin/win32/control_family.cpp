@@ -5,6 +5,9 @@
 
 #include "skin/win32/skin_images.h"
 
+// Last: its message-cracker macros would rename the GDI+ wrappers declared above.
+#include <windowsx.h>
+
 namespace board {
 
 void InstallFamily(SkinEngine& engine, int windowIndex, HWND parent, const wchar_t* className,
@@ -92,6 +95,8 @@ LRESULT PartsMouseMessage(HWND control, Family family, UINT message, WPARAM wp,
   }
   return CallPreviousProc(control, message, wp, lp);
 }
+
+POINT MousePoint(LPARAM lp) { return {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}; }
 
 gp::Bitmap SkinPicture(SkinImage image) {
   struct Pixels {

@@ -111,6 +111,6 @@ void PaintNow(HWND control, Paint&& paint) {
 }
 
 // Client coordinates of a mouse message.
-inline POINT MousePoint(LPARAM lp) { return {int(short(LOWORD(lp))), int(short(HIWORD(lp)))}; }
+POINT MousePoint(LPARAM lp);
 
 }  // namespace board
