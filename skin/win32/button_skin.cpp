@@ -1,9 +1,11 @@
 // Registration of the skinned buttons, their procedure and the routes to the painters.
 #include "skin/win32/button_skin.h"
 
+#include <optional>
 #include <vector>
 
 #include "skin/win32/control_records.h"
+#include "skin/win32/control_registry.h"
 #include "skin/win32/skin_drawing.h"
 #include "skin/win32/skin_engine.h"
 
@@ -11,17 +13,40 @@ namespace board {
 
 namespace {
 
-// Button types by their style bits: owner-draw is 11, so a style that already holds all
-// of its bits draws itself; push buttons are types 0, 1 and 8; check boxes 2, 3 and 10;
-// auto radio buttons 9.
 constexpr LONG_PTR kOwnerDrawBits = BS_OWNERDRAW;
-bool IsOwnerDrawn(LONG_PTR style) { return (style | kOwnerDrawBits) == style; }
-bool IsPushButton(LONG_PTR style) {
-  return !(style & 2) && !(style & 4) && !((style & 1) && (style & 8));
+
+// What an installer makes of a button of this style: push buttons (and user buttons)
+// become owner-drawn, check boxes (and push boxes) and auto radio buttons are painted by
+// the skin; owner-drawn ones, group boxes, three-state boxes and plain radio buttons are
+// left alone.
+std::optional<ButtonKind> KindOfStyle(LONG_PTR style, bool pushButtons) {
+  switch (style & BS_TYPEMASK) {
+    case BS_PUSHBUTTON:
+    case BS_DEFPUSHBUTTON:
+    case BS_USERBUTTON:
+      if (pushButtons) return ButtonKind::kPush;
+      break;
+    case BS_CHECKBOX:
+    case BS_AUTOCHECKBOX:
+    case BS_PUSHBOX:
+      if (!pushButtons) return ButtonKind::kCheck;
+      break;
+    case BS_AUTORADIOBUTTON:
+      if (!pushButtons) return ButtonKind::kRadio;
+      break;
+  }
+  return std::nullopt;
 }
-bool IsCheckBox(LONG_PTR style) { return (style & 2) && !(style & 4); }
-bool IsAutoRadio(LONG_PTR style) {
-  return (style & 1) && (style & 8) && !(style & 2) && !(style & 4);
+
+// Types whose bits owner-draw's absorb, so that adding them gives an owner-drawn button; a
+// group box or a three-state box would turn into no button type at all.
+bool TakesOwnerDraw(LONG_PTR style) {
+  switch (style & BS_TYPEMASK) {
+    case BS_PUSHBUTTON: case BS_DEFPUSHBUTTON: case BS_CHECKBOX: case BS_AUTOCHECKBOX:
+    case BS_USERBUTTON: case BS_AUTORADIOBUTTON: case BS_PUSHBOX: case BS_OWNERDRAW:
+      return true;
+  }
+  return false;
 }
 
 std::wstring WindowText(HWND window) {
@@ -46,16 +71,11 @@ void ReadFontInto(HWND button, ButtonRecord& record) {
   record.fontStyle = font.style;
 }
 
-// Lists the button in window `windowIndex`, names its record on it and takes over its
-// procedure; returns the record's index.
-int Register(SkinControls& controls, int windowIndex, ButtonRecord record) {
+// Lists the button in window `windowIndex` and takes over its procedure; returns the
+// record's index, 0 when it was listed already.
+int Register(SkinEngine& engine, int windowIndex, ButtonRecord record) {
   HWND button = record.window;
-  const int index = controls.buttons.Add(std::move(record));
-  SetPropInt(button, kPropListIndex, index);
-  SetPropInt(button, kPropWindowIndex, windowIndex);
-  WNDPROC previous = SubclassControl(button, ButtonWindowProc);
-  if (ButtonRecord* r = controls.buttons.At(index)) r->previousProc = previous;
-  return index;
+  return RegisterControl(engine, windowIndex, Family::kButton, button, ButtonWindowProc, std::move(record));
 }
 
 // Calls f(child, style) for each "BUTTON" child of `parent`, in window order.
@@ -69,26 +89,16 @@ void ForEachButtonChild(HWND parent, F&& f) {
 void InstallButtons(SkinEngine& engine, int windowIndex, HWND parent, bool pushButtons) {
   if (!engine.settings().controlsEnabled || !parent) return;
   ForEachButtonChild(parent, [&](HWND child, LONG_PTR style) {
-    if (IsOwnerDrawn(style)) return;
-    ButtonKind kind;
-    if (pushButtons && IsPushButton(style)) {
-      kind = ButtonKind::kPush;
-    } else if (!pushButtons && IsCheckBox(style)) {
-      kind = ButtonKind::kCheck;
-    } else if (!pushButtons && IsAutoRadio(style)) {
-      kind = ButtonKind::kRadio;
-    } else {
-      return;
-    }
-    // Looked up for each child: a registration may move the list.
-    SkinControls* controls = engine.ControlsOf(windowIndex);
-    if (!controls || controls->buttons.Find(child)) return;
-    ButtonRecord record = NewRecord(child, kind);
+    const std::optional<ButtonKind> kind = KindOfStyle(style, pushButtons);
+    if (!kind) return;
+    if (const ControlLink* link = FindLink(child); link && link->controls) return;  // listed already
+    ButtonRecord record = NewRecord(child, *kind);
     if (!pushButtons) {
       record.checkState = SendMessageW(child, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
       record.parent = parent;
     }
-    const int index = Register(*controls, windowIndex, std::move(record));
+    const int index = Register(engine, windowIndex, std::move(record));
+    if (!index) return;
     // Push buttons become owner-drawn: their own procedure then asks the parent for every
     // face. Check boxes and radio buttons keep their type and are painted here.
     if (pushButtons) SetWindowLongPtrW(child, GWL_STYLE, style | kOwnerDrawBits);
@@ -96,8 +106,6 @@ void InstallButtons(SkinEngine& engine, int windowIndex, HWND parent, bool pushB
       if (ButtonRecord* r = again->buttons.At(index)) ReadFontInto(child, *r);
   });
 }
-
-bool PaintsItself(ButtonKind kind) { return kind == ButtonKind::kCheck || kind == ButtonKind::kRadio; }
 
 void PaintByKind(ButtonKind kind, HWND hwnd, HDC dc, UINT state, const RECT& rect) {
   switch (kind) {
@@ -121,18 +129,16 @@ bool RegisterPictureButton(SkinEngine& engine, HWND button, ButtonKind kind,
                            const std::wstring& caption) {
   if (!IsWindow(button) || !HasClass(button, L"Button")) return false;
   const LONG_PTR style = GetWindowLongPtrW(button, GWL_STYLE);
-  // Only types whose bits owner-draw can absorb: a group box or a 3-state box would turn
-  // into no button type at all.
-  if (((style & 0xF) | kOwnerDrawBits) != kOwnerDrawBits) return false;
+  if (!TakesOwnerDraw(style)) return false;
   const int windowIndex = engine.SkinnedAncestor(button);
-  SkinControls* controls = engine.ControlsOf(windowIndex);
-  if (!controls || controls->buttons.Find(button)) return false;
+  if (!engine.ControlsOf(windowIndex) || FindRecord<ButtonRecord>(button, Family::kButton)) return false;
   ButtonRecord record = NewRecord(button, kind);
   for (size_t i = 0; i < images.size() && i < record.images.size(); ++i)
     record.images[i].assign(images[i].begin(), images[i].end());
   record.number = number;
   if (!caption.empty()) record.text = caption;
-  const int index = Register(*controls, windowIndex, std::move(record));
+  const int index = Register(engine, windowIndex, std::move(record));
+  if (!index) return false;
   SetWindowLongPtrW(button, GWL_STYLE, style | kOwnerDrawBits);
   if (SkinControls* again = engine.ControlsOf(windowIndex))
     if (ButtonRecord* r = again->buttons.At(index)) ReadFontInto(button, *r);
@@ -140,13 +146,93 @@ bool RegisterPictureButton(SkinEngine& engine, HWND button, ButtonKind kind,
   return true;
 }
 
+// A registered button's messages, each handled with its arguments decoded; nullopt passes
+// the message on to the button's own procedure.
+struct ButtonMessages {
+  HWND hwnd;
+  ButtonRecord& record;
+  SkinControls& controls;
+  int own;  // the button's index in its window's list
+
+  bool PaintsItself() const { return record.kind == ButtonKind::kCheck || record.kind == ButtonKind::kRadio; }
+
+  // The face of a self-painting button, the same for the screen and for a parent's print.
+  void PaintContent(HDC dc) const {
+    RECT client;
+    GetClientRect(hwnd, &client);
+    PaintByKind(record.kind, hwnd, dc, WithEnabledState(hwnd, 0), client);
+  }
+
+  std::optional<LRESULT> OnSetText(WPARAM wp, LPARAM lp) const {
+    const wchar_t* text = reinterpret_cast<const wchar_t*>(lp);
+    record.text = text ? text : L"";
+    return OnRedrawnChange(WM_SETTEXT, wp, lp);
+  }
+
+  // A new text or enabled state: the standard procedure draws its own face with it, and
+  // the skin's goes back over it.
+  std::optional<LRESULT> OnRedrawnChange(UINT message, WPARAM wp, LPARAM lp) const {
+    if (!PaintsItself()) return std::nullopt;
+    const LRESULT result = CallPreviousProc(hwnd, message, wp, lp);
+    RedrawButtonState(hwnd, 0, false);
+    return result;
+  }
+
+  std::optional<LRESULT> OnPaint(WPARAM wp, LPARAM lp) const {
+    if (!PaintsItself()) return std::nullopt;
+    PAINTSTRUCT ps;
+    if (HDC dc = BeginPaint(hwnd, &ps)) {
+      PaintContent(dc);
+      EndPaint(hwnd, &ps);
+    }
+    return DefWindowProcW(hwnd, WM_PAINT, wp, lp);
+  }
+
+  // Owner-drawn buttons print through their own procedure, which asks the parent for the face.
+  std::optional<LRESULT> OnPrintClient(HDC dc) const {
+    if (!PaintsItself() || !dc) return std::nullopt;
+    PaintContent(dc);
+    return 0;
+  }
+
+  // Nothing to erase, and said so: the painters lay the whole face over the skin.
+  static LRESULT OnEraseBackground(HWND hwnd, HDC dc) {
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, COLORREF(PropInt(hwnd, kPropTextColour)));
+    return 1;
+  }
+
+  // A press, Space or a new check state: the standard procedure paints the new state its
+  // own way first.
+  std::optional<LRESULT> OnPress(UINT message, WPARAM wp, LPARAM lp) const {
+    if (!PaintsItself()) return std::nullopt;
+    const bool radio = record.kind == ButtonKind::kRadio;  // the record may move meanwhile
+    CallPreviousProc(hwnd, message, wp, lp);
+    RedrawButtonState(hwnd, radio ? kStatePressed : 0, false);
+    return DefWindowProcW(hwnd, message, wp, lp);
+  }
+
+  void OnMouseMove() const {
+    TrackMouseLeave(hwnd);
+    controls.pointerIndex = own;
+    // Only a change of the hot control repaints, not every move.
+    if (controls.hotIndex == own && controls.hotClass == kHotButton) return;
+    RedrawButtonState(hwnd, 0, true);
+    controls.hotIndex = own;
+    controls.hotClass = kHotButton;
+  }
+
+  void OnMouseLeave() const {
+    controls.hotIndex = 0;
+    RedrawButtonState(hwnd, record.focused ? kStateFocus : 0, false);
+  }
+};
+
 }  // namespace
 
 ButtonRecord* FindButtonRecord(SkinEngine& engine, HWND hwnd) {
-  SkinControls* controls = engine.ControlsOf(PropInt(hwnd, kPropWindowIndex));
-  ButtonRecord* record = controls ? controls->buttons.At(PropInt(hwnd, kPropListIndex)) : nullptr;
-  // A window released, or renumbered away, leaves stale properties behind.
-  return record && hwnd && record->window == hwnd ? record : nullptr;
+  const FoundControl<ButtonRecord> found = FindRecord<ButtonRecord>(hwnd, Family::kButton);
+  return found && found.engine == &engine ? found.record : nullptr;
 }
 
 void InstallPushButtons(SkinEngine& engine, int windowIndex, HWND parent) {
@@ -158,101 +244,30 @@ void InstallCheckButtons(SkinEngine& engine, int windowIndex, HWND parent) {
 }
 
 LRESULT CALLBACK ButtonWindowProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
-  SkinEngine* engine = SkinEngine::Instance();
-  ButtonRecord* record = engine ? FindButtonRecord(*engine, hwnd) : nullptr;
-  if (!record) return CallPreviousProc(hwnd, message, wp, lp);
-  const int windowIndex = PropInt(hwnd, kPropWindowIndex);
-  const int own = PropInt(hwnd, kPropListIndex);
-  SkinControls& controls = *engine->ControlsOf(windowIndex);
-  const ButtonKind kind = record->kind;
-
+  if (message == WM_NCDESTROY) return DestroyedControl(hwnd, PropSlot::kMain, wp, lp);
+  const FoundControl<ButtonRecord> found = FindRecord<ButtonRecord>(hwnd, Family::kButton);
+  if (!found) return CallPreviousProc(hwnd, message, wp, lp);
+  const ButtonMessages button{hwnd, *found.record, *found.controls, found.listIndex};
+  std::optional<LRESULT> answer;
   switch (message) {
-    case WM_MOVE:
-      InvalidateRect(hwnd, nullptr, TRUE);
-      break;
-    case WM_SETFOCUS:
-      record->focused = true;
-      break;
-    case WM_KILLFOCUS:
-      record->focused = false;
-      break;
-    case WM_SETTEXT:
-      record->text = lp ? reinterpret_cast<const wchar_t*>(lp) : L"";
-      [[fallthrough]];
-    case WM_ENABLE:
-      if (PaintsItself(kind)) {
-        // The standard procedure draws its own face with the new text or enabled state;
-        // the skin's goes back over it.
-        const LRESULT result = CallPreviousProc(hwnd, message, wp, lp);
-        RedrawButtonState(hwnd, 0, false);
-        return result;
-      }
-      break;
-    case WM_PAINT:
-      if (PaintsItself(kind)) {
-        PAINTSTRUCT ps;
-        if (HDC dc = BeginPaint(hwnd, &ps)) {
-          RECT client;
-          GetClientRect(hwnd, &client);
-          PaintByKind(kind, hwnd, dc, WithEnabledState(hwnd, 0), client);
-          EndPaint(hwnd, &ps);
-        }
-        return DefWindowProcW(hwnd, message, wp, lp);
-      }
-      break;
-    case WM_ERASEBKGND: {
-      // Never erased: the painters lay the whole face over the skin.
-      HDC dc = reinterpret_cast<HDC>(wp);
-      SetBkMode(dc, TRANSPARENT);
-      return LRESULT(SetTextColor(dc, COLORREF(PropInt(hwnd, kPropTextColour))));
-    }
-    case WM_NCPAINT:
-      // No frame. (wParam is the update region here, not a DC, so nothing is set on it.)
-      return 1;
-    case WM_KEYDOWN:
-      if (wp != VK_SPACE) break;
-      [[fallthrough]];
+    case WM_MOVE: InvalidateRect(hwnd, nullptr, TRUE); break;
+    case WM_SETFOCUS: found.record->focused = true; break;
+    case WM_KILLFOCUS: found.record->focused = false; break;
+    case WM_SETTEXT: answer = button.OnSetText(wp, lp); break;
+    case WM_ENABLE: answer = button.OnRedrawnChange(message, wp, lp); break;
+    case WM_PAINT: answer = button.OnPaint(wp, lp); break;
+    case WM_PRINTCLIENT: answer = button.OnPrintClient(reinterpret_cast<HDC>(wp)); break;
+    case WM_ERASEBKGND: return ButtonMessages::OnEraseBackground(hwnd, reinterpret_cast<HDC>(wp));
+    case WM_NCPAINT: return 1;  // no frame (wParam is the update region, not a DC)
+    case WM_KEYDOWN: if (wp == VK_SPACE) answer = button.OnPress(message, wp, lp); break;
     case BM_SETCHECK:
-    case WM_LBUTTONDOWN:
-      if (PaintsItself(kind)) {
-        // The standard procedure paints the new check state its own way first.
-        CallPreviousProc(hwnd, message, wp, lp);
-        RedrawButtonState(hwnd, kind == ButtonKind::kRadio ? kStatePressed : 0, false);
-        return DefWindowProcW(hwnd, message, wp, lp);
-      }
-      break;
-    case WM_MOUSEMOVE:
-      TrackMouseLeave(hwnd);
-      controls.pointerIndex = own;
-      // Only a change of the hot control repaints, not every move.
-      if (controls.hotIndex != own || controls.hotClass != kHotButton) {
-        RedrawButtonState(hwnd, 0, true);
-        controls.hotIndex = own;
-        controls.hotClass = kHotButton;
-      }
-      break;
-    case WM_LBUTTONUP:
-      controls.hotIndex = 0;  // the next move shows the hover look again
-      break;
-    case WM_LBUTTONDBLCLK:
-      return 0;  // the second press of a double click is dropped: one click, not two
-    case WM_MOUSELEAVE:
-      controls.hotIndex = 0;
-      RedrawButtonState(hwnd, record->focused ? kStateFocus : 0, false);
-      break;
-    case WM_NCDESTROY: {
-      const LRESULT result = CallPreviousProc(hwnd, message, wp, lp);
-      // The record stays in its place (indexes do not move) but no longer names the
-      // window, whose handle the system may give to another.
-      if (ButtonRecord* gone = FindButtonRecord(*engine, hwnd)) {
-        gone->window = nullptr;
-        SkinControls* after = engine->ControlsOf(windowIndex);
-        if (after && after->hotIndex == own && after->hotClass == kHotButton) after->hotIndex = 0;
-      }
-      return result;
-    }
+    case WM_LBUTTONDOWN: answer = button.OnPress(message, wp, lp); break;
+    case WM_MOUSEMOVE: button.OnMouseMove(); break;
+    case WM_LBUTTONUP: found.controls->hotIndex = 0; break;  // the next move shows the hover look again
+    case WM_LBUTTONDBLCLK: return 0;  // the second press of a double click is dropped: one click, not two
+    case WM_MOUSELEAVE: button.OnMouseLeave(); break;
   }
-  return CallPreviousProc(hwnd, message, wp, lp);
+  return answer ? *answer : CallPreviousProc(hwnd, message, wp, lp);
 }
 
 void RedrawButtonState(HWND hwnd, UINT state, bool hot) {
@@ -270,11 +285,10 @@ void RedrawButtonState(HWND hwnd, UINT state, bool hot) {
 
 void DispatchDrawItem(SkinEngine& engine, int windowIndex, const DRAWITEMSTRUCT& item) {
   if (item.CtlType != ODT_BUTTON || !item.hwndItem) return;
-  const int listIndex = PropInt(item.hwndItem, kPropListIndex);
-  if (listIndex < 1) return;
-  SkinControls* controls = engine.ControlsOf(windowIndex);
-  const ButtonRecord* record = controls ? controls->buttons.At(listIndex) : nullptr;
-  if (!record || record->window != item.hwndItem) return;
+  const FoundControl<ButtonRecord> found = FindRecord<ButtonRecord>(item.hwndItem, Family::kButton);
+  // Only the buttons of this window's lists.
+  if (!found || found.engine != &engine || found.controls != engine.ControlsOf(windowIndex)) return;
+  const ButtonRecord* record = found.record;
   switch (record->kind) {
     case ButtonKind::kPush:
       PaintPushButton(item.hwndItem, item.hDC, item.itemState, item.rcItem);

@@ -8,6 +8,7 @@
 #include "skin/colour.h"
 #include "skin/win32/background_canvas.h"
 #include "skin/win32/button_skin.h"
+#include "skin/win32/control_registry.h"
 #include "skin/win32/gdiplus_objects.h"
 #include "skin/win32/skin_drawing.h"
 #include "skin/win32/skin_engine.h"
@@ -47,7 +48,7 @@ void ExcludeOpaqueChildren(HWND container, HDC dc) {
 // Whether the container shows nothing but the window's back buffer: no frame or caption of
 // its own and no visible tint, its own or a container's it lies in.
 bool ShowsBareBuffer(SkinEngine& engine, int windowIndex, const ContainerRecord& r) {
-  if (r.isGroupBox || r.frame || GetPropW(r.window, kPropFrameAncestor)) return false;
+  if (r.isGroupBox || r.frame || r.frameAncestor) return false;
   SkinControls* controls = engine.ControlsOf(windowIndex);
   HWND top = engine.WindowAt(windowIndex);
   for (HWND h = r.window; h && h != top; h = GetParent(h)) {
@@ -203,86 +204,106 @@ void PaintContainerDirect(SkinEngine& engine, int windowIndex, int containerInde
   });
 }
 
+namespace {
+
+// A registered container's messages, each handled with its arguments decoded; nullopt
+// passes the message on to the container's own procedure.
+struct ContainerMessages {
+  HWND window;
+  SkinEngine& engine;
+  ContainerRecord& record;
+  int windowIndex, index;
+
+  bool OwnPainting() const { return record.type != 0; }
+
+  // The picture and frame, the same for the screen and for a parent's print.
+  void PaintContent(HDC dc) const {
+    RECT client;
+    GetClientRect(window, &client);
+    CopyPicture(engine, windowIndex, index, dc, client);
+  }
+
+  std::optional<LRESULT> OnPaint() const {
+    if (!OwnPainting()) return std::nullopt;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    if (record.dirty)
+      PaintContainer(engine, windowIndex, index, dc);
+    else
+      PaintContainerDirect(engine, windowIndex, index);
+    EndPaint(window, &ps);
+    return 0;
+  }
+
+  std::optional<LRESULT> OnPrintClient(HDC dc) const {
+    if (!OwnPainting() || !dc) return std::nullopt;
+    PaintContent(dc);
+    return 0;
+  }
+
+  std::optional<LRESULT> OnShow(bool shown, WPARAM wp, LPARAM lp) const {
+    if (!shown || !OwnPainting()) return std::nullopt;
+    const LRESULT result = CallPreviousProc(window, WM_SHOWWINDOW, wp, lp);
+    PaintContainer(engine, windowIndex, index, nullptr);
+    return result;
+  }
+
+  // The container answers for its children what the skinned window answers for its own.
+  std::optional<LRESULT> OnControlColour(UINT message, HDC dc, HWND control) const {
+    const SkinSettings& settings = engine.settings();
+    if (!settings.controlsEnabled || !settings.controlAlphaGiven) return std::nullopt;
+    bool answered = false;
+    const LRESULT brush = engine.AnswerControlColour(windowIndex, message, dc, control, answered);
+    return answered ? std::optional<LRESULT>(brush) : std::nullopt;
+  }
+};
+
+}  // namespace
+
 LRESULT CALLBACK ContainerWindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
-  SkinEngine* engine = SkinEngine::Instance();
-  const int windowIndex = PropInt(window, kPropWindowIndex);
-  const int index = PropInt(window, kPropListIndex);
-  ContainerRecord* r = engine ? RecordOf(*engine, windowIndex, index) : nullptr;
-  if (!r || r->window != window) return CallPreviousProc(window, message, wp, lp);
-  const SkinSettings& settings = engine->settings();
-  const bool controlsSkinned = settings.controlsEnabled && settings.controlAlphaGiven;
-  const bool ownPainting = r->type != 0;
+  if (message == WM_NCDESTROY) return DestroyedControl(window, PropSlot::kMain, wp, lp);
+  const FoundControl<ContainerRecord> found = FindRecord<ContainerRecord>(window, Family::kContainer);
+  if (!found) return CallPreviousProc(window, message, wp, lp);
+  ContainerRecord& r = *found.record;
+  const ContainerMessages container{window, *found.engine, r, WindowIndexOf(*found.engine, found.controls),
+                                    found.listIndex};
+  std::optional<LRESULT> answer;
   switch (message) {
     case WM_MOVE:
       // A tinted container shows what lies behind it: it moved, so that changed.
-      if (ownPainting && r->alpha != 255) InvalidateRect(window, nullptr, FALSE);
+      if (container.OwnPainting() && r.alpha != 255) InvalidateRect(window, nullptr, FALSE);
       break;
-    case WM_SIZE:
-      r->dirty = true;
-      break;
-    case WM_PAINT: {
-      if (!ownPainting) break;
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(window, &ps);
-      if (r->dirty)
-        PaintContainer(*engine, windowIndex, index, dc);
-      else
-        PaintContainerDirect(*engine, windowIndex, index);
-      EndPaint(window, &ps);
-      return 0;
-    }
+    case WM_SIZE: r.dirty = true; break;
+    case WM_PAINT: answer = container.OnPaint(); break;
+    case WM_PRINTCLIENT: answer = container.OnPrintClient(reinterpret_cast<HDC>(wp)); break;
     case WM_ERASEBKGND:
-      if (!ownPainting) break;
+      if (!container.OwnPainting()) break;
       SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
       return 1;
-    case WM_SHOWWINDOW:
-      if (wp == 1 && ownPainting) {
-        const LRESULT result = CallPreviousProc(window, message, wp, lp);
-        PaintContainer(*engine, windowIndex, index, nullptr);
-        return result;
-      }
-      break;
+    case WM_SHOWWINDOW: answer = container.OnShow(wp == TRUE, wp, lp); break;
     case WM_DRAWITEM:
-      if (lp) {
-        const DRAWITEMSTRUCT item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-        DispatchDrawItem(*engine, windowIndex, item);
-      }
+      if (const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp))
+        DispatchDrawItem(*found.engine, container.windowIndex, DRAWITEMSTRUCT(*item));
       break;
     case WM_COMMAND:
-    case WM_NOTIFY:
-      engine->RepaintChangedChild(message, wp, lp);
-      break;
+    case WM_NOTIFY: found.engine->RepaintChangedChild(message, wp, lp); break;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORBTN:
-    case WM_CTLCOLORSTATIC: {
-      if (!controlsSkinned) break;
-      bool answered = false;
-      const LRESULT brush = engine->AnswerControlColour(windowIndex, message, reinterpret_cast<HDC>(wp),
-                                                        reinterpret_cast<HWND>(lp), answered);
-      if (answered) return brush;
+    case WM_CTLCOLORSTATIC:
+      answer = container.OnControlColour(message, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
       break;
-    }
-    case WM_NCDESTROY: {
-      // The record stays, empty, so a new window that gets this handle is not taken for it.
-      r->window = nullptr;
-      const LRESULT result = CallPreviousProc(window, message, wp, lp);
-      for (const wchar_t* p : {kPropPreviousProc, kPropListIndex, kPropWindowIndex, kPropFrameAncestor})
-        RemovePropW(window, p);
-      return result;
-    }
   }
-  return CallPreviousProc(window, message, wp, lp);
+  return answer ? *answer : CallPreviousProc(window, message, wp, lp);
 }
 
 bool SkinEngine::AttachContainer(HWND control, OptInt type, OptInt colour, OptInt alpha, OptInt frame) {
   if (!IsWindow(control)) return false;
   // A container belongs to the skinned window above it; with none there is nothing to show.
   const int windowIndex = SkinnedAncestor(GetParent(control));
-  SkinControls* controls = ControlsOf(windowIndex);
-  if (!controls || controls->containers.Find(control)) return false;
+  if (!ControlsOf(windowIndex)) return false;
+  if (const ControlLink* link = FindLink(control); link && link->controls) return false;
   ContainerRecord record;
-  record.window = control;
   record.type = type.value_or(1);
   record.colour = COLORREF(colour.value_or(0));
   record.alpha = alpha ? uint8_t(*alpha & 0xFF) : 255;
@@ -294,24 +315,20 @@ bool SkinEngine::AttachContainer(HWND control, OptInt type, OptInt colour, OptIn
     record.fontSize = font.size;
     record.fontStyle = font.style;
   }
-  const int index = controls->containers.Add(std::move(record));
+  for (HWND h = GetParent(control); h && !record.frameAncestor; h = GetParent(h))
+    if (PropInt(h, kPropFrameMark) == 1) record.frameAncestor = h;
+  // Its controls first: the container takes their messages only once they are skinned.
   InstallControls(windowIndex, control);
-  // The installers may have grown other lists, never this one: the record is looked up anew.
-  ContainerRecord& r = *ControlsOf(windowIndex)->containers.At(index);
-  r.dirty = true;
-  HWND frameAncestor = nullptr;
-  for (HWND h = GetParent(control); h && !frameAncestor; h = GetParent(h))
-    if (PropInt(h, kPropFrameMark) == 1) frameAncestor = h;
-  SetPropInt(control, kPropListIndex, index);
-  SetPropInt(control, kPropWindowIndex, windowIndex);
+  HWND frameAncestor = record.frameAncestor;
+  if (!RegisterControl(*this, windowIndex, Family::kContainer, control, &ContainerWindowProc, std::move(record)))
+    return false;
   SetPropW(control, kPropFrameAncestor, frameAncestor);
-  r.previousProc = SubclassControl(control, &ContainerWindowProc);
   return true;
 }
 
 bool SkinEngine::SetContainerAlpha(HWND control, int32_t alpha) {
-  ContainerRecord* r = RecordOf(*this, PropInt(control, kPropWindowIndex), PropInt(control, kPropListIndex));
-  if (!control || !r || r->window != control || r->colour == 0) return false;
+  ContainerRecord* r = FindRecord<ContainerRecord>(control, Family::kContainer).record;
+  if (!r || r->colour == 0) return false;
   r->alpha = uint8_t(alpha & 0xFF);
   InvalidateRect(control, nullptr, FALSE);
   return true;

@@ -5,38 +5,24 @@
 
 #include "skin/win32/skin_images.h"
 
+// Last: its message-cracker macros would rename the GDI+ wrappers declared above.
+#include <windowsx.h>
+
 namespace board {
 
 void InstallFamily(SkinEngine& engine, int windowIndex, HWND parent, const wchar_t* className,
-                   FamilyList list, WNDPROC proc) {
+                   Family family, WNDPROC proc) {
   if (!engine.settings().controlsEnabled || !parent) return;
   for (HWND child = FindWindowExW(parent, nullptr, className, nullptr); child;
-       child = FindWindowExW(parent, child, className, nullptr)) {
-    SkinControls* controls = engine.ControlsOf(windowIndex);
-    if (!controls) return;
-    ControlList<SkinControlRecord>& records = controls->*list;
-    if (records.Find(child)) continue;
-    SkinControlRecord record;
-    record.window = child;
-    const int index = records.Add(record);
-    SetPropInt(child, kPropListIndex, index);
-    SetPropInt(child, kPropWindowIndex, windowIndex);
-    records.At(index)->previousProc = SubclassControl(child, proc);
-    InvalidateRect(child, nullptr, TRUE);
-  }
+       child = FindWindowExW(parent, child, className, nullptr))
+    if (RegisterControl<SkinControlRecord>(engine, windowIndex, family, child, proc))
+      InvalidateRect(child, nullptr, TRUE);
 }
 
-FamilyMember FindMember(HWND control, FamilyList list, const wchar_t* indexProp,
-                        const wchar_t* windowProp) {
-  FamilyMember m;
-  SkinEngine* engine = SkinEngine::Instance();
-  const int index = PropInt(control, indexProp);
-  if (!engine || index < 1) return m;
-  SkinControls* controls = engine->ControlsOf(PropInt(control, windowProp));
-  if (!controls) return m;
-  SkinControlRecord* record = (controls->*list).At(index);
-  if (!record || record->window != control) return m;
-  return {engine, controls, record, index};
+FamilyMember FindMember(HWND control, Family family) {
+  const FoundControl<SkinControlRecord> found = FindRecord<SkinControlRecord>(control, family);
+  if (!found) return {};
+  return {found.engine, found.controls, found.record, found.listIndex};
 }
 
 bool IsHot(const FamilyMember& m, int32_t hotClass) {
@@ -77,11 +63,12 @@ std::optional<LRESULT> SelfPaintMessage(SkinEngine& engine, HWND control, UINT m
   return std::nullopt;
 }
 
-LRESULT PartsMouseMessage(HWND control, FamilyList list, int32_t hotClass, UINT message, WPARAM wp,
+LRESULT PartsMouseMessage(HWND control, Family family, UINT message, WPARAM wp,
                           LPARAM lp, int (*partAt)(HWND, POINT), void (*repaint)(HWND, SkinEngine&)) {
-  FamilyMember m = FindMember(control, list);
+  FamilyMember m = FindMember(control, family);
   if (!m) return CallPreviousProc(control, message, wp, lp);
   SkinEngine& engine = *m.engine;
+  const int32_t hotClass = HotClassOf(family);
   switch (message) {
     case WM_MOUSEMOVE: {
       TrackMouseLeave(control);
@@ -102,12 +89,14 @@ LRESULT PartsMouseMessage(HWND control, FamilyList list, int32_t hotClass, UINT 
       // The control's own handling comes first (it may repaint); the pressed look last. The
       // record may have moved meanwhile: it is looked up again.
       const LRESULT result = CallPreviousProc(control, message, wp, lp);
-      if (FindMember(control, list)) repaint(control, engine);
+      if (FindMember(control, family)) repaint(control, engine);
       return result;
     }
   }
   return CallPreviousProc(control, message, wp, lp);
 }
+
+POINT MousePoint(LPARAM lp) { return {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}; }
 
 gp::Bitmap SkinPicture(SkinImage image) {
   struct Pixels {

@@ -1,7 +1,7 @@
 // What the families of self-painted controls share (trackbars, progress bars, up-downs,
 // headers, transparent controls): registration into a window's list, the lookup of a
-// control's record from its properties, the hover bookkeeping, and composing a paint off
-// screen over the skin behind the control.
+// control's record, the hover bookkeeping, and composing a paint off screen over the skin
+// behind the control.
 #pragma once
 #include <windows.h>
 
@@ -10,21 +10,19 @@
 #include "skin/skin_images.h"
 #include "skin/win32/background_canvas.h"
 #include "skin/win32/control_records.h"
+#include "skin/win32/control_registry.h"
 #include "skin/win32/gdiplus_objects.h"
 #include "skin/win32/skin_engine.h"
 
 namespace board {
 
-using FamilyList = ControlList<SkinControlRecord> SkinControls::*;
-
-// Registers every direct child of `parent` of class `className` that `list` does not hold
-// yet: a record, Hw_lbID, Hw_FuID, and `proc` in front of its own procedure (kept in
-// Hw_hProc). Nothing happens while control skinning is off.
+// Registers every direct child of `parent` of class `className` not registered yet: a
+// record in the family's list, its properties, and `proc` in front of its own procedure.
+// Nothing happens while control skinning is off.
 void InstallFamily(SkinEngine& engine, int windowIndex, HWND parent, const wchar_t* className,
-                   FamilyList list, WNDPROC proc);
+                   Family family, WNDPROC proc);
 
-// A control's record, found through its window and list properties; every field is null
-// when the engine, the window or the record is gone, or names another control.
+// A control's record; every field is null when the engine, the window or the record is gone.
 struct FamilyMember {
   SkinEngine* engine = nullptr;
   SkinControls* controls = nullptr;
@@ -32,8 +30,7 @@ struct FamilyMember {
   int index = 0;
   explicit operator bool() const { return record != nullptr; }
 };
-FamilyMember FindMember(HWND control, FamilyList list, const wchar_t* indexProp = kPropListIndex,
-                        const wchar_t* windowProp = kPropWindowIndex);
+FamilyMember FindMember(HWND control, Family family);
 
 // Hover: true when the control is not yet drawn hot (another control or family is), and
 // makes it the hot one. `hotClass` is the family's class.
@@ -54,7 +51,7 @@ std::optional<LRESULT> SelfPaintMessage(SkinEngine& engine, HWND control, UINT m
 // header's items): the hover, the part under the pointer and the pressed part, each change
 // repainted through `repaint`; `partAt` names the part at a client point (0: none). Every
 // message still reaches the control's own procedure; the result is its answer.
-LRESULT PartsMouseMessage(HWND control, FamilyList list, int32_t hotClass, UINT message, WPARAM wp,
+LRESULT PartsMouseMessage(HWND control, Family family, UINT message, WPARAM wp,
                           LPARAM lp, int (*partAt)(HWND, POINT), void (*repaint)(HWND, SkinEngine&));
 inline bool IsPartsMouseMessage(UINT message) {
   return message == WM_MOUSEMOVE || message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK ||
@@ -114,6 +111,6 @@ void PaintNow(HWND control, Paint&& paint) {
 }
 
 // Client coordinates of a mouse message.
-inline POINT MousePoint(LPARAM lp) { return {int(short(LOWORD(lp))), int(short(HIWORD(lp)))}; }
+POINT MousePoint(LPARAM lp);
 
 }  // namespace board

@@ -1,10 +1,10 @@
 // The records the skin keeps for the controls it paints, one list per family in each skinned
-// window's record, and the window properties that link a control to its record.
+// window's record, and the window properties that name a control's record for others.
 //
-// A control is found through two properties: Hw_FuID, the 1-based index of its skinned
-// top-level window, and Hw_lbID, its 1-based index in that window's list of its family.
-// Hw_hProc keeps the procedure the skin replaced; a family's procedure passes on through it
-// every message it does not finish, and all of them when the engine or the record is gone.
+// A control carries three published properties: Hw_FuID, the 1-based index of its skinned
+// top-level window, Hw_lbID, its 1-based index in that window's list of its family, and
+// Hw_hProc, the procedure the skin replaced. Other programs read them; the skin itself finds
+// a control through the registry in control_registry.h, which holds the same facts.
 //
 // Pointers into a list are good only until the next registration: a control's procedure
 // looks its record up again after anything that may register controls (the previous
@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace board {
@@ -110,6 +111,7 @@ struct ContainerRecord {
   bool dirty = true;
   bool isGroupBox = false;
   int32_t type = 1;  // 0: the container keeps its own painting
+  HWND frameAncestor = nullptr;  // as named in its Mb_zpf property
   std::wstring fontName;
   int32_t fontSize = 0;
   int32_t fontStyle = 0;
@@ -152,8 +154,32 @@ enum HotClass : int32_t {
   kHotHeader = 9,
 };
 
-// What one skinned window keeps of its controls.
+// The lists of SkinControls, one per family.
+enum class Family : uint8_t {
+  kButton, kEdit, kList, kTrackbar, kProgressBar, kCombo, kUpDown, kHeader, kTransparent, kContainer,
+};
+
+// The hover class a family's hot index is kept under; -1 for families with no hover look.
+constexpr int32_t HotClassOf(Family family) {
+  switch (family) {
+    case Family::kButton: return kHotButton;
+    case Family::kEdit: return kHotEdit;
+    case Family::kTrackbar: return kHotTrackbar;
+    case Family::kCombo: return kHotCombo;
+    case Family::kUpDown: return kHotUpDown;
+    case Family::kHeader: return kHotHeader;
+    default: return -1;
+  }
+}
+
+// What one skinned window keeps of its controls. Its controls are found through the
+// registry, which forgets them when the lists go.
 struct SkinControls {
+  SkinControls() = default;
+  SkinControls(const SkinControls&) = delete;
+  SkinControls& operator=(const SkinControls&) = delete;
+  ~SkinControls();
+
   ControlList<ButtonRecord> buttons;
   ControlList<EditRecord> edits;
   ControlList<SkinControlRecord> lists, trackbars, progressBars, combos, upDowns, headers, transparents;
@@ -180,24 +206,33 @@ struct SkinControls {
     each(transparents, kPropTransparentWindow);
     each(containers, kPropWindowIndex);
   }
+
+  // Calls f(list) with the family's list, typed.
+  template <class F>
+  void WithList(Family family, F&& f) {
+    switch (family) {
+      case Family::kButton: f(buttons); break;
+      case Family::kEdit: f(edits); break;
+      case Family::kList: f(lists); break;
+      case Family::kTrackbar: f(trackbars); break;
+      case Family::kProgressBar: f(progressBars); break;
+      case Family::kCombo: f(combos); break;
+      case Family::kUpDown: f(upDowns); break;
+      case Family::kHeader: f(headers); break;
+      case Family::kTransparent: f(transparents); break;
+      case Family::kContainer: f(containers); break;
+    }
+  }
+  // The family's list when it holds `Record`s, else null.
+  template <class Record>
+  ControlList<Record>* ListOf(Family family) {
+    ControlList<Record>* out = nullptr;
+    WithList(family, [&out](auto& list) {
+      if constexpr (std::is_same_v<std::decay_t<decltype(list)>, ControlList<Record>>) out = &list;
+    });
+    return out;
+  }
 };
-
-// The procedure the skin replaced on a control, or DefWindowProc when there is none.
-inline LRESULT CallPreviousProc(HWND window, UINT message, WPARAM wp, LPARAM lp,
-                                const wchar_t* procProp = kPropPreviousProc) {
-  auto previous = reinterpret_cast<WNDPROC>(GetPropW(window, procProp));
-  return previous ? CallWindowProcW(previous, window, message, wp, lp)
-                  : DefWindowProcW(window, message, wp, lp);
-}
-
-// Gives a control the skin's procedure; its own is kept in `procProp` and returned.
-inline WNDPROC SubclassControl(HWND window, WNDPROC proc,
-                               const wchar_t* procProp = kPropPreviousProc) {
-  auto previous = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
-  SetPropW(window, procProp, reinterpret_cast<HANDLE>(previous));
-  return previous;
-}
 
 // A window's class name compared without case, as the system compares them.
 inline bool HasClass(HWND window, const wchar_t* name) {

@@ -1,10 +1,12 @@
 #include "skin/win32/edit_skin.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "skin/colour.h"
 #include "skin/win32/background_canvas.h"
+#include "skin/win32/control_family.h"
 #include "skin/win32/frame_painting.h"
 #include "skin/win32/skin_drawing.h"
 #include "skin/win32/skin_images.h"
@@ -39,8 +41,8 @@ ArrowPixels& DownArrow() {
   return arrow;
 }
 
-void RegisterEdit(SkinControls& controls, int windowIndex, HWND edit) {
-  if (RegisterControl(controls, &SkinControls::edits, windowIndex, edit, &EditWindowProc))
+void RegisterEdit(SkinEngine& engine, int windowIndex, HWND edit) {
+  if (RegisterControl<EditRecord>(engine, windowIndex, Family::kEdit, edit, &EditWindowProc))
     SetPropInt(edit, kPropTextColour, 0);
 }
 
@@ -66,7 +68,7 @@ void RedrawCombo(HWND combo) {
 
 // The combo box's hover look, set from the edit inside it as well as from itself.
 void SetComboHot(HWND combo, bool hot) {
-  ControlRef ref = FindControl(combo, &SkinControls::combos);
+  ControlRef ref = FindControl<SkinControlRecord>(combo, Family::kCombo);
   if (!ref || ComboRecord(ref)->hot == hot) return;
   ComboRecord(ref)->hot = hot;
   RedrawCombo(combo);
@@ -112,15 +114,12 @@ bool RedrawnAfter(UINT message) {
 }  // namespace
 
 void InstallEdits(SkinEngine& engine, int windowIndex, HWND parent) {
-  SkinControls* controls = engine.ControlsOf(windowIndex);
-  if (!engine.settings().controlsEnabled || !controls || !parent) return;
-  ForEachChildOfClass(parent, L"Edit", [&](HWND edit) { RegisterEdit(*controls, windowIndex, edit); });
+  if (!engine.settings().controlsEnabled || !engine.ControlsOf(windowIndex) || !parent) return;
+  ForEachChildOfClass(parent, L"Edit", [&](HWND edit) { RegisterEdit(engine, windowIndex, edit); });
   ForEachChildOfClass(parent, L"ComboBox", [&](HWND combo) {
-    if (!RegisterControl(*controls, &SkinControls::combos, windowIndex, combo, &ComboWindowProc)) return;
+    if (!RegisterControl<SkinControlRecord>(engine, windowIndex, Family::kCombo, combo, &ComboWindowProc)) return;
     WriteSelectionAsText(combo);
-    // Writing the text ran the window procedures: find the window's lists again.
-    if (SkinControls* now = engine.ControlsOf(windowIndex))
-      RegisterEdit(*now, windowIndex, FindWindowExW(combo, nullptr, L"Edit", nullptr));
+    RegisterEdit(engine, windowIndex, FindWindowExW(combo, nullptr, L"Edit", nullptr));
   });
 }
 
@@ -135,7 +134,7 @@ bool SkinEngine::SetComboTextColour(HWND control, COLORREF colour) {
 }
 
 void PaintEditFrame(HWND edit, OptInt focused, OptInt hot) {
-  ControlRef ref = FindControl(edit, &SkinControls::edits);
+  ControlRef ref = FindControl<EditRecord>(edit, Family::kEdit);
   if (!ref) return;
   const EditRecord& r = *EditOf(ref);
   const bool isHot = hot ? *hot != 0 : r.hot;
@@ -155,67 +154,70 @@ void PaintEditBackground(HWND edit, HDC dc) {
   if (SkinEngine* engine = SkinEngine::Instance()) PaintWashedBackground(*engine, edit, dc);
 }
 
+namespace {
+
+LRESULT OnEditSetFocus(const ControlRef& ref, HWND edit, WPARAM wp, LPARAM lp) {
+  EditOf(ref)->focused = true;
+  const LRESULT result = CallPreviousProc(edit, WM_SETFOCUS, wp, lp);
+  PaintEditFrame(edit);  // the focused border shows at once, also when tabbed to
+  return result;
+}
+
+void OnEditKillFocus(const ControlRef& ref, HWND edit) {
+  EditOf(ref)->focused = false;
+  if (!HasClass(GetParent(edit), L"ComboBox"))
+    InvalidateRect(edit, nullptr, TRUE);
+  else
+    PaintEditFrame(edit, Given(0), Given(0));
+}
+
+// A see-through edit: the skin behind it, washed, stands for its background.
+LRESULT OnEditEraseBackground(HWND edit, HDC dc) {
+  SetBkMode(dc, TRANSPARENT);
+  PaintEditBackground(edit, dc);
+  return 1;
+}
+
+// Over a see-through background, text that moves (typed, scrolled, selected) is drawn
+// again in full: the control would otherwise carry the old picture along.
+void RepaintSeeThrough(HWND edit, bool transparent, bool unlessScrollBars) {
+  if (transparent && !(unlessScrollBars && HasScrollBars(edit))) InvalidateRect(edit, nullptr, TRUE);
+}
+
+}  // namespace
+
 LRESULT CALLBACK EditWindowProc(HWND edit, UINT message, WPARAM wp, LPARAM lp) {
-  const ControlRef ref = FindControl(edit, &SkinControls::edits);
+  if (message == WM_NCDESTROY) return DestroyedControl(edit, PropSlot::kMain, wp, lp);
+  const ControlRef ref = FindControl<EditRecord>(edit, Family::kEdit);
   if (!ref) return CallPreviousProc(edit, message, wp, lp);
   const bool transparent = Transparent(*ref.engine);
   switch (message) {
-    case WM_DESTROY:
-      ref.engine->ReleaseControlColour(ref.windowIndex, edit);
-      break;
     case WM_MOVE:
-      if (transparent) InvalidateRect(edit, nullptr, TRUE);
-      break;
-    case WM_SETFOCUS: {
-      EditOf(ref)->focused = true;
-      const LRESULT result = CallPreviousProc(edit, message, wp, lp);
-      PaintEditFrame(edit);  // the focused border shows at once, also when tabbed to
-      return result;
-    }
-    case WM_KILLFOCUS:
-      EditOf(ref)->focused = false;
-      if (!HasClass(GetParent(edit), L"ComboBox"))
-        InvalidateRect(edit, nullptr, TRUE);
-      else
-        PaintEditFrame(edit, Given(0), Given(0));
-      break;
-    case WM_PAINT:
-      PaintEditFrame(edit);
-      break;
+    case WM_HSCROLL:
+    case WM_VSCROLL: RepaintSeeThrough(edit, transparent, false); break;
+    case WM_KEYDOWN: RepaintSeeThrough(edit, transparent, true); break;
+    case WM_SETFOCUS: return OnEditSetFocus(ref, edit, wp, lp);
+    case WM_KILLFOCUS: OnEditKillFocus(ref, edit); break;
+    case WM_PAINT: PaintEditFrame(edit); break;
     case WM_ERASEBKGND:
-      if (!transparent) break;
-      SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
-      PaintEditBackground(edit, reinterpret_cast<HDC>(wp));
-      return 1;
+      if (transparent) return OnEditEraseBackground(edit, reinterpret_cast<HDC>(wp));
+      break;
     case WM_NCPAINT:
       PaintEditFrame(edit);
       return LetSystemPaintScrollBars(edit, lp);
-    case WM_KEYDOWN:
-      if (transparent && !HasScrollBars(edit)) InvalidateRect(edit, nullptr, TRUE);
-      break;
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-      if (transparent) InvalidateRect(edit, nullptr, TRUE);
-      break;
-    case WM_MOUSEMOVE:
-      OnEditMouseMove(ref, edit);
-      break;
+    case WM_MOUSEMOVE: OnEditMouseMove(ref, edit); break;
     case WM_LBUTTONDOWN:
       EditOf(ref)->mouseDown = true;
-      if (transparent && !HasScrollBars(edit)) InvalidateRect(edit, nullptr, TRUE);
+      RepaintSeeThrough(edit, transparent, true);
       break;
-    case WM_LBUTTONUP:
-      EditOf(ref)->mouseDown = false;
-      break;
-    case WM_MOUSELEAVE:
-      OnEditMouseLeave(ref, edit);
-      break;
+    case WM_LBUTTONUP: EditOf(ref)->mouseDown = false; break;
+    case WM_MOUSELEAVE: OnEditMouseLeave(ref, edit); break;
   }
   return CallPreviousProc(edit, message, wp, lp);
 }
 
 void PaintComboBox(HWND combo, HDC dc) {
-  ControlRef ref = FindControl(combo, &SkinControls::combos);
+  ControlRef ref = FindControl<SkinControlRecord>(combo, Family::kCombo);
   if (!ref || !dc) return;
   const SkinControlRecord& r = *ComboRecord(ref);
   const SkinSettings& s = ref.engine->settings();
@@ -291,69 +293,74 @@ void PaintComboBox(HWND combo, HDC dc) {
   TransparentBlt(dc, 0, 0, client.right, client.bottom, b, 0, 0, client.right, client.bottom, kKeyMagenta);
 }
 
+namespace {
+
+// WM_PAINT, also into a DC a caller handed in wParam.
+LRESULT OnComboPaint(HWND combo, HDC given) {
+  return PaintMessage(combo, reinterpret_cast<WPARAM>(given), [combo](HDC dc) { PaintComboBox(combo, dc); });
+}
+
+// Its edit's focus is the combo box's focus.
+std::optional<LRESULT> OnComboCommand(const ControlRef& ref, HWND combo, WPARAM wp, LPARAM lp) {
+  const UINT code = HIWORD(wp);
+  const bool editFocus = code == EN_SETFOCUS || code == EN_KILLFOCUS;
+  if (!editFocus || reinterpret_cast<HWND>(lp) != FindWindowExW(combo, nullptr, L"Edit", nullptr))
+    return std::nullopt;
+  ComboRecord(ref)->focused = code == EN_SETFOCUS;
+  const LRESULT result = CallPreviousProc(combo, WM_COMMAND, wp, lp);
+  RedrawCombo(combo);
+  return result;
+}
+
+// Its edit draws its text over the background it erased itself.
+LRESULT OnComboEditColour(HDC dc, HWND edit) {
+  SetTextColor(dc, COLORREF(PropInt(edit, kPropTextColour)));
+  SetBkMode(dc, TRANSPARENT);
+  return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+}
+
+void OnComboMouseMove(const ControlRef& ref, HWND combo) {
+  TrackMouseLeave(combo);
+  SkinControls& c = *ref.controls;
+  c.pointerIndex = ref.listIndex;
+  if (c.hotIndex == ref.listIndex && c.hotClass == kHotCombo) return;
+  c.hotIndex = ref.listIndex;
+  c.hotClass = kHotCombo;
+  SetComboHot(combo, true);
+}
+
+void OnComboMouseLeave(const ControlRef& ref, HWND combo) {
+  ref.controls->hotIndex = 0;
+  // Moving onto its own edit leaves the combo box's client area, not the combo box.
+  if (!PointerOver(combo)) SetComboHot(combo, false);
+}
+
+}  // namespace
+
 LRESULT CALLBACK ComboWindowProc(HWND combo, UINT message, WPARAM wp, LPARAM lp) {
-  const ControlRef ref = FindControl(combo, &SkinControls::combos);
+  if (message == WM_NCDESTROY) return DestroyedControl(combo, PropSlot::kMain, wp, lp);
+  const ControlRef ref = FindControl<SkinControlRecord>(combo, Family::kCombo);
   if (!ref) return CallPreviousProc(combo, message, wp, lp);
   const bool transparent = Transparent(*ref.engine);
   switch (message) {
-    case WM_DESTROY:
-      ref.engine->ReleaseControlColour(ref.windowIndex, combo);
-      break;
     case WM_MOVE:
       if (transparent) InvalidateRect(combo, nullptr, FALSE);
       break;
     case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      ComboRecord(ref)->focused = message == WM_SETFOCUS;
-      break;
-    case WM_PAINT: {
-      if (wp) {  // asked to paint into a given DC
-        PaintComboBox(combo, reinterpret_cast<HDC>(wp));
-        return 0;
-      }
-      PAINTSTRUCT ps;
-      if (HDC dc = BeginPaint(combo, &ps)) {
-        PaintComboBox(combo, dc);
-        EndPaint(combo, &ps);
-      }
+    case WM_KILLFOCUS: ComboRecord(ref)->focused = message == WM_SETFOCUS; break;
+    case WM_PAINT: return OnComboPaint(combo, reinterpret_cast<HDC>(wp));
+    case WM_PRINTCLIENT:
+      if (wp) PaintComboBox(combo, reinterpret_cast<HDC>(wp));
       return 0;
-    }
-    case WM_ERASEBKGND:
-      return 1;  // the painter covers the whole control
-    case WM_COMMAND: {
-      // Its edit's focus is the combo box's focus.
-      const UINT code = HIWORD(wp);
-      if (reinterpret_cast<HWND>(lp) == FindWindowExW(combo, nullptr, L"Edit", nullptr) &&
-          (code == EN_SETFOCUS || code == EN_KILLFOCUS)) {
-        ComboRecord(ref)->focused = code == EN_SETFOCUS;
-        const LRESULT result = CallPreviousProc(combo, message, wp, lp);
-        RedrawCombo(combo);
-        return result;
-      }
+    case WM_ERASEBKGND: return 1;  // the painter covers the whole control
+    case WM_COMMAND:
+      if (auto answer = OnComboCommand(ref, combo, wp, lp)) return *answer;
       break;
-    }
     case WM_CTLCOLOREDIT:
-      // Its edit draws its text over the background it erased itself.
-      if (!transparent) break;
-      SetTextColor(reinterpret_cast<HDC>(wp), COLORREF(PropInt(reinterpret_cast<HWND>(lp), kPropTextColour)));
-      SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
-      return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
-    case WM_MOUSEMOVE: {
-      TrackMouseLeave(combo);
-      SkinControls& c = *ref.controls;
-      c.pointerIndex = ref.listIndex;
-      if (c.hotIndex != ref.listIndex || c.hotClass != kHotCombo) {
-        c.hotIndex = ref.listIndex;
-        c.hotClass = kHotCombo;
-        SetComboHot(combo, true);
-      }
+      if (transparent) return OnComboEditColour(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
       break;
-    }
-    case WM_MOUSELEAVE:
-      ref.controls->hotIndex = 0;
-      // Moving onto its own edit leaves the combo box's client area, not the combo box.
-      if (!PointerOver(combo)) SetComboHot(combo, false);
-      break;
+    case WM_MOUSEMOVE: OnComboMouseMove(ref, combo); break;
+    case WM_MOUSELEAVE: OnComboMouseLeave(ref, combo); break;
   }
   if (RedrawnAfter(message)) {
     const LRESULT result = CallPreviousProc(combo, message, wp, lp);

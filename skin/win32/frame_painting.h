@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "skin/win32/control_records.h"
+#include "skin/win32/control_registry.h"
 #include "skin/win32/gdiplus_objects.h"
 #include "skin/win32/skin_engine.h"
 
@@ -17,38 +18,14 @@ inline constexpr COLORREF kKeyMagenta = 0xFF00FF;  // pixels the keyed copy leav
 struct ControlRef {
   SkinEngine* engine = nullptr;
   SkinControls* controls = nullptr;
-  int windowIndex = 0;
   int listIndex = 0;
   explicit operator bool() const { return engine != nullptr; }
 };
-// `list` picks the family: &SkinControls::edits, &SkinControls::combos …
 template <class Record>
-ControlRef FindControl(HWND control, ControlList<Record> SkinControls::*list) {
-  SkinEngine* engine = SkinEngine::Instance();
-  const int windowIndex = PropInt(control, kPropWindowIndex);
-  const int listIndex = PropInt(control, kPropListIndex);
-  SkinControls* controls = engine && listIndex >= 1 ? engine->ControlsOf(windowIndex) : nullptr;
-  if (!controls) return {};
-  const Record* record = (controls->*list).At(listIndex);
-  if (!record || record->window != control) return {};
-  return {engine, controls, windowIndex, listIndex};
-}
-
-// Registers `control` once in its family's list of window `windowIndex`: record, Hw_lbID,
-// Hw_FuID, and the family's procedure with the previous one kept in Hw_hProc. Returns the
-// record's index, 0 when the control was already registered.
-template <class Record>
-int RegisterControl(SkinControls& controls, ControlList<Record> SkinControls::*list, int windowIndex,
-                    HWND control, WNDPROC proc) {
-  ControlList<Record>& records = controls.*list;
-  if (!control || records.Find(control)) return 0;
-  Record record;
-  record.window = control;
-  const int index = records.Add(std::move(record));
-  SetPropInt(control, kPropListIndex, index);
-  SetPropInt(control, kPropWindowIndex, windowIndex);
-  records.At(index)->previousProc = SubclassControl(control, proc);
-  return index;
+ControlRef FindControl(HWND control, Family family) {
+  const FoundControl<Record> found = FindRecord<Record>(control, family);
+  if (!found) return {};
+  return {found.engine, found.controls, found.listIndex};
 }
 
 // Calls f(child) for each direct child of `parent` of class `className`.

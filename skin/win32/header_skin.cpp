@@ -119,7 +119,7 @@ void Repaint(HWND control, SkinEngine& engine) {
 void PaintHeader(SkinEngine& engine, HWND control, HDC dc) {
   RECT client;
   GetClientRect(control, &client);
-  FamilyMember member = FindMember(control, &SkinControls::headers);
+  FamilyMember member = FindMember(control, Family::kHeader);
   const int hotPart = member && member.record->hot ? member.record->hotPart : 0;
   const int pressedPart = member ? member.record->pressedPart : 0;
   HeaderImages* images = member ? ImagesOf(control, *member.record) : nullptr;
@@ -195,21 +195,21 @@ void PaintHeader(SkinEngine& engine, HWND control, HDC dc) {
 }
 
 LRESULT CALLBACK HeaderWindowProc(HWND control, UINT message, WPARAM wp, LPARAM lp) {
+  // The record and with it the header's image copies go with the header.
+  if (message == WM_NCDESTROY) return DestroyedControl(control, PropSlot::kMain, wp, lp);
   if (IsPartsMouseMessage(message))
-    return PartsMouseMessage(control, &SkinControls::headers, kHotHeader, message, wp, lp, ItemAt, Repaint);
-  if (FamilyMember m = FindMember(control, &SkinControls::headers)) {
-    if (message == WM_NCDESTROY) m.record->headerImages.reset();
+    return PartsMouseMessage(control, Family::kHeader, message, wp, lp, ItemAt, Repaint);
+  if (FamilyMember m = FindMember(control, Family::kHeader))
     if (auto result = SelfPaintMessage(*m.engine, control, message, wp, false, PaintHeader)) return *result;
-  }
   return CallPreviousProc(control, message, wp, lp);
 }
 
 void InstallHeaders(SkinEngine& engine, int windowIndex, HWND parent) {
   if (!engine.settings().controlsEnabled || !parent) return;
-  InstallFamily(engine, windowIndex, parent, WC_HEADERW, &SkinControls::headers, HeaderWindowProc);
+  InstallFamily(engine, windowIndex, parent, WC_HEADERW, Family::kHeader, HeaderWindowProc);
   for (HWND list = FindWindowExW(parent, nullptr, WC_LISTVIEWW, nullptr); list;
        list = FindWindowExW(parent, list, WC_LISTVIEWW, nullptr))
-    InstallFamily(engine, windowIndex, list, WC_HEADERW, &SkinControls::headers, HeaderWindowProc);
+    InstallFamily(engine, windowIndex, list, WC_HEADERW, Family::kHeader, HeaderWindowProc);
 }
 
 }  // namespace board

@@ -15,16 +15,15 @@ SkinControlRecord* ListOf(const ControlRef& ref) { return ref.controls->lists.At
 }  // namespace
 
 void InstallListControls(SkinEngine& engine, int windowIndex, HWND parent) {
-  SkinControls* controls = engine.ControlsOf(windowIndex);
-  if (!engine.settings().controlsEnabled || !controls || !parent) return;
+  if (!engine.settings().controlsEnabled || !parent) return;
   for (const wchar_t* className : kListClasses)
     ForEachChildOfClass(parent, className, [&](HWND list) {
-      RegisterControl(*controls, &SkinControls::lists, windowIndex, list, &ListWindowProc);
+      RegisterControl<SkinControlRecord>(engine, windowIndex, Family::kList, list, &ListWindowProc);
     });
 }
 
 void PaintListFrame(HWND list, OptInt focused) {
-  ControlRef ref = FindControl(list, &SkinControls::lists);
+  ControlRef ref = FindControl<SkinControlRecord>(list, Family::kList);
   if (!ref) return;
   const bool isFocused = focused ? *focused != 0 : ListOf(ref)->focused;
   FrameLook look;
@@ -39,13 +38,11 @@ void PaintListFrame(HWND list, OptInt focused) {
 }
 
 LRESULT CALLBACK ListWindowProc(HWND list, UINT message, WPARAM wp, LPARAM lp) {
-  const ControlRef ref = FindControl(list, &SkinControls::lists);
+  if (message == WM_NCDESTROY) return DestroyedControl(list, PropSlot::kMain, wp, lp);
+  const ControlRef ref = FindControl<SkinControlRecord>(list, Family::kList);
   if (!ref) return CallPreviousProc(list, message, wp, lp);
   const bool transparent = Transparent(*ref.engine);
   switch (message) {
-    case WM_DESTROY:
-      ref.engine->ReleaseControlColour(ref.windowIndex, list);
-      break;
     case WM_MOVE:
     case WM_HSCROLL:
     case WM_VSCROLL:

@@ -40,6 +40,45 @@ int NoPart(HWND, POINT) { return 0; }
 
 }  // namespace
 
+namespace {
+
+// The tick marks, at the places the thumb's centre takes for their values: the range's
+// ends and the ticks between (the system's own tick positions assume a horizontal bar).
+std::vector<float> TickPlaces(HWND control, LONG_PTR style, const RECT& channel, const RECT& thumb) {
+  std::vector<float> ticks;
+  const bool vertical = (style & TBS_VERT) != 0;
+  const int tickCount = int(SendMessageW(control, TBM_GETNUMTICS, 0, 0));
+  const int low = int(SendMessageW(control, TBM_GETRANGEMIN, 0, 0));
+  const int high = int(SendMessageW(control, TBM_GETRANGEMAX, 0, 0));
+  if ((style & TBS_NOTICKS) || tickCount < 2 || high <= low) return ticks;
+  const float half = float(vertical ? thumb.bottom - thumb.top : thumb.right - thumb.left) / 2;
+  const float first = float(vertical ? channel.top : channel.left) + half;
+  const float last = float(vertical ? channel.bottom : channel.right) - half;
+  auto place = [&](int value) { return first + (last - first) * float(value - low) / float(high - low); };
+  ticks = {place(low), place(high)};
+  for (int i = 0; i < tickCount - 2; ++i) ticks.push_back(place(int(SendMessageW(control, TBM_GETTIC, WPARAM(i), 0))));
+  return ticks;
+}
+
+// The thumb's white disc in `circle`, with a theme-coloured halo when hot and a thicker
+// outline when hot or focused.
+void DrawThumb(gp::Graphics& g, const RectF& circle, Gdiplus::LinearGradientMode crossMode, COLORREF theme,
+               bool enabled, bool halo, bool thick) {
+  gp::GraphicsPath disc;
+  disc.AddArc(circle, 0, 360);
+  disc.CloseFigure();
+  if (halo) {
+    gp::GraphicsPath ring;
+    ring.AddArc(RectF(circle.X - 2, circle.Y - 2, circle.Width + 4, circle.Height + 4), 0, 360);
+    g.FillPath(gp::SolidBrush(ToArgb(theme, 70)), ring);
+  }
+  g.FillPath(gp::LinearGradientBrush::FromRect(circle, White(255), ToArgb(0xF0F0F0), crossMode), disc);
+  const gp::ARGB outline = enabled ? ToArgb(theme, 200) : Black(70);
+  g.DrawPath(gp::Pen(outline, thick ? 2.0f : 1.2f), disc);
+}
+
+}  // namespace
+
 void PaintTrackbar(SkinEngine& engine, HWND control, HDC dc) {
   RECT client;
   GetClientRect(control, &client);
@@ -48,24 +87,11 @@ void PaintTrackbar(SkinEngine& engine, HWND control, HDC dc) {
   const RECT channel = ChannelOf(control, vertical);
   RECT thumb{};
   SendMessageW(control, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
-  const FamilyMember member = FindMember(control, &SkinControls::trackbars);
+  const FamilyMember member = FindMember(control, Family::kTrackbar);
   const bool hot = member && member.record->hot;
   const bool focused = GetFocus() == control, enabled = IsWindowEnabled(control);
   const SkinSettings& s = engine.settings();
-  // The tick marks, at the places the thumb's centre takes for their values: the range's
-  // ends and the ticks between (the system's own tick positions assume a horizontal bar).
-  std::vector<float> ticks;
-  const int tickCount = int(SendMessageW(control, TBM_GETNUMTICS, 0, 0));
-  const int low = int(SendMessageW(control, TBM_GETRANGEMIN, 0, 0));
-  const int high = int(SendMessageW(control, TBM_GETRANGEMAX, 0, 0));
-  if (!(style & TBS_NOTICKS) && tickCount >= 2 && high > low) {
-    const float half = float(vertical ? thumb.bottom - thumb.top : thumb.right - thumb.left) / 2;
-    const float first = float(vertical ? channel.top : channel.left) + half;
-    const float last = float(vertical ? channel.bottom : channel.right) - half;
-    auto place = [&](int value) { return first + (last - first) * float(value - low) / float(high - low); };
-    ticks = {place(low), place(high)};
-    for (int i = 0; i < tickCount - 2; ++i) ticks.push_back(place(int(SendMessageW(control, TBM_GETTIC, WPARAM(i), 0))));
-  }
+  const std::vector<float> ticks = TickPlaces(control, style, channel, thumb);
 
   ComposeOverSkin(engine, control, dc, client, [&](gp::Graphics& g, float w, float h) {
     // Positions along the axis (a) and across it (c); the channel lies on its centre line.
@@ -110,17 +136,7 @@ void PaintTrackbar(SkinEngine& engine, HWND control, HDC dc) {
     const float thumbSize = float(std::min(thumb.right - thumb.left, thumb.bottom - thumb.top));
     const float d = std::clamp(std::min(thumbSize + 6, breadth - 3), 8.0f, 18.0f);
     const RectF circle = vertical ? RectF(across - d / 2, thumbAt - d / 2, d, d) : RectF(thumbAt - d / 2, across - d / 2, d, d);
-    gp::GraphicsPath disc;
-    disc.AddArc(circle, 0, 360);
-    disc.CloseFigure();
-    if (hot && enabled) {
-      gp::GraphicsPath halo;
-      halo.AddArc(RectF(circle.X - 2, circle.Y - 2, d + 4, d + 4), 0, 360);
-      g.FillPath(gp::SolidBrush(ToArgb(s.themeColour, 70)), halo);
-    }
-    g.FillPath(gp::LinearGradientBrush::FromRect(circle, White(255), ToArgb(0xF0F0F0), crossMode), disc);
-    const gp::ARGB outline = enabled ? ToArgb(s.themeColour, 200) : Black(70);
-    g.DrawPath(gp::Pen(outline, (hot || focused) && enabled ? 2.0f : 1.2f), disc);
+    DrawThumb(g, circle, crossMode, s.themeColour, enabled, hot && enabled, (hot || focused) && enabled);
   });
 }
 
@@ -166,26 +182,28 @@ void Repaint(HWND control, SkinEngine& engine) {
 }  // namespace
 
 LRESULT CALLBACK TrackbarWindowProc(HWND control, UINT message, WPARAM wp, LPARAM lp) {
+  if (message == WM_NCDESTROY) return DestroyedControl(control, PropSlot::kMain, wp, lp);
   // Hover only: a trackbar shows no pressed part.
   if (message == WM_MOUSEMOVE || message == WM_MOUSELEAVE)
-    return PartsMouseMessage(control, &SkinControls::trackbars, kHotTrackbar, message, wp, lp, NoPart, Repaint);
-  if (FamilyMember m = FindMember(control, &SkinControls::trackbars))
+    return PartsMouseMessage(control, Family::kTrackbar, message, wp, lp, NoPart, Repaint);
+  if (FamilyMember m = FindMember(control, Family::kTrackbar))
     if (auto result = SelfPaintMessage(*m.engine, control, message, wp, true, PaintTrackbar)) return *result;
   return CallPreviousProc(control, message, wp, lp);
 }
 
 LRESULT CALLBACK ProgressBarWindowProc(HWND control, UINT message, WPARAM wp, LPARAM lp) {
-  if (FamilyMember m = FindMember(control, &SkinControls::progressBars))
+  if (message == WM_NCDESTROY) return DestroyedControl(control, PropSlot::kMain, wp, lp);
+  if (FamilyMember m = FindMember(control, Family::kProgressBar))
     if (auto result = SelfPaintMessage(*m.engine, control, message, wp, true, PaintProgressBar)) return *result;
   return CallPreviousProc(control, message, wp, lp);
 }
 
 void InstallTrackbars(SkinEngine& engine, int windowIndex, HWND parent) {
-  InstallFamily(engine, windowIndex, parent, TRACKBAR_CLASSW, &SkinControls::trackbars, TrackbarWindowProc);
+  InstallFamily(engine, windowIndex, parent, TRACKBAR_CLASSW, Family::kTrackbar, TrackbarWindowProc);
 }
 
 void InstallProgressBars(SkinEngine& engine, int windowIndex, HWND parent) {
-  InstallFamily(engine, windowIndex, parent, PROGRESS_CLASSW, &SkinControls::progressBars, ProgressBarWindowProc);
+  InstallFamily(engine, windowIndex, parent, PROGRESS_CLASSW, Family::kProgressBar, ProgressBarWindowProc);
 }
 
 }  // namespace board

@@ -20,17 +20,15 @@ constexpr COLORREF kFollowFace = CLR_INVALID;
 
 bool IsRichEdit(HWND control) { return HasClass(control, L"RichEdit20A") || HasClass(control, L"RichEdit20W"); }
 
-FamilyMember FindTransparent(HWND control) {
-  return FindMember(control, &SkinControls::transparents, kPropTransparentIndex, kPropTransparentWindow);
-}
+FamilyMember FindTransparent(HWND control) { return FindMember(control, Family::kTransparent); }
 
 // The control paints itself into `dc` through its own procedure: the common controls take
 // the DC with WM_PAINT, buttons and rich edits with WM_PRINTCLIENT.
 void PaintThroughOwnProcedure(HWND control, HDC dc) {
   if (HasClass(control, L"Button") || IsRichEdit(control))
-    CallPreviousProc(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT, kPropTransparentProc);
+    CallPreviousProc(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT, PropSlot::kTransparent);
   else
-    CallPreviousProc(control, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, kPropTransparentProc);
+    CallPreviousProc(control, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, PropSlot::kTransparent);
 }
 
 }  // namespace
@@ -75,6 +73,7 @@ void PaintTransparentControl(SkinEngine& engine, HWND control, HDC dc) {
 }
 
 LRESULT CALLBACK TransparentControlProc(HWND control, UINT message, WPARAM wp, LPARAM lp) {
+  if (message == WM_NCDESTROY) return DestroyedControl(control, PropSlot::kTransparent, wp, lp);
   const FamilyMember m = FindTransparent(control);
   if (m) {
     const bool transparent = m.engine->settings().controlAlphaGiven != 0;
@@ -91,31 +90,25 @@ LRESULT CALLBACK TransparentControlProc(HWND control, UINT message, WPARAM wp, L
       case WM_VSCROLL:
         if (IsRichEdit(control)) {
           // A rich edit scrolls its pixels itself: the picture under them must follow.
-          const LRESULT result = CallPreviousProc(control, message, wp, lp, kPropTransparentProc);
+          const LRESULT result = CallPreviousProc(control, message, wp, lp, PropSlot::kTransparent);
           InvalidateRect(control, nullptr, FALSE);
           return result;
         }
         break;
     }
   }
-  return CallPreviousProc(control, message, wp, lp, kPropTransparentProc);
+  return CallPreviousProc(control, message, wp, lp, PropSlot::kTransparent);
 }
 
 bool SkinEngine::SkinTransparentControl(HWND control, OptInt keyColour, OptInt alpha) {
   if (!IsWindow(control) || !IsTransparentClass(control)) return false;
   const int index = SkinnedAncestor(control);
   if (IndexOf(control)) return false;  // a skinned window is no control
-  SkinControls* controls = ControlsOf(index);
-  if (!controls || controls->transparents.Find(control)) return false;
   SkinControlRecord record;
-  record.window = control;
   record.keyColour = COLORREF(keyColour.value_or(kFollowFace));
   record.alpha = alpha ? std::clamp<int32_t>(*alpha, 0, 255) : 255;
-  const int listIndex = controls->transparents.Add(record);
-  SetPropInt(control, kPropTransparentIndex, listIndex);
-  SetPropInt(control, kPropTransparentWindow, index);
-  controls->transparents.At(listIndex)->previousProc =
-      SubclassControl(control, TransparentControlProc, kPropTransparentProc);
+  if (!RegisterControl(*this, index, Family::kTransparent, control, TransparentControlProc, std::move(record)))
+    return false;
   // Its children (a calendar's, a toolbar's) are skinned like a container's.
   if (GetWindow(control, GW_CHILD)) AttachContainer(control, Given(0), NotGiven(), NotGiven(), NotGiven());
   InvalidateRect(control, nullptr, TRUE);

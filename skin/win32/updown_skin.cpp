@@ -47,7 +47,7 @@ int UpDownHalfAt(HWND control, POINT p) {
 void PaintUpDown(SkinEngine& engine, HWND control, HDC dc) {
   RECT client;
   GetClientRect(control, &client);
-  const FamilyMember member = FindMember(control, &SkinControls::upDowns);
+  const FamilyMember member = FindMember(control, Family::kUpDown);
   const int hotPart = member && member.record->hot ? member.record->hotPart : 0;
   const int pressedPart = member ? member.record->pressedPart : 0;
   const bool enabled = IsWindowEnabled(control);
@@ -86,15 +86,16 @@ void PaintUpDown(SkinEngine& engine, HWND control, HDC dc) {
 }
 
 LRESULT CALLBACK UpDownWindowProc(HWND control, UINT message, WPARAM wp, LPARAM lp) {
+  if (message == WM_NCDESTROY) return DestroyedControl(control, PropSlot::kMain, wp, lp);
   if (IsPartsMouseMessage(message))
-    return PartsMouseMessage(control, &SkinControls::upDowns, kHotUpDown, message, wp, lp, UpDownHalfAt, Repaint);
-  if (FamilyMember m = FindMember(control, &SkinControls::upDowns))
+    return PartsMouseMessage(control, Family::kUpDown, message, wp, lp, UpDownHalfAt, Repaint);
+  if (FamilyMember m = FindMember(control, Family::kUpDown))
     if (auto result = SelfPaintMessage(*m.engine, control, message, wp, true, PaintUpDown)) return *result;
   return CallPreviousProc(control, message, wp, lp);
 }
 
 void InstallUpDowns(SkinEngine& engine, int windowIndex, HWND parent) {
-  InstallFamily(engine, windowIndex, parent, UPDOWN_CLASSW, &SkinControls::upDowns, UpDownWindowProc);
+  InstallFamily(engine, windowIndex, parent, UPDOWN_CLASSW, Family::kUpDown, UpDownWindowProc);
 }
 
 }  // namespace board

@@ -254,6 +254,11 @@ TEST_F(ButtonSkinTest, APushButtonFaceIsTheGlassOverThePictureInEachState) {
   face.Paint(button, ODS_DISABLED);
   EXPECT_LT(GetRValue(face.At(12, 24)), GetRValue(face.At(12, 4)));
   EXPECT_LT(GetRValue(face.At(12, 24)), GetRValue(face.At(12, 36)));
+  // The background is never erased, and the button says it is done (not a colour, which
+  // reads as "not erased" whenever it is black).
+  SetPropInt(button, kPropTextColour, 0);
+  ScopedGetDc dc(button);
+  EXPECT_EQ(SendMessageW(button, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.get()), 0), 1);
 }
 
 TEST_F(ButtonSkinTest, ADisabledButtonIsGreyOnScreenAndNeverHot) {
@@ -318,6 +323,19 @@ TEST_F(ButtonSkinTest, CheckBoxesAndRadioButtonsDrawTheirGlyphsAndFollowTheirSta
   EnableWindow(check, FALSE);
   Pump();
   EXPECT_TRUE(Near(PixelAt(check, 5, 24), ExpectedFace(ODS_DISABLED, 24)));
+
+  // A parent printing the radio button gets the skin's face, as on the screen.
+  InvalidateRect(radio, nullptr, TRUE);
+  UpdateWindow(radio);
+  ScopedGetDc screen(radio);
+  ScopedMemoryDc print(CreateCompatibleDC(screen.get()));
+  ScopedBitmap pixels(CreateCompatibleBitmap(screen.get(), kButtonW, kButtonH));
+  ScopedSelectObject select(print.get(), pixels.get());
+  SendMessageW(radio, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(print.get()), PRF_CLIENT);
+  int differing = 0;
+  for (int y = 0; y < kButtonH; ++y)
+    for (int x = 0; x < kButtonW; ++x) differing += GetPixel(print.get(), x, y) != GetPixel(screen.get(), x, y);
+  EXPECT_EQ(differing, 0);
 }
 
 // A picture of vertical stripes, one colour each, as a 24-bit BMP.

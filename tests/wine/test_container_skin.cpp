@@ -162,6 +162,17 @@ TEST_F(ContainerSkinTest, ATabControlWithNoTintShowsOnlyTheWindowPicture) {
     }
   EXPECT_EQ(differing, 0) << "of " << checked << " pixels: a tab strip or a frame shows";
   EXPECT_FALSE(Record(tab)->dirty) << "the first paint was the full one";
+
+  // A parent printing the tab control gets the picture too, not a tab strip.
+  ScopedGetDc screen(tab);
+  ScopedMemoryDc print(CreateCompatibleDC(screen.get()));
+  ScopedBitmap pixels(CreateCompatibleBitmap(screen.get(), client.right, client.bottom));
+  ScopedSelectObject select(print.get(), pixels.get());
+  SendMessageW(tab, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(print.get()), PRF_CLIENT);
+  differing = 0;
+  for (int y = 0; y < client.bottom; y += 5)
+    for (int x = 0; x < client.right; x += 3) differing += Distance(GetPixel(print.get(), x, y), PixelAt(tab, x, y)) > 6;
+  EXPECT_EQ(differing, 0) << "the print differs from the screen";
 }
 
 TEST_F(ContainerSkinTest, AButtonInAContainerIsDrawnByTheSkinOverThePicture) {

@@ -1,6 +1,6 @@
 // Trackbars, progress bars, up-downs, headers and transparent controls on real skinned
 // windows: registration, what their painters put on the screen, hover across families,
-// and no GDI object left behind by many hovers.
+// no GDI object left behind by many hovers, and every family forgetting a destroyed control.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -8,8 +8,13 @@
 #include <cstdlib>
 #include <vector>
 
+#include "skin/win32/button_skin.h"
+#include "skin/win32/container_skin.h"
+#include "skin/win32/control_registry.h"
+#include "skin/win32/edit_skin.h"
 #include "skin/win32/gdiplus_objects.h"
 #include "skin/win32/header_skin.h"
+#include "skin/win32/list_skin.h"
 #include "skin/win32/trackbar_skin.h"
 #include "skin/win32/transparent_skin.h"
 #include "skin/win32/updown_skin.h"
@@ -330,6 +335,83 @@ TEST_F(ControlSkinTest, NoGdiObjectGrowsOverTenThousandHoverAndFocusChanges) {
   DestroyWindow(header);
   EXPECT_FALSE(Controls().headers.At(1)->headerImages) << "the copy goes with the header";
   ImageList_Destroy(images);
+}
+
+// Sits in front of the skin's procedure and counts, once the skin has seen WM_NCDESTROY,
+// the properties still on the window (the system would otherwise drop them unseen).
+constexpr wchar_t kPropWatchedProc[] = L"Test_next";
+int propsLeftAtNcDestroy = -1;
+LRESULT CALLBACK WatchNcDestroy(HWND window, UINT message, WPARAM wp, LPARAM lp) {
+  auto next = reinterpret_cast<WNDPROC>(GetPropW(window, kPropWatchedProc));
+  if (message != WM_NCDESTROY) return CallWindowProcW(next, window, message, wp, lp);
+  RemovePropW(window, kPropWatchedProc);
+  const LRESULT result = CallWindowProcW(next, window, message, wp, lp);
+  propsLeftAtNcDestroy = 0;
+  for (const wchar_t* name : {kPropListIndex, kPropWindowIndex, kPropPreviousProc, kPropTextColour, kPropBrush,
+                              kPropBrushBitmap, kPropTransparentIndex, kPropTransparentWindow,
+                              kPropTransparentProc, kPropFrameAncestor})
+    propsLeftAtNcDestroy += GetPropW(window, name) != nullptr;
+  return result;
+}
+
+TEST_F(ControlSkinTest, EveryFamilyForgetsADestroyedControlAndSkinsTheNextOneAsNew) {
+  Skinned(window, kPicture, 160);  // a control alpha: edits and buttons get colour slots
+  struct Case {
+    const wchar_t* className;
+    DWORD style;
+    Family family;
+    bool (*skin)(SkinEngine&, HWND);  // null: the installers find it
+  } cases[] = {
+      {L"Button", BS_PUSHBUTTON, Family::kButton, nullptr},
+      {L"Button", BS_AUTOCHECKBOX, Family::kButton, nullptr},
+      {L"Edit", 0, Family::kEdit, nullptr},
+      {L"ComboBox", CBS_DROPDOWNLIST, Family::kCombo, nullptr},
+      {L"ListBox", 0, Family::kList, nullptr},
+      {TRACKBAR_CLASSW, 0, Family::kTrackbar, nullptr},
+      {PROGRESS_CLASSW, 0, Family::kProgressBar, nullptr},
+      {UPDOWN_CLASSW, 0, Family::kUpDown, nullptr},
+      {WC_HEADERW, 0, Family::kHeader, nullptr},
+      {STATUSCLASSNAMEW, 0, Family::kTransparent,
+       [](SkinEngine& e, HWND c) { return e.SkinTransparentControl(c, NotGiven(), NotGiven()); }},
+      {L"Button", BS_GROUPBOX, Family::kContainer,
+       [](SkinEngine& e, HWND c) { return e.AttachContainer(c, NotGiven(), NotGiven(), NotGiven(), NotGiven()); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.className << " style " << c.style);
+    auto make = [&] {
+      HWND control = MakeChild(window, c.className, L"text", c.style, 40, 60, 160, 60);
+      if (c.skin)
+        EXPECT_TRUE(c.skin(engine, control));
+      else
+        engine.InstallControls(1, window);
+      return control;
+    };
+    HWND dead = make();
+    const ControlLink* link = FindLink(dead, SlotOf(c.family));
+    ASSERT_TRUE(link && link->controls == &Controls() && link->family == c.family);
+    const int index = link->listIndex;
+    Repaint(dead);  // asks the window for its colours
+    SendMessageW(dead, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    if (HotClassOf(c.family) >= 0) ASSERT_EQ(Controls().hotIndex, index) << "drawn hot";
+    SetPropW(dead, kPropWatchedProc,
+             reinterpret_cast<HANDLE>(SetWindowLongPtrW(dead, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchNcDestroy))));
+    propsLeftAtNcDestroy = -1;
+
+    DestroyWindow(dead);
+    EXPECT_EQ(propsLeftAtNcDestroy, 0) << "the skin removes every property it set";
+    EXPECT_EQ(FindLink(dead, SlotOf(c.family)), nullptr);
+    Controls().WithList(c.family, [&](auto& list) {
+      ASSERT_TRUE(list.At(index));
+      EXPECT_EQ(list.At(index)->window, nullptr) << "the record no longer names the handle";
+    });
+    if (HotClassOf(c.family) >= 0) EXPECT_EQ(Controls().hotIndex, 0) << "nothing is hot";
+
+    HWND fresh = make();
+    link = FindLink(fresh, SlotOf(c.family));
+    ASSERT_TRUE(link && link->controls == &Controls());
+    EXPECT_EQ(GetWindowLongPtrW(fresh, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(link->own)) << "skinned anew";
+    DestroyWindow(fresh);
+  }
 }
 
 }  // namespace
