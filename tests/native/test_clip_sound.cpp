@@ -10,6 +10,7 @@
 #include "app/clip_catalogue.h"
 #include "audio/wave_chunks.h"
 #include "clip_synth/clip_analysis.h"
+#include "clip_synth/clip_shape.h"
 #include "clip_synth/wave_file.h"
 #include "generated_files.h"
 #include "base/value_types.h"
@@ -73,13 +74,16 @@ TEST(ClipSound, EveryClipEndsQuietly) {
 }
 
 // Dither moves a silent sample by one step at most. Every sample that is not zero must be
-// near (within the dither hold) a sample of two steps or more: real sound, not hiss alone.
+// near a sample of two steps or more (within the gate's hold, a bridged pause and its fade):
+// real sound, not hiss alone.
 TEST(ClipSound, NoDitherInDigitalSilence) {
   for (const BuiltClip& c : Clips()) {
     SCOPED_TRACE("clip " + std::to_string(c.id));
     const size_t channels = c.format->channels, frames = c.samples.size() / channels;
     const double steps = c.format->bitsPerSample == 16 ? 32768 : 128;
-    const long hold = long(clipsynth::Samples(clipsynth::kDitherHoldSeconds, int(c.format->sampleRate)));
+    const long hold = long(clipsynth::Samples(
+        clipsynth::kDitherHoldSeconds + clipsynth::kDitherBridgeSeconds + clipsynth::kDitherFadeSeconds,
+        int(c.format->sampleRate)));
     std::vector<long> lastLoud(frames);
     long last = -1 - hold;
     auto frameSteps = [&](size_t i) {
@@ -95,6 +99,19 @@ TEST(ClipSound, NoDitherInDigitalSilence) {
       if (m > 0 && long(i) - lastLoud[i] > hold && next - long(i) > hold) ++lonely;
     }
     EXPECT_EQ(lonely, 0) << "samples of dither hiss far from any sound";
+  }
+}
+
+// Where an 8-bit clip's sound sinks into digital silence it fades: the 10 ms before the
+// silence lie close to the silence floor, not at the gate level. And the dither hiss does
+// not drop out for a moment amid a sound, nor switch more than a few times a second.
+TEST(ClipSound, QuietPassagesFadeIntoSilenceWithoutFlicker) {
+  for (const BuiltClip& c : Clips()) {
+    SCOPED_TRACE("clip " + std::to_string(c.id));
+    const clipsynth::ClipShape s = clipsynth::MeasureShape(c.samples, c.format->channels, int(c.format->sampleRate));
+    EXPECT_LE(s.steepestFallDb, 12) << "a sound stops dead instead of fading";
+    EXPECT_LE(s.ditherSwitches, 3 * s.soundSeconds);
+    if (s.ditherSwitches > 0) EXPECT_GE(s.shortestGap, 0.04) << "the hiss drops out for a moment";
   }
 }
 
