@@ -17,6 +17,9 @@ struct MasterSettings {
   double release = 0.06;   // seconds to recover
   double fadeIn = 0.001;
   double fadeOut = 0.01;   // the very end reaches digital silence
+  // Above 0, a steep (4th-order) high-pass there: rumble below hearing spends loudness and
+  // speaker travel a listener gets nothing for. 0 removes only DC.
+  double highPassHz = 0;
 };
 
 // Levels `buf` in place; `channels` is the clip's (a mono clip is measured as dual mono:

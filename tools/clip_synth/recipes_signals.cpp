@@ -316,8 +316,8 @@ Stereo SchoolBell(Take& k) {
   // An electric bell: a hammer buzzing against a small dome.
   Ringer dome(k.rate, {{1050, 1, 0.7}, {1063, 0.6, 0.6}, {2660, 0.5, 0.3}, {4860, 0.3, 0.15},
                        {7200, 0.2, 0.08}, {9650, 0.1, 0.05}});
-  const double ringing[][2] = {{0.15, 7.9}, {8.55, 16.3}};
-  double hammer = 0;
+  const double ringing[][2] = {{0.005, 7.75}, {8.4, 16.15}};
+  double hammer = 0.99;  // the first strike comes at once
   Signal s(k.frames);
   for (size_t i = 0; i < k.frames; ++i) {
     double t = double(i) / k.rate, x = 0;
@@ -330,7 +330,7 @@ Stereo SchoolBell(Take& k) {
     }
     s[i] = float(dome.tick(x) * 0.25);
   }
-  m.mix(s, 0, 1, -0.15);
+  m.mix(s, 0, 1, 0.1);
   // A second, farther bell down the corridor gives the hall its width.
   Signal far(k.frames);
   OnePole dull(3000, k.rate);
@@ -545,8 +545,10 @@ Stereo DangerAlarm(Take& k) {
     double f = 400 * std::pow(2.75, u / 0.47);  // a rising whoop, again and again
     s[i] = float(lp.low(o.tick(f, k.rate, false)) * Edges(u, 0.47, 0.01));
   }
-  m.mix(s, 0, 1, -0.5);
-  m.mix(s, 0.07, 0.6, 0.7);  // a second horn farther down the corridor
+  // A second horn farther down the corridor, on the other side: quieter, but not so much
+  // quieter that the hall leans to the near one.
+  m.mix(s, 0, 1, -0.35);
+  m.mix(s, 0.07, 0.75, 0.7);
   ApplyReverb(m, {.room = 0.75, .damping = 0.4, .wet = 0.3});
   FadeOut(m, 0.5);
   return m;

@@ -109,23 +109,23 @@ Signal LipPop(int rate, Rng& rng, double from, double to) {
 
 Stereo Kiss(Take& k) {
   Stereo m = k.mix();
-  m.mix(LipPop(k.rate, k.rng, 700, 1800), 0.15, 1, -0.3);
-  m.mix(LipPop(k.rate, k.rng, 800, 2100), 0.42, 0.9, 0.3);
+  m.mix(LipPop(k.rate, k.rng, 700, 1800), 0.01, 1, -0.3);
+  m.mix(LipPop(k.rate, k.rng, 800, 2100), 0.28, 0.9, 0.3);
   // "Mmm-wah!"
   std::vector<Syllable> mwah;
-  Syllable hum{.start = 0.95, .onset = 0, .length = 0.4, .pitchFrom = 230, .pitchTo = 250,
+  Syllable hum{.start = 0.81, .onset = 0, .length = 0.4, .pitchFrom = 230, .pitchTo = 250,
                .loudness = 0.6, .breath = 0.2, .attack = 0.05, .release = 0.05};
   hum.vowel = hum.vowelEnd = Vowel('m', 1.15);
-  Syllable wah{.start = 1.38, .onset = 0, .length = 0.45, .pitchFrom = 300, .pitchTo = 210,
+  Syllable wah{.start = 1.24, .onset = 0, .length = 0.45, .pitchFrom = 300, .pitchTo = 210,
                .loudness = 0.9, .breath = 0.35, .attack = 0.01, .release = 0.2};
   wah.vowel = Vowel('u', 1.15);
   wah.vowelEnd = Vowel('a', 1.15);
   wah.glide = 0.08;
   mwah = {hum, wah};
   m.mix(Say(k, k.rng.next(), {.nasal = 0.2}, mwah), 0, 0.8, 0.1);
-  m.mix(LipPop(k.rate, k.rng, 600, 2000), 1.36, 1.1, 0.1);
-  m.mix(LipPop(k.rate, k.rng, 900, 2400), 2.2, 0.7, -0.2);
-  m.mix(LipPop(k.rate, k.rng, 850, 2200), 2.33, 0.6, 0.25);
+  m.mix(LipPop(k.rate, k.rng, 600, 2000), 1.22, 1.1, 0.1);
+  m.mix(LipPop(k.rate, k.rng, 900, 2400), 2.06, 0.7, -0.2);
+  m.mix(LipPop(k.rate, k.rng, 850, 2200), 2.19, 0.6, 0.25);
   ApplyReverb(m, {.room = 0.45, .damping = 0.5, .wet = 0.15});
   return m;
 }

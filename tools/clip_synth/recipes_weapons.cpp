@@ -10,6 +10,9 @@ namespace {
 // Shots recover fast from the limiter, so the body after the crack keeps its weight.
 void Percussive(Take& k) { k.master.release = 0.03; }
 
+// Brown noise and slow swells put much of a roar's energy below hearing.
+void CutInfrasound(Take& k) { k.master.highPassHz = 30; }
+
 // Brass and a spring: what follows a shot from a bolt or a slide.
 void AddCasing(Stereo& m, Rng& rng, double at, double gain, double pan = 0) {
   Signal s(Samples(0.25, m.rate));
@@ -115,6 +118,7 @@ Stereo LaserCannon(Take& k) {
 Stereo JetTakeoff(Take& k, const Curve& whineHz, const Curve& whineLevel, const Curve& roarHz,
                   const Curve& roarLevel, double burnerAt) {
   Stereo m = k.mix();
+  CutInfrasound(k);
   Signal s(k.frames);
   PinkNoise pink;
   BrownNoise brown;
@@ -183,6 +187,7 @@ Stereo Sniper(Take& k) {
 // A rocket: ignition, roar and a whistle that falls as it passes.
 Stereo Rocket(Take& k, double passAt, double ignition, double goneAt, double blastAt) {
   Stereo m = k.mix();
+  CutInfrasound(k);
   Signal s(k.frames);
   PinkNoise pink;
   Svf roar;
@@ -216,6 +221,7 @@ Stereo Missile(Take& k) { return Rocket(k, 1.0, 0.05, 2.0, 0); }
 
 Stereo Bombing(Take& k) {
   Stereo m = k.mix();
+  CutInfrasound(k);
   // Aircraft drone overhead, two engines beating.
   Signal drone(k.frames);
   Osc e1, e2;
@@ -352,9 +358,9 @@ void AddArrowHit(Stereo& m, Rng& rng, double at, double gain) {
 
 Stereo ArrowVolley(Take& k) {
   Stereo m = k.mix();
-  for (double volley : {0.1, 3.25, 6.4}) {
+  for (double volley : {0.005, 3.25, 6.4}) {
     for (int i = 0; i < 20; ++i) {
-      double release = volley + k.rng.range(0, 0.7);
+      double release = volley + (i == 0 ? 0 : k.rng.range(0, 0.7));  // the first bow sets the pace
       m.mix(BowTwang(k.rate, k.rng), release, 0.35);
       double flight = k.rng.range(1.0, 2.2);
       m.mix(ArrowFlight(k.rate, k.rng, flight), release + 0.05, 0.55);
