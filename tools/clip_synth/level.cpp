@@ -113,6 +113,11 @@ void Master(Stereo& buf, int channels, const MasterSettings& s) {
   // so the gain is corrected and the curve made again until the loudness sits on target.
   const std::vector<float> peaks = OversampledPeaks(buf, channels);
   const double ceiling = DbToGain(s.ceilingDb);
+  if (s.peakOnly) {
+    const double top = *std::max_element(peaks.begin(), peaks.end());
+    buf.scale(std::min(DbToGain(s.targetLufs - start), top > 0 ? ceiling / top : 1.0));
+    return;
+  }
   const float attackStep = float(1.0 / std::max(1.0, s.attack * buf.rate));
   const float releaseStep = float(1.0 / std::max(1.0, s.release * buf.rate));
   const Stereo input = buf;

@@ -1,9 +1,18 @@
 #include "clip_synth/recipes.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "app/clip_catalogue.h"
 #include "clip_synth/wave_file.h"
 
 namespace clipsynth {
+
+bool IsImpulsive(int clipId) {
+  // Guns, punches, a door pounded, the cannon and the blasts.
+  constexpr int kImpulsive[] = {3, 5, 17, 31, 36, 43, 46, 55, 59, 64, 73};
+  return std::find(std::begin(kImpulsive), std::end(kImpulsive), clipId) != std::end(kImpulsive);
+}
 
 Stereo RenderClip(int clipId) {
   if (clipId < 1 || clipId > board::kClipCount) return Stereo(8000, 0);
@@ -11,6 +20,7 @@ Stereo RenderClip(int clipId) {
   const int rate = int(format.sampleRate);
   const size_t frames = ClipFrames(format);
   Take take{rate, frames, double(frames) / rate, Rng(0x5EED0000ull + uint64_t(clipId)), {}};
+  take.master.peakOnly = IsImpulsive(clipId);
   Recipe recipe = WeaponRecipe(clipId);
   if (!recipe) recipe = VoiceRecipe(clipId);
   if (!recipe) recipe = MusicRecipe(clipId);
