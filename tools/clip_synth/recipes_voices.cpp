@@ -68,10 +68,11 @@ Stereo CryForHelp(Take& k) {
   double t = 0.3;
   for (int n = 0; t < k.seconds - 2.4; ++n) {
     const double urgency = std::min(1.0, n / 8.0);
-    SpeechTake take{words[n % 4], "f3", int(55 + 38 * urgency), urgency < 0.4 ? "high" : "x-high",
-                    int(150 + 70 * urgency)};
-    Delivery d{.lift = 1.04 + 0.07 * urgency, .trembleHz = 5 + 2 * urgency, .trembleCents = 15 + 40 * urgency,
-               .presenceDb = 4 + 3 * urgency, .drive = 1.2 + 2.5 * urgency, .breath = 0.1 + 0.12 * urgency};
+    // A cry for help starts high (near 400 Hz) and grows rougher, not smoother, as it grows
+    // more urgent: more strain, more tremble, more breath.
+    SpeechTake take{words[n % 4], "f3", 99, "x-high", int(150 + 70 * urgency)};
+    Delivery d{.lift = 1.25 + 0.05 * urgency, .trembleHz = 5 + 2 * urgency, .trembleCents = 20 + 60 * urgency,
+               .presenceDb = 4 + 3 * urgency, .drive = 1.5 + 4.5 * urgency, .breath = 0.12 + 0.2 * urgency};
     Signal call = Perform(take, d, k.rate, k.rng.next());
     // The caller turns about as she calls: each call from a slightly different place.
     m.mix(call, t, 0.55 + 0.45 * urgency, 0.4 * std::sin(1.7 * n));
