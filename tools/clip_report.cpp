@@ -1,7 +1,9 @@
 // clip_report CLIPS_BIN [--sheet OUT.png] [--font FONT_FILE]
 // Reads the built catalogue and prints, for every clip, its caption, format, duration,
 // integrated loudness, true peak, level of the last 50 ms and the highest third-octave band
-// holding energy (the long-term spectrum within 30 dB of its strongest band), then a summary.
+// holding energy (the long-term spectrum within 30 dB of its strongest band), its crest
+// factor, lead-in before the sound, channel balance, falls into digital silence (count, and
+// the steepest in dB), the share of energy below 20 Hz, and for shots the level 20-50 ms after each peak; then a summary.
 // With --sheet it also draws a spectrogram of every clip on one PNG.
 #include <algorithm>
 #include <cmath>
@@ -15,6 +17,8 @@
 #include "app/main_form_layout.h"
 #include "audio/wave_chunks.h"
 #include "clip_synth/clip_analysis.h"
+#include "clip_synth/clip_shape.h"
+#include "clip_synth/recipes.h"
 #include "base/value_types.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -28,6 +32,9 @@ using namespace clipsynth;
 
 // Loudness window and limits the clips are held to (tests/native/test_clip_sound.cpp).
 constexpr double kTargetLufs = -16, kToleranceLu = 1, kMaxTruePeakDb = -1, kQuietEndDb = 30;
+// An impulsive clip, levelled by its peak, may sit under the target when its true peak is
+// within this much of the limit.
+constexpr double kPeakLevelledDb = 1.6;
 
 struct ClipFigures {
   int id = 0;
@@ -35,7 +42,8 @@ struct ClipFigures {
   int channels = 0, rate = 0;
   double seconds = 0;
   Loudness loudness;
-  double endDb = -200, topBandHz = 0;
+  double endDb = -200, topBandHz = 0, afterShotsDb = 0;
+  ClipShape shape;
   std::vector<float> samples;
 };
 
@@ -214,30 +222,37 @@ int main(int argc, char** argv) {
     MeasureLoudness(c.samples, c.channels, c.rate, c.loudness);
     c.endDb = EndLevelDb(c.samples, c.channels, c.rate, 0.05);
     c.topBandHz = HighestBandHz(LongTermBandSpectrum(c.samples, c.channels, c.rate));
+    c.shape = MeasureShape(c.samples, c.channels, c.rate);
+    c.afterShotsDb = LevelAfterShotsDb(c.samples, c.channels, c.rate);
     clips.push_back(std::move(c));
   }
 
-  std::printf(" id %s format       seconds    LUFS   dBTP  last 50 ms  top band\n", Padded("caption", 14).c_str());
+  std::printf(" id %s format       seconds    LUFS   dBTP  last 50 ms  top band  crest  lead  L-R  gaps fall  shot+20  <20Hz\n",
+              Padded("caption", 14).c_str());
   int inWindow = 0, underPeak = 0, quietEnd = 0;
   const ClipFigures *loudest = &clips[0], *quietest = &clips[0];
   for (const ClipFigures& c : clips) {
-    const bool ok = std::fabs(c.loudness.integratedLufs - kTargetLufs) <= kToleranceLu;
+    const bool byPeak = IsImpulsive(c.id) && c.loudness.integratedLufs < kTargetLufs - kToleranceLu &&
+                        c.loudness.truePeakDb >= kMaxTruePeakDb - kPeakLevelledDb;
+    const bool ok = std::fabs(c.loudness.integratedLufs - kTargetLufs) <= kToleranceLu || byPeak;
     const bool peakOk = c.loudness.truePeakDb <= kMaxTruePeakDb;
     const bool endOk = c.endDb <= c.loudness.samplePeakDb - kQuietEndDb;
     inWindow += ok, underPeak += peakOk, quietEnd += endOk;
     if (c.loudness.integratedLufs > loudest->loudness.integratedLufs) loudest = &c;
-    if (c.loudness.integratedLufs < quietest->loudness.integratedLufs) quietest = &c;
-    std::printf("%3d %s %-11s %7.2f  %6.1f%s %5.1f%s     %6.1f%s  %6sHz\n", c.id, Padded(c.caption, 14).c_str(),
-                c.format.c_str(), c.seconds, c.loudness.integratedLufs, ok ? " " : "*", c.loudness.truePeakDb,
-                peakOk ? " " : "*", c.endDb, endOk ? " " : "*", Hz(c.topBandHz).c_str());
+    if (!byPeak && c.loudness.integratedLufs < quietest->loudness.integratedLufs) quietest = &c;
+    std::printf("%3d %s %-11s %7.2f  %6.1f%s %5.1f%s     %6.1f%s  %6sHz %5.1f %4.0fms %4.1f %4d %4.0f %6.1f %5.1f%%\n", c.id,
+                Padded(c.caption, 14).c_str(), c.format.c_str(), c.seconds, c.loudness.integratedLufs, byPeak ? "p" : ok ? " " : "*",
+                c.loudness.truePeakDb, peakOk ? " " : "*", c.endDb, endOk ? " " : "*", Hz(c.topBandHz).c_str(),
+                c.shape.crestDb, c.shape.leadInSeconds * 1000, c.shape.balanceDb, c.shape.ditherSwitches,
+                c.shape.steepestFallDb, c.afterShotsDb, c.shape.infrasound * 100);
   }
-  std::printf("\nloudness spread %.1f LU: loudest %d %s (%.1f LUFS), quietest %d %s (%.1f LUFS)\n",
+  std::printf("\nloudness spread (all but p) %.1f LU: loudest %d %s (%.1f LUFS), quietest %d %s (%.1f LUFS)\n",
               loudest->loudness.integratedLufs - quietest->loudness.integratedLufs, loudest->id,
               loudest->caption.c_str(), loudest->loudness.integratedLufs, quietest->id, quietest->caption.c_str(),
               quietest->loudness.integratedLufs);
-  std::printf("within %.0f +/- %.0f LUFS: %d of %d; true peak <= %.0f dBTP: %d; last 50 ms %.0f dB under the peak: %d"
+  std::printf("within %.0f +/- %.0f LUFS (or, p: impulsive, levelled by peak to within %.1f dB of the limit): %d of %d; true peak <= %.0f dBTP: %d; last 50 ms %.0f dB under the peak: %d"
               " (* marks a miss)\n",
-              kTargetLufs, kToleranceLu, inWindow, board::kClipCount, kMaxTruePeakDb, underPeak, kQuietEndDb, quietEnd);
+              kTargetLufs, kToleranceLu, kPeakLevelledDb, inWindow, board::kClipCount, kMaxTruePeakDb, underPeak, kQuietEndDb, quietEnd);
   if (!sheetPath.empty()) {
     if (!DrawSheet(clips, sheetPath, fontPath)) {
       std::fprintf(stderr, "clip_report: cannot write %s\n", sheetPath.c_str());

@@ -21,9 +21,11 @@ Signal Gunshot(int rate, Rng& rng, const GunStyle& s) {
     // The N-wave: a jump up, a straight fall through zero, and a jump back to rest.
     if (nWave > 0 && i <= nWave) crack += 1.4 * s.crack * (1 - 2.0 * double(i) / double(nWave));
     const double body = (band.tick(w) * 2.5 + under.tick(w) * 0.7) * Strike(t, 0.0004, s.bodyDecay) * s.body;
+    const double tb = s.blastMs > 0 ? t * 1000 / s.blastMs : 0;
+    const double friedlander = s.blastMs > 0 ? (1 - tb) * std::exp(-tb) * 1.6 * s.body : 0;
     const double boom = thump.sine(s.boomHz * (0.65 + 0.35 * std::exp(-t / 0.02)), rate) *
                         Strike(t, 0.001, s.boomDecay) * s.boom;
-    blast[i] = float(Saturate((crack + body + boom) * s.drive) * norm);
+    blast[i] = float(Saturate((crack + body + friedlander + boom) * s.drive) * norm);
     if (i % 16 == 0) reflections.set(250 + s.tailHz * std::exp(-t / s.tailDecay), 0.7, rate);
     const double tail = reflections.tick(rng.bipolar()).low * 1.5 * (1 - std::exp(-t / 0.006)) *
                         std::exp(-t / s.tailDecay) * s.tail;

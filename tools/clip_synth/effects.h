@@ -16,6 +16,8 @@ struct GunStyle {
   double crack = 1;         // level of the broadband crack
   double nWaveMs = 0;       // length of the bullet's N-wave; 0 for a subsonic round
   double body = 1;          // level of the blast
+  double blastMs = 0;       // above 0, the blast is also a Friedlander pressure pulse: a jump,
+                            // a fall through zero after this many ms, a shallow suction after
   double bodyHz = 1200;     // centre of the blast's band
   double bodyQ = 0.8;
   double bodyDecay = 0.02;  // seconds (time constant)

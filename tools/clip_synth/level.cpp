@@ -91,11 +91,15 @@ void Master(Stereo& buf, int channels, const MasterSettings& s) {
   const size_t fadeIn = Samples(s.fadeIn, buf.rate), fadeOut = Samples(s.fadeOut, buf.rate);
   for (std::vector<float>* ch : {&buf.left, &buf.right}) {
     OnePole dc(12, buf.rate);
+    const double cut = s.highPassHz > 0 ? s.highPassHz : 1;  // Butterworth as two sections
+    Biquad hp1(Biquad::kHighPass, cut, 0.54, buf.rate), hp2(Biquad::kHighPass, cut, 1.31, buf.rate);
     for (size_t i = 0; i < n; ++i) {
       double f = 1;
       if (i < fadeIn) f = double(i) / fadeIn;
       if (n - i <= fadeOut) f = std::min(f, double(n - 1 - i) / fadeOut);
-      (*ch)[i] = float(dc.high((*ch)[i]) * f);
+      double x = dc.high((*ch)[i]);
+      if (s.highPassHz > 0) x = hp2.tick(hp1.tick(x));
+      (*ch)[i] = float(x * f);
     }
   }
   const double start = LoudnessOf(buf, channels);
@@ -109,6 +113,11 @@ void Master(Stereo& buf, int channels, const MasterSettings& s) {
   // so the gain is corrected and the curve made again until the loudness sits on target.
   const std::vector<float> peaks = OversampledPeaks(buf, channels);
   const double ceiling = DbToGain(s.ceilingDb);
+  if (s.peakOnly) {
+    const double top = *std::max_element(peaks.begin(), peaks.end());
+    buf.scale(std::min(DbToGain(s.targetLufs - start), top > 0 ? ceiling / top : 1.0));
+    return;
+  }
   const float attackStep = float(1.0 / std::max(1.0, s.attack * buf.rate));
   const float releaseStep = float(1.0 / std::max(1.0, s.release * buf.rate));
   const Stereo input = buf;

@@ -17,6 +17,13 @@ struct MasterSettings {
   double release = 0.06;   // seconds to recover
   double fadeIn = 0.001;
   double fadeOut = 0.01;   // the very end reaches digital silence
+  // Above 0, a steep (4th-order) high-pass there: rumble below hearing spends loudness and
+  // speaker travel a listener gets nothing for. 0 removes only DC.
+  double highPassHz = 0;
+  // Levelled by the peak alone: one gain up to the target or until the true peak meets the
+  // ceiling, whichever comes first, and no limiter. A shot or a blow is heard by its peak
+  // and the drop after it; a limiter working on it would flatten that drop.
+  bool peakOnly = false;
 };
 
 // Levels `buf` in place; `channels` is the clip's (a mono clip is measured as dual mono:

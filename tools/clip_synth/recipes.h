@@ -12,6 +12,10 @@ namespace clipsynth {
 // folded to mono where the clip is mono, and levelled. Deterministic.
 Stereo RenderClip(int clipId);
 
+// Shots, blows and blasts: clips levelled by their peak alone (MasterSettings::peakOnly),
+// so they may sit under the loudness target the others reach.
+bool IsImpulsive(int clipId);
+
 // The complete RIFF/WAVE file of clip `clipId`, as stored in the catalogue.
 std::vector<uint8_t> ClipFile(int clipId);
 

@@ -123,13 +123,17 @@ Stereo PrettyPlease(Take& k) {
   Signal g(Samples(1.0, k.rate));
   Voice girl(k.rate, k.rng.next(), {.jitter = 0.02, .shimmer = 0.15});
   Speak(g, k.rate, giggle, girl);
-  voice.mix(g, 7.1, 0.45, 0.1);
+  constexpr double kGiggleAt = 7.1;
+  voice.mix(g, kGiggleAt, 0.6, 0.1);
   ApplyReverb(voice, {.room = 0.35, .damping = 0.5, .wet = 0.12});
-  // The music ducks under the voice.
+  // The music ducks under the voice, and further under the giggle, which is quiet and high
+  // and would drown in it.
   OnePole follow(4, k.rate);
   for (size_t i = 0; i < k.frames; ++i) {
     const double level = follow.low(std::min(1.0, 6.0 * (std::fabs(voice.left[i]) + std::fabs(voice.right[i]))));
-    const double duck = 1 - 0.6 * Clamp(level * 3, 0, 1);
+    const double t = double(i) / k.rate - kGiggleAt;
+    const double giggle = SmoothStep((t + 0.15) / 0.15) * SmoothStep((0.9 - t) / 0.3);
+    const double duck = std::min(1 - 0.6 * Clamp(level * 3, 0, 1), 1 - 0.82 * giggle);
     mix.left[i] = float(mix.left[i] * duck + voice.left[i]);
     mix.right[i] = float(mix.right[i] * duck + voice.right[i]);
   }

@@ -316,8 +316,8 @@ Stereo SchoolBell(Take& k) {
   // An electric bell: a hammer buzzing against a small dome.
   Ringer dome(k.rate, {{1050, 1, 0.7}, {1063, 0.6, 0.6}, {2660, 0.5, 0.3}, {4860, 0.3, 0.15},
                        {7200, 0.2, 0.08}, {9650, 0.1, 0.05}});
-  const double ringing[][2] = {{0.15, 7.9}, {8.55, 16.3}};
-  double hammer = 0;
+  const double ringing[][2] = {{0.005, 7.75}, {8.4, 16.15}};
+  double hammer = 0.99;  // the first strike comes at once
   Signal s(k.frames);
   for (size_t i = 0; i < k.frames; ++i) {
     double t = double(i) / k.rate, x = 0;
@@ -330,7 +330,7 @@ Stereo SchoolBell(Take& k) {
     }
     s[i] = float(dome.tick(x) * 0.25);
   }
-  m.mix(s, 0, 1, -0.15);
+  m.mix(s, 0, 1, 0.1);
   // A second, farther bell down the corridor gives the hall its width.
   Signal far(k.frames);
   OnePole dull(3000, k.rate);
@@ -369,19 +369,31 @@ Stereo LightsOut(Take& k) {
   return m;
 }
 
+// A disc squeals in several modes at once, none of them a pure tone: stick and slip shake
+// each mode's pitch and strength at random, over the scrub of the pads.
 Stereo Brakes(Take& k) {
   Stereo m = k.mix();
   Signal s(k.frames);
-  Osc squeal, harmonic, wob;
-  OnePole drift(8, k.rate);
+  struct Squeal {
+    double ratio, level;
+    Osc osc;
+    OnePole fm, am;
+  };
+  std::vector<Squeal> modes;
+  const double ratios[][2] = {{1, 1}, {1.47, 0.55}, {2.09, 0.35}, {2.93, 0.2}, {0.62, 0.3}};
+  for (const auto& r : ratios) modes.push_back({r[0], r[1], Osc{}, OnePole(k.rng.range(15, 30), k.rate), OnePole(6, k.rate)});
   Biquad scrub(Biquad::kBandPass, 1300, 0.8, k.rate);
   const double length = 0.95;  // the car has stopped; the street rings a moment
   for (size_t i = 0; i < s.size(); ++i) {
     double t = double(i) / k.rate;
     if (t > length) break;
-    double f = (2400 - 380 * t / length) * (1 + 0.01 * wob.sine(11, k.rate) + drift.low(k.rng.bipolar() * 0.2));
-    double x = squeal.sine(f, k.rate) + 0.3 * harmonic.sine(f * 2, k.rate);
-    x = x * 0.5 + scrub.tick(k.rng.bipolar()) * (0.6 + 0.4 * std::sin(kTwoPi * 7 * t));
+    const double f = 2000 - 320 * t / length;
+    double x = 0;
+    for (Squeal& md : modes) {
+      const double hz = f * md.ratio * (1 + 0.25 * md.fm.low(k.rng.bipolar()));
+      if (hz < k.rate * 0.45) x += md.osc.sine(hz, k.rate) * md.level * (0.5 + 4 * std::fabs(md.am.low(k.rng.bipolar())));
+    }
+    x = x * 0.4 + scrub.tick(k.rng.bipolar()) * (0.6 + 0.4 * std::sin(kTwoPi * 7 * t));
     s[i] = float(x * Edges(t, length, 0.05));
   }
   m.mix(s, 0);
@@ -545,8 +557,10 @@ Stereo DangerAlarm(Take& k) {
     double f = 400 * std::pow(2.75, u / 0.47);  // a rising whoop, again and again
     s[i] = float(lp.low(o.tick(f, k.rate, false)) * Edges(u, 0.47, 0.01));
   }
-  m.mix(s, 0, 1, -0.5);
-  m.mix(s, 0.07, 0.6, 0.7);  // a second horn farther down the corridor
+  // A second horn farther down the corridor, on the other side: quieter, but not so much
+  // quieter that the hall leans to the near one.
+  m.mix(s, 0, 1, -0.35);
+  m.mix(s, 0.07, 0.75, 0.7);
   ApplyReverb(m, {.room = 0.75, .damping = 0.4, .wet = 0.3});
   FadeOut(m, 0.5);
   return m;

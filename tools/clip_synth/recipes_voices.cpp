@@ -17,24 +17,32 @@ Signal Say(const Take& k, uint64_t seed, const VoiceTraits& traits, const std::v
   return s;
 }
 
-// A dog's bark: a rough, noisy voice with an open vowel and a falling pitch.
+// A dog's bark: a burst of rough, noisy voice that starts at once (2 ms), its pulses
+// alternating in strength (a subharmonic an octave down) and its pitch falling, with a
+// breath noise as strong as the voice.
 Signal Bark(int rate, Rng& rng, double pitch, double formantScale, double length) {
-  VoiceTraits traits{.jitter = 0.05, .shimmer = 0.3, .openQuotient = 0.5, .creak = 0.35};
+  VoiceTraits traits{.jitter = 0.08, .shimmer = 0.45, .openQuotient = 0.5, .creak = 0.7};
   Voice voice(rate, rng.next(), traits);
-  Syllable s{.onset = 0.012, .length = length, .pitchFrom = pitch * 1.25, .pitchTo = pitch * 0.75,
-             .breath = 0.45, .attack = 0.006, .release = length * 0.5};
+  Syllable s{.onset = 0, .length = length, .pitchFrom = pitch * 1.25, .pitchTo = pitch * 0.75,
+             .breath = 0.9, .attack = 0.002, .release = length * 0.5};
   s.vowel = Vowel('o', formantScale);
   s.vowelEnd = Vowel('a', formantScale);
   s.glide = length * 0.3;
   Signal out(Samples(length + 0.1, rate));
   Speak(out, rate, {s}, voice);
-  for (float& v : out) v = float(Saturate(v * 4) / 2);
+  // The throat's turbulence: noise in the vowel's band, following the voice's envelope.
+  Biquad band(Biquad::kBandPass, 1100 * formantScale, 0.6, rate);
+  OnePole follow(60, rate);
+  for (float& v : out) {
+    const double env = follow.low(std::fabs(v)) * 3;
+    v = float(Saturate((v + band.tick(rng.bipolar()) * env * 0.8) * 4) / 2);
+  }
   return out;
 }
 
 Stereo DogBark2(Take& k) {
   Stereo m = k.mix();
-  m.mix(Bark(k.rate, k.rng, 520, 1.25, 0.13), 0.03);
+  m.mix(Bark(k.rate, k.rng, 520, 1.25, 0.13), 0.01);
   m.mix(Bark(k.rate, k.rng, 480, 1.25, 0.16), 0.33, 0.9);
   ApplyReverb(m, {.room = 0.5, .damping = 0.5, .wet = 0.15});
   return m;
@@ -42,7 +50,7 @@ Stereo DogBark2(Take& k) {
 
 Stereo DogBark(Take& k) {
   Stereo m = k.mix();
-  m.mix(Bark(k.rate, k.rng, 270, 0.95, 0.2), 0.02);
+  m.mix(Bark(k.rate, k.rng, 270, 0.95, 0.2), 0.01);
   m.mix(Bark(k.rate, k.rng, 240, 0.95, 0.16), 0.4, 0.85);
   ApplyReverb(m, {.room = 0.5, .damping = 0.5, .wet = 0.15});
   return m;
@@ -60,10 +68,11 @@ Stereo CryForHelp(Take& k) {
   double t = 0.3;
   for (int n = 0; t < k.seconds - 2.4; ++n) {
     const double urgency = std::min(1.0, n / 8.0);
-    SpeechTake take{words[n % 4], "f3", int(55 + 38 * urgency), urgency < 0.4 ? "high" : "x-high",
-                    int(150 + 70 * urgency)};
-    Delivery d{.lift = 1.04 + 0.07 * urgency, .trembleHz = 5 + 2 * urgency, .trembleCents = 15 + 40 * urgency,
-               .presenceDb = 4 + 3 * urgency, .drive = 1.2 + 2.5 * urgency, .breath = 0.1 + 0.12 * urgency};
+    // A cry for help starts high (near 400 Hz) and grows rougher, not smoother, as it grows
+    // more urgent: more strain, more tremble, more breath.
+    SpeechTake take{words[n % 4], "f3", 99, "x-high", int(150 + 70 * urgency)};
+    Delivery d{.lift = 1.25 + 0.05 * urgency, .trembleHz = 5 + 2 * urgency, .trembleCents = 20 + 60 * urgency,
+               .presenceDb = 4 + 3 * urgency, .drive = 1.5 + 4.5 * urgency, .breath = 0.12 + 0.2 * urgency};
     Signal call = Perform(take, d, k.rate, k.rng.next());
     // The caller turns about as she calls: each call from a slightly different place.
     m.mix(call, t, 0.55 + 0.45 * urgency, 0.4 * std::sin(1.7 * n));
@@ -93,39 +102,37 @@ Stereo CryForHelp(Take& k) {
   return m;
 }
 
-// Lips parting: a short resonance sweeping upward with a hiss.
-Signal LipPop(int rate, Rng& rng, double from, double to) {
-  Signal s(Samples(0.05, rate));
-  OnePole hp(1500, rate);
-  double phase = 0;
+// Lips parting: a click, then a puff of 1-4 kHz noise gone within about 4 ms.
+Signal LipPop(int rate, Rng& rng, double decay) {
+  Signal s(Samples(0.02, rate));
+  Biquad low(Biquad::kHighPass, 1000, 0.7, rate), high(Biquad::kLowPass, 4000, 0.7, rate);
   for (size_t i = 0; i < s.size(); ++i) {
-    double t = double(i) / rate;
-    phase += (from + (to - from) * std::min(1.0, t / 0.015)) / rate;
-    s[i] = float(std::sin(kTwoPi * phase) * Strike(t, 0.0008, 0.006) +
-                 hp.high(rng.bipolar()) * 0.3 * Strike(t, 0.0003, 0.004));
+    const double t = double(i) / rate;
+    const double click = i == 0 ? 1.0 : i == 1 ? -0.6 : 0.0;
+    s[i] = float(click * 0.8 + high.tick(low.tick(rng.bipolar())) * 1.6 * std::exp(-t * 3.5 / decay));
   }
   return s;
 }
 
 Stereo Kiss(Take& k) {
   Stereo m = k.mix();
-  m.mix(LipPop(k.rate, k.rng, 700, 1800), 0.15, 1, -0.3);
-  m.mix(LipPop(k.rate, k.rng, 800, 2100), 0.42, 0.9, 0.3);
+  m.mix(LipPop(k.rate, k.rng, 0.004), 0.01, 1, -0.3);
+  m.mix(LipPop(k.rate, k.rng, 0.0035), 0.28, 0.9, 0.3);
   // "Mmm-wah!"
   std::vector<Syllable> mwah;
-  Syllable hum{.start = 0.95, .onset = 0, .length = 0.4, .pitchFrom = 230, .pitchTo = 250,
+  Syllable hum{.start = 0.81, .onset = 0, .length = 0.4, .pitchFrom = 230, .pitchTo = 250,
                .loudness = 0.6, .breath = 0.2, .attack = 0.05, .release = 0.05};
   hum.vowel = hum.vowelEnd = Vowel('m', 1.15);
-  Syllable wah{.start = 1.38, .onset = 0, .length = 0.45, .pitchFrom = 300, .pitchTo = 210,
+  Syllable wah{.start = 1.24, .onset = 0, .length = 0.45, .pitchFrom = 300, .pitchTo = 210,
                .loudness = 0.9, .breath = 0.35, .attack = 0.01, .release = 0.2};
   wah.vowel = Vowel('u', 1.15);
   wah.vowelEnd = Vowel('a', 1.15);
   wah.glide = 0.08;
   mwah = {hum, wah};
   m.mix(Say(k, k.rng.next(), {.nasal = 0.2}, mwah), 0, 0.8, 0.1);
-  m.mix(LipPop(k.rate, k.rng, 600, 2000), 1.36, 1.1, 0.1);
-  m.mix(LipPop(k.rate, k.rng, 900, 2400), 2.2, 0.7, -0.2);
-  m.mix(LipPop(k.rate, k.rng, 850, 2200), 2.33, 0.6, 0.25);
+  m.mix(LipPop(k.rate, k.rng, 0.005), 1.22, 1.1, 0.1);
+  m.mix(LipPop(k.rate, k.rng, 0.003), 2.06, 0.7, -0.2);
+  m.mix(LipPop(k.rate, k.rng, 0.004), 2.19, 0.6, 0.25);
   ApplyReverb(m, {.room = 0.45, .damping = 0.5, .wet = 0.15});
   return m;
 }
@@ -135,22 +142,23 @@ Stereo Kiss(Take& k) {
 Stereo BigLaugh(Take& k) {
   Stereo m = k.mix();
   std::vector<Syllable> laugh;
-  LaughStyle ha{.pitch = 165, .fall = 0.3, .syllableFall = 0.25, .syllableRate = 5.2, .timing = 0.3,
+  // Laughing, a man's voice sits high: about 280 Hz, far over his speaking pitch.
+  LaughStyle ha{.pitch = 280, .fall = 0.3, .syllableFall = 0.25, .syllableRate = 5.2, .timing = 0.3,
                 .voicedShare = 0.6, .onset = 0.045, .breath = 0.25, .vowel = 'a', .fade = 0.3,
                 .inhale = 0.45, .squeak = 0.15};
   LaughStyle ho = ha;
-  ho.pitch = 125;
+  ho.pitch = 220;
   ho.vowel = 'o';
   ho.syllableRate = 4.4;
   LaughStyle hee = ha;
-  hee.pitch = 280;
+  hee.pitch = 420;
   hee.vowel = 'i';
   hee.syllableRate = 6.5;
   hee.breath = 0.4;
   hee.squeak = 0.6;
   LaughStyle wheeze = ha;
   wheeze.breath = 0.9;
-  wheeze.pitch = 210;
+  wheeze.pitch = 330;
   wheeze.voicedShare = 0.4;
   LaughStyle chuckle = ho;
   chuckle.syllableRate = 5.5;
@@ -165,7 +173,7 @@ Stereo BigLaugh(Take& k) {
     t += k.rng.range(0, 0.25);
   }
   t = AddLaughBout(laugh, k.rng, chuckle, t + 0.2, 4, 0.55);
-  Syllable sigh{.start = t + 0.1, .onset = 0.12, .length = 0.7, .pitchFrom = 150, .pitchTo = 95,
+  Syllable sigh{.start = t + 0.1, .onset = 0.12, .length = 0.7, .pitchFrom = 220, .pitchTo = 130,
                 .loudness = 0.45, .breath = 0.6, .attack = 0.08, .release = 0.5};
   sigh.vowel = Vowel('a');
   sigh.vowelEnd = Vowel('@');
@@ -302,11 +310,11 @@ Stereo IntenseApplause(Take& k) {
 Stereo XiaoxianLaugh(Take& k) {
   Stereo m = k.mix();
   std::vector<Syllable> s;
-  LaughStyle st{.pitch = 235, .pitchSpread = 0.06, .fall = 0.3, .syllableFall = 0.2, .syllableRate = 7,
+  LaughStyle st{.pitch = 300, .pitchSpread = 0.06, .fall = 0.3, .syllableFall = 0.2, .syllableRate = 7,
                 .timing = 0.2, .voicedShare = 0.55, .onset = 0.03, .breath = 0.3, .vowel = 'A',
                 .formantScale = 1.05, .fade = 0.25, .inhale = 0.3, .squeak = 1};
   double t = AddLaughBout(s, k.rng, st, 0.05, 9, 1);
-  st.pitch = 200;
+  st.pitch = 260;
   st.inhale = 0;
   AddLaughBout(s, k.rng, st, t + 0.05, 4, 0.8);
   m.mix(Say(k, k.rng.next(), {.jitter = 0.02, .shimmer = 0.15, .creak = 0.1, .nasal = 0.25}, s), 0, 1, -0.1);
@@ -322,7 +330,10 @@ Stereo XiaoxianLaugh(Take& k) {
 
 Stereo CrowdLaughter(Take& k) {
   Stereo m = k.mix();
-  const Curve waves{{0, 0.5}, {1, 1}, {6, 0.7}, {9, 1}, {14, 0.5}, {16, 0.9}, {21, 0.6}, {24, 1}, {27.5, 0.6}, {29, 0.1}};
+  // A crowd laughs in bursts, each set off by a line, with lulls of a few stragglers between.
+  const Curve waves{{0, 0.9}, {1, 1}, {2.5, 0.6}, {3.5, 0.12}, {5.5, 0.1}, {6.2, 1}, {8.5, 0.8}, {10, 0.15},
+                    {12.5, 0.1}, {13.2, 0.9}, {15, 0.6}, {16, 0.12}, {17.5, 0.1}, {18.2, 1}, {21, 0.7},
+                    {22.5, 0.12}, {23.5, 0.1}, {24.2, 1}, {27, 0.6}, {29, 0.1}};
   AddCrowdLaughter(m, k.rng, 22, 0, k.seconds - 0.3, waves, 100, 340, 1.05, 0.5);
   AddApplause(m, k.rng, 0, k.seconds, 8, Curve{{0, 0}, {8, 0}, {9, 0.8}, {11, 0}, {23.5, 0}, {24.5, 0.8}, {27, 0}}, 0.3);
   ApplyReverb(m, {.room = 0.65, .damping = 0.5, .wet = 0.2});
@@ -339,14 +350,23 @@ Stereo ChildrenLaughing(Take& k) {
   return m;
 }
 
-// A sly, villain's laugh: low and slow, creaky, breathy "heh ... heh ... heh".
+// A sly, villain's laugh: low and slow, creaky, breathy "heh ... hah ... huh", no two
+// syllables alike in vowel, pitch or spacing.
 Stereo SlyLaugh(Take& k) {
   Stereo m = k.mix();
   std::vector<Syllable> s;
   LaughStyle st{.pitch = 105, .pitchSpread = 0.05, .fall = 0.12, .syllableFall = 0.3, .syllableRate = 4.4,
                 .timing = 0.1, .voicedShare = 0.5, .onset = 0.05, .breath = 0.2, .vowel = 'e', .fade = 0.15,
                 .inhale = 0};
-  AddLaughBout(s, k.rng, st, 0.01, 3, 1);
+  const double each[][2] = {{'e', 1.0}, {'a', 1.18}, {'@', 0.9}};  // vowel, pitch ratio
+  double t = 0.01;
+  for (const auto& e : each) {
+    LaughStyle one = st;
+    one.vowel = char(e[0]);
+    one.pitch = st.pitch * e[1] * k.rng.range(0.95, 1.05);
+    one.voicedShare = k.rng.range(0.4, 0.6);
+    t = AddLaughBout(s, k.rng, one, t, 1, k.rng.range(0.8, 1.0)) + k.rng.range(-0.04, 0.03);
+  }
   m.mix(Say(k, k.rng.next(), {.jitter = 0.03, .shimmer = 0.2, .creak = 0.55, .nasal = 0.25}, s), 0);
   ApplyReverb(m, {.room = 0.35, .damping = 0.5, .wet = 0.12});
   FadeOut(m, 0.08);

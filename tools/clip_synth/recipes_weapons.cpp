@@ -7,8 +7,8 @@
 namespace clipsynth {
 namespace {
 
-// Shots recover fast from the limiter, so the body after the crack keeps its weight.
-void Percussive(Take& k) { k.master.release = 0.03; }
+// Brown noise and slow swells put much of a roar's energy below hearing.
+void CutInfrasound(Take& k) { k.master.highPassHz = 30; }
 
 // Brass and a spring: what follows a shot from a bolt or a slide.
 void AddCasing(Stereo& m, Rng& rng, double at, double gain, double pan = 0) {
@@ -21,7 +21,8 @@ void AddCasing(Stereo& m, Rng& rng, double at, double gain, double pan = 0) {
 
 void AddBolt(Stereo& m, Rng& rng, double at, double gain) {
   const double parts[][3] = {{0, 1900, 0.7}, {0.1, 2300, 0.9}, {0.27, 2100, 1.0}, {0.37, 1700, 0.8}};
-  for (const auto& p : parts) m.mix(MechClick(m.rate, rng, p[1], 0.025, 0.9), at + p[0], gain * p[2]);
+  // Steel on steel: each click is over in a few milliseconds.
+  for (const auto& p : parts) m.mix(MechClick(m.rate, rng, p[1], 0.005, 0.5), at + p[0], gain * p[2]);
   m.mix(Whoosh(m.rate, rng, 0.08, 3000, 2000, 4, 0.4), at + 0.12, gain * 0.3);
 }
 
@@ -29,14 +30,13 @@ void AddBolt(Stereo& m, Rng& rng, double at, double gain) {
 // rifle cracks and rolls off a hillside, a sniper's crack arrives before its far thump, a
 // machine gun pounds low and fast, an automatic rifle fires crisp bursts.
 GunStyle AutomaticRifleShot() {
-  return {.crack = 1.2, .nWaveMs = 0.4, .body = 1.0, .bodyHz = 1400, .bodyDecay = 0.014, .boom = 0.4,
-          .boomHz = 115, .boomDecay = 0.04, .drive = 2.5, .tail = 0.3, .tailDecay = 0.09, .tailHz = 3200,
-          .slap = 0.22, .slapDelay = 0.11, .length = 0.5};
+  return {.crack = 1.2, .nWaveMs = 0.4, .body = 1.0, .blastMs = 2.5, .bodyHz = 1400, .bodyDecay = 0.005,
+          .boom = 0.4, .boomHz = 115, .boomDecay = 0.02, .drive = 2.5, .tail = 0.2, .tailDecay = 0.09,
+          .tailHz = 3200, .slap = 0.15, .slapDelay = 0.11, .length = 0.5};
 }
 
 Stereo AutomaticRifle(Take& k) {
   Stereo m = k.mix();
-  Percussive(k);
   const GunStyle g = AutomaticRifleShot();
   // Three bursts at about eleven rounds a second, the last well before the end.
   const double bursts[][2] = {{0.02, 6}, {0.95, 9}, {2.05, 5}};
@@ -115,6 +115,7 @@ Stereo LaserCannon(Take& k) {
 Stereo JetTakeoff(Take& k, const Curve& whineHz, const Curve& whineLevel, const Curve& roarHz,
                   const Curve& roarLevel, double burnerAt) {
   Stereo m = k.mix();
+  CutInfrasound(k);
   Signal s(k.frames);
   PinkNoise pink;
   BrownNoise brown;
@@ -165,11 +166,10 @@ Stereo FighterJet2(Take& k) {
 // far muzzle's heavy thump, rolling back off the hills.
 Stereo Sniper(Take& k) {
   Stereo m = k.mix();
-  Percussive(k);
-  GunStyle crack{.crack = 1.5, .nWaveMs = 0.9, .body = 0.5, .bodyHz = 2500, .bodyQ = 0.7, .bodyDecay = 0.006,
+  GunStyle crack{.crack = 1.5, .nWaveMs = 0.35, .body = 0.5, .bodyHz = 2500, .bodyQ = 0.7, .bodyDecay = 0.006,
                  .boom = 0, .drive = 3, .tail = 0.15, .tailDecay = 0.05, .tailHz = 4000, .length = 0.3};
-  GunStyle thump{.crack = 0.25, .body = 1.3, .bodyHz = 700, .bodyQ = 0.7, .bodyDecay = 0.05, .boom = 0.8,
-                 .boomHz = 80, .boomDecay = 0.12, .drive = 2, .tail = 0.45, .tailDecay = 0.3, .tailHz = 1200,
+  GunStyle thump{.crack = 0.25, .body = 1.3, .blastMs = 4, .bodyHz = 700, .bodyQ = 0.7, .bodyDecay = 0.012,
+                 .boom = 0.8, .boomHz = 80, .boomDecay = 0.06, .drive = 2, .tail = 0.3, .tailDecay = 0.3, .tailHz = 1200,
                  .slap = 0.35, .slapDelay = 0.38, .length = 1.0};
   m.mix(Gunshot(k.rate, k.rng, crack), 0.02, 1, -0.15);
   m.mix(Gunshot(k.rate, k.rng, thump), 0.15, 0.9, 0.1);
@@ -183,6 +183,7 @@ Stereo Sniper(Take& k) {
 // A rocket: ignition, roar and a whistle that falls as it passes.
 Stereo Rocket(Take& k, double passAt, double ignition, double goneAt, double blastAt) {
   Stereo m = k.mix();
+  CutInfrasound(k);
   Signal s(k.frames);
   PinkNoise pink;
   Svf roar;
@@ -216,6 +217,7 @@ Stereo Missile(Take& k) { return Rocket(k, 1.0, 0.05, 2.0, 0); }
 
 Stereo Bombing(Take& k) {
   Stereo m = k.mix();
+  CutInfrasound(k);
   // Aircraft drone overhead, two engines beating.
   Signal drone(k.frames);
   Osc e1, e2;
@@ -254,7 +256,6 @@ Stereo BigExplosion(Take& k) {
 
 Stereo Cannon(Take& k) {
   Stereo m = k.mix();
-  Percussive(k);
   // The report is the overdriven mid band over the sub-bass; the hills answer it.
   GunStyle g{.crack = 0.9, .body = 1.6, .bodyHz = 650, .bodyQ = 0.6, .bodyDecay = 0.07, .boom = 1.6,
              .boomHz = 55, .boomDecay = 0.18, .drive = 3, .tail = 0.4, .tailDecay = 0.35, .tailHz = 1500,
@@ -273,7 +274,6 @@ Stereo Cannon(Take& k) {
 
 Stereo PistolShot(Take& k) {
   Stereo m = k.mix();
-  Percussive(k);
   // A snappy, higher blast in a room with a near wall; the slide cycles right after.
   GunStyle g{.crack = 1.1, .body = 1.2, .bodyHz = 1700, .bodyQ = 0.9, .bodyDecay = 0.011, .boom = 0.5,
              .boomHz = 160, .boomDecay = 0.03, .drive = 2.5, .tail = 0.3, .tailDecay = 0.13, .tailHz = 4500,
@@ -287,24 +287,22 @@ Stereo PistolShot(Take& k) {
 
 Stereo Rifle(Take& k) {
   Stereo m = k.mix();
-  Percussive(k);
   // Supersonic crack over a heavy blast, a long roll off the hillside, then the bolt.
-  GunStyle g{.crack = 1.3, .nWaveMs = 0.5, .body = 1.3, .bodyHz = 1000, .bodyDecay = 0.025, .boom = 0.6,
-             .boomHz = 100, .boomDecay = 0.07, .drive = 2.5, .tail = 0.4, .tailDecay = 0.22, .tailHz = 2200,
-             .slap = 0.35, .slapDelay = 0.23, .length = 1.0};
+  GunStyle g{.crack = 1.3, .nWaveMs = 0.5, .body = 1.3, .blastMs = 3, .bodyHz = 1000, .bodyDecay = 0.006,
+             .boom = 0.6, .boomHz = 100, .boomDecay = 0.025, .drive = 2.5, .tail = 0.15, .tailDecay = 0.22,
+             .tailHz = 2200, .slap = 0.3, .slapDelay = 0.23, .length = 1.0};
   m.mix(Gunshot(k.rate, k.rng, g), 0.01);
-  AddBolt(m, k.rng, 0.92, 0.45);
+  AddBolt(m, k.rng, 0.7, 0.45);
   FadeOut(m, 0.12);
   return m;
 }
 
 Stereo MachineGun(Take& k) {
   Stereo m = k.mix();
-  Percussive(k);
   // Heavy and low, twelve rounds a second, the belt rattling through.
-  GunStyle g{.crack = 1.0, .nWaveMs = 0.45, .body = 1.4, .bodyHz = 800, .bodyQ = 0.7, .bodyDecay = 0.02,
-             .boom = 0.7, .boomHz = 95, .boomDecay = 0.045, .drive = 3, .tail = 0.3, .tailDecay = 0.09,
-             .tailHz = 1800, .length = 0.45};
+  GunStyle g{.crack = 1.0, .nWaveMs = 0.45, .body = 1.4, .blastMs = 3, .bodyHz = 800, .bodyQ = 0.7,
+             .bodyDecay = 0.006, .boom = 0.7, .boomHz = 95, .boomDecay = 0.025, .drive = 3, .tail = 0.12,
+             .tailDecay = 0.09, .tailHz = 1800, .length = 0.45};
   for (int i = 0; i < 8; ++i) {
     double at = 0.01 + i * 0.082 + k.rng.range(-0.003, 0.003);
     m.mix(Gunshot(k.rate, k.rng, g), at, k.rng.range(0.88, 1));
@@ -352,9 +350,9 @@ void AddArrowHit(Stereo& m, Rng& rng, double at, double gain) {
 
 Stereo ArrowVolley(Take& k) {
   Stereo m = k.mix();
-  for (double volley : {0.1, 3.25, 6.4}) {
+  for (double volley : {0.005, 3.25, 6.4}) {
     for (int i = 0; i < 20; ++i) {
-      double release = volley + k.rng.range(0, 0.7);
+      double release = volley + (i == 0 ? 0 : k.rng.range(0, 0.7));  // the first bow sets the pace
       m.mix(BowTwang(k.rate, k.rng), release, 0.35);
       double flight = k.rng.range(1.0, 2.2);
       m.mix(ArrowFlight(k.rate, k.rng, flight), release + 0.05, 0.55);
@@ -393,7 +391,6 @@ Stereo LaserZap(Take& k) {
 
 Stereo Gunfight(Take& k) {
   Stereo m = k.mix();
-  Percussive(k);
   GunStyle pistol{.crack = 1.1, .body = 1.2, .bodyHz = 1700, .bodyQ = 0.9, .bodyDecay = 0.011, .boom = 0.5,
                   .boomHz = 160, .boomDecay = 0.03, .tail = 0.3, .tailDecay = 0.12, .tailHz = 4000, .length = 0.5};
   GunStyle rifle{.crack = 1.3, .nWaveMs = 0.5, .body = 1.3, .bodyHz = 1000, .bodyDecay = 0.025, .boom = 0.6,

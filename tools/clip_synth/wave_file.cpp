@@ -101,6 +101,36 @@ std::vector<uint8_t> ExtraBody(std::string_view id, int occurrence, int clipId,
   return std::move(w.data());
 }
 
+// The gate's gain per frame (see kDitherGateSteps): 1 while open, rising over the hold time
+// ahead of the sound that opens it and falling over the fade time after it shuts.
+template <typename Value>
+std::vector<float> GateGains(size_t frames, const board::ClipFormat& f, const Value& value) {
+  const size_t hold = std::max<size_t>(1, Samples(kDitherHoldSeconds, int(f.sampleRate)));
+  const size_t fade = std::max<size_t>(1, Samples(kDitherFadeSeconds, int(f.sampleRate)));
+  std::vector<float> g(frames, 0.0f);
+  bool open = false;
+  size_t lastKept = 0;
+  for (size_t i = 0; i < frames; ++i) {
+    double steps = 0;
+    for (int c = 0; c < f.channels; ++c) steps = std::max(steps, std::fabs(value(i, c)));
+    if (steps >= kDitherGateSteps) open = true;
+    if (open && steps >= kDitherKeepSteps) lastKept = i;
+    if (open && i - lastKept > hold) open = false;
+    g[i] = open ? 1.0f : 0.0f;
+  }
+  // A pause too short to fall silent and rise again keeps the gate open through it.
+  const size_t bridge = Samples(kDitherBridgeSeconds, int(f.sampleRate));
+  for (size_t i = 0, shut = 0; i < frames; ++i) {
+    if (g[i] == 0) continue;
+    if (shut > 0 && i - shut < bridge && g[shut - 1] > 0) std::fill(g.begin() + long(shut), g.begin() + long(i), 1.0f);
+    while (i + 1 < frames && g[i + 1] > 0) ++i;
+    shut = i + 1;
+  }
+  for (size_t i = 1; i < frames; ++i) g[i] = std::max(g[i], g[i - 1] - 1.0f / float(fade));
+  for (size_t i = frames; i-- > 1;) g[i - 1] = std::max(g[i - 1], g[i] - 1.0f / float(hold));
+  return g;
+}
+
 }  // namespace
 
 size_t ClipFrames(const board::ClipFormat& f) {
@@ -117,24 +147,14 @@ std::vector<uint8_t> EncodePcm(const Stereo& mix, const board::ClipFormat& f, ui
   auto value = [&](size_t i, int c) {
     return (f.channels == 1 ? 0.5 * (mix.left[i] + mix.right[i]) : c ? mix.right[i] : mix.left[i]) * full;
   };
-  // The gate: open within the hold time of any frame that reaches the gate level.
-  const long hold = long(Samples(kDitherHoldSeconds, int(f.sampleRate)));
-  std::vector<long> lastLoud(frames);
-  long last = -1 - hold, next = long(frames) + hold;
-  for (size_t i = 0; i < frames; ++i) {
-    for (int c = 0; c < f.channels; ++c)
-      if (std::fabs(value(i, c)) >= kDitherGateSteps) last = long(i);
-    lastLoud[i] = last;
-  }
+  const std::vector<float> gate = GateGains(frames, f, value);
   size_t at = frames * f.channels * (wide ? 2 : 1);
   for (size_t i = frames; i-- > 0;) {
-    if (lastLoud[i] == long(i)) next = long(i);
-    const bool open = long(i) - lastLoud[i] <= hold || next - long(i) <= hold;
     for (int c = f.channels; c-- > 0;) {
       double v = 0;
-      if (open && value(i, c) != 0) {  // an exact zero is digital silence even amid sound
+      if (gate[i] > 0 && value(i, c) != 0) {  // an exact zero is digital silence even amid sound
         // Two draws per sample, taken from the end backwards: still one fixed sequence.
-        v = std::floor(value(i, c) + rng.uniform() - rng.uniform() + 0.5);
+        v = std::floor(gate[i] * (value(i, c) + rng.uniform() - rng.uniform()) + 0.5);
         v = Clamp(v, -full, full);
       }
       if (wide) {

@@ -14,12 +14,21 @@ namespace clipsynth {
 size_t ClipFrames(const board::ClipFormat& format);
 
 // Where the sound is, triangular dither from a seeded generator keeps quiet passages smooth
-// and the output reproducible. A frame is dithered only when some sample of at least
-// kDitherGateSteps quantization steps lies within kDitherHoldSeconds of it, and never where
-// the mix is exactly zero; everywhere else the output is digital silence, so no dither hiss
-// fills the pauses and the endings.
+// and the output reproducible. A gate decides where the sound is: it opens where a sample
+// reaches kDitherGateSteps quantization steps, fading in over the hold time before it, and
+// stays open while samples of kDitherKeepSteps keep coming within kDitherHoldSeconds. The
+// lower level to stay open than to open keeps the hiss from switching on and off while a
+// sound hovers near the threshold. When it shuts, signal and dither fade out together over
+// kDitherFadeSeconds, so a decaying tail sinks into silence instead of stopping dead; a pause
+// shorter than kDitherBridgeSeconds keeps it open, so the hiss never drops out for a moment
+// in the middle of a sound. Where
+// the gate is shut, and where the mix is exactly zero, the output is digital silence: no
+// dither hiss fills the pauses and the endings.
 constexpr double kDitherGateSteps = 2.5;
+constexpr double kDitherKeepSteps = 1.0;
 constexpr double kDitherHoldSeconds = 0.02;
+constexpr double kDitherFadeSeconds = 0.05;
+constexpr double kDitherBridgeSeconds = 0.12;
 
 // The mix as PCM in the clip's format (8-bit unsigned around 128 or 16-bit signed
 // little-endian, channels interleaved), exactly `format.dataBytes` long.
