@@ -1,0 +1,117 @@
+// The skin's pictures: the shared one and a window's own, decoded, given their
+// representative colour and prepared (edge-blended) as the image mode asks.
+#include "skin/win32/skin_window.h"
+
+#include "skin/background_layout.h"
+
+namespace board {
+
+using gp::PointF;
+using gp::RectF;
+
+bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> image,
+                              OptInt faceColour, OptInt themeColour, OptInt mode) {
+  if (themeColour.value_or(0) != -1) settings_.themeColour = COLORREF(themeColour.value_or(0xDDCA22));
+  std::vector<uint8_t> source(image.begin(), image.end());
+  if (fileName && *fileName && source.empty()) {
+    UniqueHandle file(CreateFileW(fileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER size{};
+    if (file && GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 && size.QuadPart < (1 << 28)) {
+      source.resize(size_t(size.QuadPart));
+      DWORD read = 0;
+      if (!ReadFile(file.get(), source.data(), DWORD(source.size()), &read, nullptr) || read != source.size())
+        source.clear();
+    }
+  }
+  const bool hasSource = !source.empty();
+  if (!hasSource && !faceColour) return true;
+  if (hasSource) {
+    auto decoded = DecodedImage::FromBytes(source);
+    if (faceColour) {
+      settings_.faceColour = COLORREF(faceColour.value_or(0));
+    } else if (decoded) {
+      gp::Bitmap& b = decoded->get();
+      settings_.faceColour = COLORREF(RepresentativeColour(
+          {decoded->width(), decoded->height(), [&b](int x, int y) {
+             gp::ARGB c = 0;
+             b.GetPixel(x, y, &c);
+             return uint32_t(c);
+           }}) & 0xFFFFFF);
+    }
+    if (themeColour.value_or(0) == -1) settings_.themeColour = settings_.faceColour;
+    settings_.imageMode = mode.value_or(4);
+    settings_.skinImage = PreparePicture(source, settings_.faceColour, settings_.imageMode);
+    background_ = settings_.skinImage == source ? std::move(decoded)
+                                                : DecodedImage::FromBytes(settings_.skinImage);
+  } else {
+    settings_.skinImage.clear();
+    background_.reset();
+    settings_.faceColour = COLORREF(faceColour.value_or(0));
+    if (themeColour.value_or(0) == -1) settings_.themeColour = settings_.faceColour;
+  }
+  ++pictureGeneration_;
+  for (auto& w : windows_) {
+    w->scaled.reset();
+    w->fullRepaint = true;
+    if (IsWindowVisible(w->window)) InvalidateRect(w->window, nullptr, FALSE);
+  }
+  return true;
+}
+
+bool SkinEngine::SetWindowImage(HWND window, std::span<const uint8_t> image, OptInt mode) {
+  const int index = IndexOf(window);
+  if (!index) return false;
+  SkinWindow& w = *windows_[size_t(index) - 1];
+  auto decoded = DecodedImage::FromBytes(image);
+  if (!decoded) return false;
+  gp::Bitmap& b = decoded->get();
+  w.windowColour = COLORREF(RepresentativeColour({decoded->width(), decoded->height(), [&b](int x, int y) {
+                                                    gp::ARGB c = 0;
+                                                    b.GetPixel(x, y, &c);
+                                                    return uint32_t(c);
+                                                  }}) & 0xFFFFFF);
+  w.imageMode = mode.value_or(settings_.imageMode);
+  const std::vector<uint8_t> prepared = PreparePicture(image, w.windowColour, w.imageMode);
+  w.windowImage = prepared.empty() ? std::move(decoded) : DecodedImage::FromBytes(prepared);
+  w.scaled.reset();
+  w.composedKey = {};
+  w.fullRepaint = true;
+  InvalidateRect(window, nullptr, FALSE);
+  return true;
+}
+
+std::vector<uint8_t> SkinEngine::PreparePicture(std::span<const uint8_t> source, COLORREF colour,
+                                                int mode) const {
+  if (mode == 0 || mode == 1) {
+    std::vector<uint8_t> blended = BlendImageEdge(source, colour, 0, mode == 1);
+    if (!blended.empty()) return blended;
+  }
+  return {source.begin(), source.end()};
+}
+
+std::vector<uint8_t> SkinEngine::BlendImageEdge(std::span<const uint8_t> image, COLORREF colour,
+                                                int band, bool leftSide) {
+  gp::Bitmap source = gp::Bitmap::FromByteSet(image);
+  const int w = int(source.Width()), h = int(source.Height());
+  if (w <= 0 || h <= 0) return {};
+  gp::Bitmap out = gp::Bitmap::FromScan0(w, h);
+  {
+    gp::Graphics g = gp::Graphics::FromImage(out);
+    g.DrawImage(source, RectF(0, 0, float(w), float(h)));
+    const float b = float(band > 0 ? band : int(0.3 * w));
+    const float fw = float(w), fh = float(h);
+    // The gradients start a pixel early so that their first row is not wrapped round.
+    if (leftSide)
+      g.FillRectangle(gp::LinearGradientBrush::FromPoints(PointF(-1, 0), PointF(b, 0), ToArgb(colour, 255), White(0)),
+                      RectF(0, 0, b, fh));
+    else
+      g.FillRectangle(gp::LinearGradientBrush::FromPoints(PointF(fw - b - 1, 0), PointF(fw + 1, 0), White(0), ToArgb(colour, 255)),
+                      RectF(fw - b, 0, b, fh));
+    g.FillRectangle(gp::LinearGradientBrush::FromPoints(PointF(0, fh - b - 1), PointF(0, fh + 1), ToArgb(colour, 0), ToArgb(colour, 255)),
+                    RectF(0, fh - b, fw, b));
+    g.Flush();
+  }
+  return out.SaveToBytes(gp::kPngFormat);
+}
+
+}  // namespace board

@@ -1,0 +1,92 @@
+// What the engine's own files share and no caller sees: the record of one skinned window,
+// the property names the engine sets on it, and small drawing and screen helpers.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "skin/caption_strip.h"
+#include "skin/colour.h"
+#include "skin/win32/back_buffer.h"
+#include "skin/win32/control_records.h"
+#include "skin/win32/decoded_image.h"
+#include "skin/win32/gdiplus_objects.h"
+#include "skin/win32/skin_engine.h"
+
+namespace board {
+
+// A skinned window's own index and procedure live in the names its controls use.
+constexpr const wchar_t* kPropIndex = kPropListIndex;
+constexpr const wchar_t* kPropProc = kPropPreviousProc;
+constexpr int kMinimumCaptionHeight = 25;
+
+inline gp::ARGB White(int alpha) { return ToArgb(0xFFFFFF, alpha); }
+inline gp::ARGB Black(int alpha) { return ToArgb(0, alpha); }
+
+// Signed client coordinates of a mouse message.
+inline int XOf(LPARAM lp) { return int(short(LOWORD(lp))); }
+inline int YOf(LPARAM lp) { return int(short(HIWORD(lp))); }
+
+inline int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+inline int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+// The screen less the taskbar, when there is one.
+inline int WorkHeight() {
+  int height = ScreenHeight();
+  if (HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr)) {
+    RECT r;
+    if (GetWindowRect(tray, &r)) height -= r.bottom - r.top;
+  }
+  return height;
+}
+
+struct SkinWindow {
+  HWND window = nullptr;
+  int captionHeight = kMinimumCaptionHeight;
+  int optionA = 0, optionB = 0;
+  bool hasMinimize = false, hasMaximize = false;
+  bool showTitle = true, captionGloss = false, captionDrag = true, interactive = true;
+  WNDPROC previous = nullptr;
+  int imageMode = 4;
+  std::vector<CaptionButton> buttons;
+  StripRect strip;
+  bool maximised = false, minimised = false;
+  SIZE minTrack{200, 150}, maxTrack{0, 0};
+  COLORREF titleColour = 0xFFFFFF, outlineColour = 0x808080;
+  std::wstring fontName = L"宋体";
+  int fontSize = 12, outlineWidth = 1;
+  HoverFade hover;
+  int pressed = 0;  // the caption button under the last press
+  std::function<void()> helpHandler, menuHandler;
+  HWND tooltip = nullptr;
+  bool fullRepaint = true;
+  BackBuffer buffer;
+  std::vector<uint32_t> snapshot;  // the composed background, for partial redraws
+  std::unique_ptr<gp::Bitmap> scaled;  // the picture stretched to the client, for mode 3
+  std::unique_ptr<DecodedImage> windowImage;  // the window's own picture, when it has one
+  COLORREF windowColour = 0;
+  std::vector<std::shared_ptr<const DecodedImage>> glyphs;  // the window's own caption glyphs
+  struct ItemStrip {
+    std::vector<std::wstring> texts;
+    COLORREF fontColour = 0xFFFFFF;
+    std::wstring fontName = L"宋体";
+    int fontSize = 12;
+  } items;
+  std::vector<HWND> fillList;
+  ComposedKey composedKey;              // what the snapshot was composed for
+  struct ControlColour {
+    ScopedBrush brush;
+    ScopedBitmap bitmap;
+  };
+  std::vector<std::pair<HWND, ControlColour>> controlColours;
+  SkinControls controls;
+
+  ~SkinWindow() {
+    if (tooltip) DestroyWindow(tooltip);
+  }
+};
+
+}  // namespace board

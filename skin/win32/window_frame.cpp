@@ -1,0 +1,141 @@
+// The window's frame: its background picture, rounded border and shape, composed into
+// the back buffer and copied out.
+#include "skin/win32/skin_window.h"
+
+#include <cstring>
+
+#include "skin/background_layout.h"
+#include "skin/win32/skin_drawing.h"
+
+namespace board {
+
+using gp::PointF;
+using gp::RectF;
+
+namespace {
+
+constexpr COLORREF kMagenta = 0xFF00FF;
+
+}  // namespace
+
+void SkinEngine::PaintBackground(SkinWindow& w, void* graphicsHandle) {
+  gp::Graphics& g = *static_cast<gp::Graphics*>(graphicsHandle);
+  const int cw = w.buffer.width(), ch = w.buffer.height();
+  const RectF client(0, 0, float(cw), float(ch));
+  const DecodedImage* picture = w.windowImage ? w.windowImage.get() : background_.get();
+  g.FillRectangle(gp::SolidBrush(ToArgb(w.windowImage ? w.windowColour : settings_.faceColour)), client);
+  if (picture) {
+    const int mode = w.imageMode;
+    if (mode == 3) {
+      // The stretched picture is scaled once per client size, not on every repaint.
+      if (!w.scaled || int(w.scaled->Width()) != cw || int(w.scaled->Height()) != ch) {
+        w.scaled = std::make_unique<gp::Bitmap>(gp::Bitmap::FromScan0(cw, ch, 0, PixelFormat32bppPARGB));
+        gp::Graphics s = gp::Graphics::FromImage(*w.scaled);
+        s.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+        s.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+        s.DrawImage(picture->get(), client);
+      }
+      g.DrawImage(*w.scaled, client);
+    } else {
+      for (const DestRect& d : PlaceBackground(mode, picture->width(), picture->height(), cw, ch))
+        g.DrawImage(picture->get(), RectF(float(d.x), float(d.y), float(d.width), float(d.height)));
+    }
+  }
+  if (w.captionGloss) {
+    auto gloss = gp::LinearGradientBrush::FromPoints(PointF(0, 0), PointF(0, float(w.captionHeight)),
+                                                     White(150), White(0));
+    g.FillRectangle(gloss, RectF(0, 0, float(cw), float(w.captionHeight)));
+  }
+  g.Flush();
+  // Magenta outside the rounded shape (corners of radius 2), written straight into the
+  // pixels: clipping every draw to a rounded path costs more than the whole picture.
+  constexpr int kRadius = 2;
+  uint32_t* bits = w.buffer.bits();
+  for (int dy = 0; dy < kRadius; ++dy)
+    for (int dx = 0; dx < kRadius; ++dx) {
+      const double ox = kRadius - (dx + 0.5), oy = kRadius - (dy + 0.5);
+      if (ox * ox + oy * oy <= double(kRadius * kRadius)) continue;
+      for (auto [x, y] : {std::pair{dx, dy}, {cw - 1 - dx, dy}, {dx, ch - 1 - dy}, {cw - 1 - dx, ch - 1 - dy}})
+        if (x >= 0 && y >= 0 && x < cw && y < ch) bits[size_t(y) * cw + x] = 0xFF000000u | kMagenta;
+    }
+}
+
+void SkinEngine::PaintBorder(SkinWindow& w, void* graphicsHandle) {
+  gp::Graphics& g = *static_cast<gp::Graphics*>(graphicsHandle);
+  const float width = float(w.buffer.width()), height = float(w.buffer.height());
+  gp::GraphicsPath outer, inner;
+  AddRoundRect(outer, 0, 0, width - 1, height - 1, 7);
+  AddRoundRect(inner, 1, 1, width - 3, height - 3, 6);
+  g.DrawPath(gp::Pen(Black(180), 1), outer);
+  g.DrawPath(gp::Pen(White(180), 1), inner);
+  g.Flush();
+}
+
+// The window's rounded shape: the client less the magenta corners the background left, so
+// that the shape and the picture agree to the pixel. The system owns the region once set.
+void SkinEngine::SetShape(SkinWindow& w) {
+  const int cw = w.buffer.width(), ch = w.buffer.height();
+  HRGN shape = CreateRectRgn(0, 0, cw, ch);
+  const uint32_t* bits = w.buffer.bits();
+  constexpr int kCornerRows = 8;
+  for (int y = 0; y < ch; ++y) {
+    if (y == kCornerRows && ch - kCornerRows > y) y = ch - kCornerRows;
+    for (int x = 0; x < cw;) {
+      if ((bits[size_t(y) * cw + x] & 0xFFFFFF) != kMagenta) {
+        ++x;
+        continue;
+      }
+      int end = x;
+      while (end < cw && (bits[size_t(y) * cw + end] & 0xFFFFFF) == kMagenta) ++end;
+      ScopedRegion cut(CreateRectRgn(x, y, end, y + 1));
+      CombineRgn(shape, shape, cut.get(), RGN_DIFF);
+      x = end;
+    }
+  }
+  if (!SetWindowRgn(w.window, shape, FALSE)) DeleteObject(shape);
+}
+
+void SkinEngine::Repaint(int index, HDC dc) {
+  if (!Window(index)) return;
+  SkinWindow& w = *windows_[size_t(index) - 1];
+  RECT client;
+  GetClientRect(w.window, &client);
+  const int cw = client.right, ch = client.bottom;
+  if (cw <= 0 || ch <= 0) return;
+  if (!w.buffer.Ensure(w.window, cw, ch)) return;
+  // The background and border depend only on the size and the picture: composed again
+  // when either changed, copied from the snapshot otherwise.
+  const ComposedKey key{cw, ch, pictureGeneration_};
+  if (w.composedKey == key && w.snapshot.size() == size_t(cw) * ch) {
+    std::memcpy(w.buffer.bits(), w.snapshot.data(), w.snapshot.size() * 4);
+  } else {
+    {
+      gp::Graphics g = gp::Graphics::FromImage(w.buffer.surface());
+      PaintBackground(w, &g);
+      g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+      PaintBorder(w, &g);
+    }
+    SetShape(w);
+    w.snapshot.assign(w.buffer.bits(), w.buffer.bits() + size_t(cw) * ch);
+    w.composedKey = key;
+  }
+  DrawCaption(w, nullptr, nullptr);
+  for (size_t i = 0; i < w.buttons.size(); ++i) DrawCaptionButton(w, int(i) + 1, false, 0, nullptr);
+  DrawItemStrip(w);
+  if (dc) BitBlt(dc, 0, 0, cw, ch, w.buffer.dc(), 0, 0, SRCCOPY);
+}
+
+void SkinEngine::PaintFromBuffer(int index, HDC dc) {
+  const SkinWindow* w = Window(index);
+  if (!w || !w->buffer.dc()) return;
+  BitBlt(dc, 0, 0, w->buffer.width(), w->buffer.height(), w->buffer.dc(), 0, 0, SRCCOPY);
+}
+
+uint32_t SkinEngine::BackBufferPixel(int index, int x, int y) const {
+  const SkinWindow* w = Window(index);
+  if (!w || !w->buffer.bits() || x < 0 || y < 0 || x >= w->buffer.width() || y >= w->buffer.height())
+    return 0;
+  return w->buffer.bits()[size_t(y) * w->buffer.width() + x];
+}
+
+}  // namespace board
