@@ -238,6 +238,9 @@ class SkinEngine {
   void DrawCaptionButton(SkinWindow& w, int button, bool pressed, int hotAlpha, HDC target);
   void PaintButtons(const std::vector<ButtonPaint>& paints, SkinWindow& w);
   void BeginDragOrResize(SkinWindow& w, LPARAM lp);
+  // A pointer move with an armed caption press: starts the move once it has gone far enough.
+  void ContinueDrag(SkinWindow& w, WPARAM wp, LPARAM lp);
+  void DisarmDrag(SkinWindow& w);
   void UpdateResizeCursor(SkinWindow& w, LPARAM lp);
   const DecodedImage* GlyphOf(const SkinWindow& w, const CaptionButton& b) const;
   void RegisterTooltips(SkinWindow& w, size_t previousCount);

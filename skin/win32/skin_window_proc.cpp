@@ -126,8 +126,12 @@ std::optional<LRESULT> SkinEngine::OnMouseMessage(SkinWindow& w, int index, HWND
         PaintButtons(paints, w);
       }
       if (!w.maximised) UpdateResizeCursor(w, lp);
+      ContinueDrag(w, wp, lp);
       break;
     }
+    case WM_CAPTURECHANGED:
+      w.dragArmed = false;  // whoever took the pointer, the press will not become a move
+      break;
     case WM_MOUSEHOVER:
       w.hover.mouseTracked = true;
       break;
@@ -153,6 +157,7 @@ std::optional<LRESULT> SkinEngine::OnMouseMessage(SkinWindow& w, int index, HWND
       }
       break;
     case WM_LBUTTONUP:
+      DisarmDrag(w);
       if (w.interactive && w.pressed >= 1 && size_t(w.pressed) <= w.buttons.size()) {
         const int button = w.pressed;
         w.pressed = 0;

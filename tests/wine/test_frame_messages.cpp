@@ -178,40 +178,46 @@ TEST_F(FrameMessages, MinimiseAndRestoreCommandsKeepTheStateAndRebuildTheBuffer)
   EXPECT_NE(engine.BackBufferPixel(index, kWidth / 2, kHeight / 2), 0u);
 }
 
+// Runs `start`, which may enter the system's move or size loop. Once the loop runs, the
+// pointer goes to `to` (screen coordinates), and the loop ends with Return when it has seen
+// the pointer move, or after 3 s. Returns how many messages the loop took.
+int RunSystemLoop(HWND window, POINT to, void (*start)(HWND)) {
+  static HWND looping;
+  static POINT target;
+  static int seen, ticks;
+  looping = window;
+  target = to;
+  seen = ticks = 0;
+  HHOOK hook = SetWindowsHookExW(WH_MSGFILTER, [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
+    constexpr int kSizeLoop = 4;  // MSGF_SIZE, which the headers here lack; moves use it too
+    if (code == kSizeLoop) {
+      ++seen;
+      if (reinterpret_cast<const MSG*>(lp)->message == WM_MOUSEMOVE) PostMessageW(looping, WM_KEYDOWN, VK_RETURN, 0);
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+  }, nullptr, GetCurrentThreadId());
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+    if (++ticks == 1 && seen) SetCursorPos(target.x, target.y);
+    if (ticks == 60) PostMessageW(looping, WM_KEYDOWN, VK_RETURN, 0);
+  });
+  start(window);
+  KillTimer(nullptr, timer);
+  UnhookWindowsHookEx(hook);
+  return seen;
+}
+
 TEST_F(FrameMessages, APressOnTheLeftEdgeResizesAndTheWindowIsPaintedAtItsNewSize) {
   const int index = Open();
   HWND window = At(index);
+  SetForegroundWindow(window);  // the pointer's moves go to the active window's loop
   RECT before;
   GetWindowRect(window, &before);
-  SetForegroundWindow(window);  // the pointer's moves go to the active window's loop
   // The size loop starts where the last message was: the pointer on the left edge.
   SetCursorPos(before.left + 1, before.top + 40);
   PostMessageW(window, WM_NULL, 0, 0);
   Pump();
-  // Once the size loop holds the pointer, the hand moves 40 pixels left; the loop ends with
-  // Return once it has seen the move, or after 3 s whatever it saw.
-  static HWND sized;
-  static int ticks;
-  static POINT to;
-  sized = window;
-  ticks = 0;
-  to = {before.left - 39, before.top + 40};
-  HHOOK hook = SetWindowsHookExW(WH_MSGFILTER, [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
-    constexpr int kSizeLoop = 4;  // MSGF_SIZE, which the headers here lack
-    if (code == kSizeLoop && reinterpret_cast<const MSG*>(lp)->message == WM_MOUSEMOVE)
-      PostMessageW(sized, WM_KEYDOWN, VK_RETURN, 0);
-    return CallNextHookEx(nullptr, code, wp, lp);
-  }, nullptr, GetCurrentThreadId());
-  const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
-    if (++ticks == 1) {
-      SetCursorPos(to.x, to.y);
-    } else if (ticks == 60) {
-      PostMessageW(sized, WM_KEYDOWN, VK_RETURN, 0);
-    }
-  });
-  SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 40));
-  KillTimer(nullptr, timer);
-  UnhookWindowsHookEx(hook);
+  RunSystemLoop(window, {before.left - 39, before.top + 40},
+                [](HWND w) { SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 40)); });
   UpdateWindow(window);
   Pump();
   RECT after, client;
@@ -227,6 +233,47 @@ TEST_F(FrameMessages, APressOnTheLeftEdgeResizesAndTheWindowIsPaintedAtItsNewSiz
   EXPECT_NE(border & 0xFFFFFF, inside & 0xFFFFFF) << "no border at the new size";
   EXPECT_EQ(PixelAt(window, client.right - 20, client.bottom / 2), COLORREF(RGB(40, 90, 160)))
       << "the screen shows the picture at the new size";
+}
+
+TEST_F(FrameMessages, ACaptionPressMovesOnlyOnceThePointerMovesSoADoubleClickMaximisesWhole) {
+  const int index = Open();
+  HWND window = At(index);
+  SetForegroundWindow(window);
+  RECT before;
+  GetWindowRect(window, &before);
+  EXPECT_EQ(RunSystemLoop(window, {0, 0}, [](HWND w) {
+              SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(450, 12));
+            }), 0) << "a press alone entered the move loop";
+  SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(450, 12));
+  // The pointer's double-click: press, release, double-click, release.
+  for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+    SendMessageW(window, m, m == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(450, 12));
+  RECT r;
+  GetWindowRect(window, &r);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(r.bottom, GetSystemMetrics(SM_CYSCREEN));
+  EXPECT_TRUE(IsZoomed(window));
+  for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+    SendMessageW(window, m, m == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(450, 12));
+  GetWindowRect(window, &r);
+  EXPECT_EQ(r.left, before.left);
+  EXPECT_EQ(r.right, before.right);
+  EXPECT_FALSE(IsZoomed(window));
+
+  // A press, then a move of (20, 10) with the button held: the window catches up at once
+  // and the move loop follows the pointer on, here by (20, 20).
+  SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(450, 12));
+  POINT cursor;
+  GetCursorPos(&cursor);
+  EXPECT_GT(RunSystemLoop(window, {cursor.x + 20, cursor.y + 20}, [](HWND w) {
+              PostMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(470, 22));
+              Pump();
+            }), 0) << "the move loop did not start";
+  GetWindowRect(window, &r);
+  EXPECT_EQ(r.left, before.left + 40);
+  EXPECT_EQ(r.top, before.top + 30);
+  EXPECT_EQ(r.right - r.left, before.right - before.left);
 }
 
 TEST_F(FrameMessages, CaptionTooltipsNameEachButtonOverItsBox) {
