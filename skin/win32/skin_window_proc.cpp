@@ -188,12 +188,22 @@ std::optional<LRESULT> SkinEngine::OnFrameMessage(SkinWindow& w, int index, HWND
     case WM_WINDOWPOSCHANGED: {
       RECT r;
       GetWindowRect(window, &r);
+      // Maximised is the window's own state, however it came (the caption, ShowWindow, the
+      // shell), not a guess from the work area: without a taskbar that guess misses it. A
+      // minimised window keeps what it was; a restore clears it.
+      const bool wasMaximised = w.maximised;
+      if (!IsIconic(window)) w.maximised = IsZoomed(window) != FALSE;
       // A maximise by the system covers the taskbar too: the window goes back above it.
+      // The corrected window no longer reaches the bottom, so this does not recur.
       if (w.hasMaximize && r.right == ScreenWidth() && r.bottom == ScreenHeight() &&
           WorkHeight() != ScreenHeight()) {
         w.maximised = true;
         SetWindowPos(window, nullptr, 0, 0, ScreenWidth(), WorkHeight(),
                      SWP_NOZORDER | SWP_NOOWNERZORDER);
+      }
+      if (w.maximised != wasMaximised) {
+        w.fullRepaint = true;  // the maximise box changes its glyph
+        InvalidateRect(window, nullptr, FALSE);
       }
       LayoutCaptionStrip(index);
       break;

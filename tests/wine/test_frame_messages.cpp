@@ -98,7 +98,7 @@ TEST_F(FrameMessages, TheFadeTimerLightsTheHotButtonStepByStepAndStopsOnceItHasF
   EXPECT_FALSE(KillTimer(window, reinterpret_cast<UINT_PTR>(window))) << "the fade's timer still runs";
 }
 
-TEST_F(FrameMessages, DISABLED_PositionChangesLayTheStripOutAndAnyMaximiseShowsTheRestoreGlyph) {
+TEST_F(FrameMessages, PositionChangesLayTheStripOutAndAnyMaximiseShowsTheRestoreGlyph) {
   const int index = Open();
   HWND window = At(index);
   const int left = engine.State(index).strip.left;
@@ -128,7 +128,7 @@ TEST_F(FrameMessages, DISABLED_PositionChangesLayTheStripOutAndAnyMaximiseShowsT
   EXPECT_EQ(ButtonBox(engine, index, 4, CaptionKind::kMaximize), maximiseGlyph);
 }
 
-TEST_F(FrameMessages, DISABLED_TheTitleFollowsItsStyleAndATitleChangeRedrawsItOnlyWhenShowTitleIsOn) {
+TEST_F(FrameMessages, TheTitleFollowsItsStyleAndATitleChangeRedrawsItOnlyWhenShowTitleIsOn) {
   constexpr uint32_t kGreen = 0x00FF00;
   for (int showTitle : {1, 0}) {
     SCOPED_TRACE(showTitle);
@@ -263,9 +263,11 @@ TEST_F(FrameMessages, ACaptionPressMovesOnlyOnceThePointerMovesSoADoubleClickMax
 
   // A press, then a move of (20, 10) with the button held: the window catches up at once
   // and the move loop follows the pointer on, here by (20, 20).
+  // The pointer is where the press is, and the loop starts from there.
+  const POINT cursor{before.left + 450, before.top + 12};
+  SetCursorPos(cursor.x, cursor.y);
+  Pump();
   SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(450, 12));
-  POINT cursor;
-  GetCursorPos(&cursor);
   EXPECT_GT(RunSystemLoop(window, {cursor.x + 20, cursor.y + 20}, [](HWND w) {
               PostMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(470, 22));
               Pump();
