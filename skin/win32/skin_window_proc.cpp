@@ -161,7 +161,10 @@ std::optional<LRESULT> SkinEngine::OnMouseMessage(SkinWindow& w, int index, HWND
       if (w.interactive && w.pressed >= 1 && size_t(w.pressed) <= w.buttons.size()) {
         const int button = w.pressed;
         w.pressed = 0;
-        // The command may destroy the window, so nothing of it is touched afterwards.
+        // Only a release over the pressed button runs it; sliding off cancels, as system
+        // buttons do (a mend: running it wherever the release fell would close the window
+        // on a release outside the close box). The command may destroy the window, so
+        // nothing of it is touched afterwards.
         if (HitCaptionButton(index, XOf(lp), YOf(lp)) == button) {
           RunCaptionButton(index, button);
           return 0;
