@@ -50,10 +50,26 @@ bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> 
     if (themeColour.value_or(0) == -1) settings_.themeColour = settings_.faceColour;
   }
   ++pictureGeneration_;
-  for (auto& w : windows_) {
-    w->scaled.reset();
-    w->fullRepaint = true;
-    if (IsWindowVisible(w->window)) InvalidateRect(w->window, nullptr, FALSE);
+  // The new picture shows at once, and no control keeps the old one behind it: the
+  // children and the containers with theirs paint again over the new back buffer.
+  for (size_t i = 0; i < windows_.size(); ++i) {
+    SkinWindow& w = *windows_[i];
+    w.scaled.reset();
+    w.fullRepaint = true;
+    if (!IsWindowVisible(w.window)) continue;
+    {
+      ScopedGetDc dc(w.window);
+      Repaint(int(i) + 1, dc.get());
+      w.fullRepaint = false;
+    }
+    InvalidateRect(w.window, nullptr, FALSE);
+    for (HWND child = GetWindow(w.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+      if (IsWindowVisible(child)) InvalidateRect(child, nullptr, TRUE);
+    for (ContainerRecord& c : w.controls.containers) {
+      if (!c.window) continue;
+      c.dirty = true;
+      RedrawWindow(c.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
   }
   return true;
 }

@@ -358,4 +358,38 @@ TEST_F(FrameMessages, WindowPicturesAndCaptionGlyphsReplaceTheSharedOnes) {
   EXPECT_FALSE(engine.SetCaptionButtonImages(GetDesktopWindow(), glyphs));
 }
 
+TEST_F(FrameMessages, ANewPictureAtRunTimeLeavesNoControlOnTheOldOne) {
+  HWND window = Window();
+  SetWindowLongPtrW(window, GWL_STYLE, GetWindowLongPtrW(window, GWL_STYLE) | WS_CLIPCHILDREN);
+  HWND controls[] = {MakeChild(window, L"BUTTON", L"Play", BS_PUSHBUTTON, 40, 60, 100, 30),
+                     MakeChild(window, L"EDIT", L"", 0, 40, 110, 160, 24)};
+  Skinned(window, RGB(200, 30, 30));
+  // Pixels of a control on the screen within a small distance of a colour.
+  auto pixelsNear = [](HWND control, COLORREF colour) {
+    RECT rc;
+    GetClientRect(control, &rc);
+    int n = 0;
+    for (int y = 0; y < rc.bottom; y += 2)
+      for (int x = 0; x < rc.right; x += 2) {
+        const COLORREF p = PixelAt(control, x, y);
+        n += std::abs(GetRValue(p) - GetRValue(colour)) + std::abs(GetGValue(p) - GetGValue(colour)) +
+                 std::abs(GetBValue(p) - GetBValue(colour)) < 40;
+      }
+    return n;
+  };
+  for (HWND c : controls) ASSERT_GT(pixelsNear(c, RGB(200, 30, 30)), 0) << "the first picture behind each control";
+  COLORREF before = RGB(200, 30, 30);
+  for (COLORREF after : {RGB(20, 170, 40), RGB(30, 40, 200)}) {
+    engine.SetSkinImage(nullptr, SolidBmp(64, 64, after), Given(int32_t(GetSysColor(COLOR_BTNFACE))),
+                        NotGiven(), Given(3));
+    Pump();
+    EXPECT_EQ(PixelAt(window, kWidth / 2, kHeight - 40), after) << "the window shows the new picture";
+    for (HWND c : controls) {
+      EXPECT_EQ(pixelsNear(c, before), 0) << "a control keeps the old picture";
+      EXPECT_GT(pixelsNear(c, after), 0) << "a control does not show the new picture";
+    }
+    before = after;
+  }
+}
+
 }  // namespace board
