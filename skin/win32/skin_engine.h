@@ -39,6 +39,7 @@ struct AttachWindowOptions {
   OptInt captionGloss;  // a white gloss over the caption band (default 0)
   OptInt itemCount;     // items of the item strip along the bottom (default 0)
   std::vector<std::wstring> itemTexts;  // their texts
+  std::span<const uint8_t> image;  // the window's own picture (default: the shared one)
   OptInt imageMode;     // layout of the window's own picture (default: the shared mode)
 };
 
@@ -245,6 +246,8 @@ class SkinEngine {
   const DecodedImage* GlyphOf(const SkinWindow& w, const CaptionButton& b) const;
   void RegisterTooltips(SkinWindow& w, size_t previousCount);
   void DrawItemStrip(SkinWindow& w);
+  // A window's own picture and its representative colour; false when it does not decode.
+  bool PrepareWindowPicture(SkinWindow& w, std::span<const uint8_t> image, OptInt mode);
   // The picture as it is kept: edge-blended for modes 0 and 1, else as given.
   std::vector<uint8_t> PreparePicture(std::span<const uint8_t> source, COLORREF colour, int mode) const;
 

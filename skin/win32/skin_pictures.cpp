@@ -76,8 +76,13 @@ bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> 
 
 bool SkinEngine::SetWindowImage(HWND window, std::span<const uint8_t> image, OptInt mode) {
   const int index = IndexOf(window);
-  if (!index) return false;
-  SkinWindow& w = *windows_[size_t(index) - 1];
+  if (!index || !PrepareWindowPicture(*windows_[size_t(index) - 1], image, mode)) return false;
+  windows_[size_t(index) - 1]->fullRepaint = true;
+  InvalidateRect(window, nullptr, FALSE);
+  return true;
+}
+
+bool SkinEngine::PrepareWindowPicture(SkinWindow& w, std::span<const uint8_t> image, OptInt mode) {
   auto decoded = DecodedImage::FromBytes(image);
   if (!decoded) return false;
   gp::Bitmap& b = decoded->get();
@@ -91,8 +96,6 @@ bool SkinEngine::SetWindowImage(HWND window, std::span<const uint8_t> image, Opt
   w.windowImage = prepared.empty() ? std::move(decoded) : DecodedImage::FromBytes(prepared);
   w.scaled.reset();
   w.composedKey = {};
-  w.fullRepaint = true;
-  InvalidateRect(window, nullptr, FALSE);
   return true;
 }
 

@@ -354,6 +354,13 @@ TEST_F(FrameMessages, WindowPicturesAndCaptionGlyphsReplaceTheSharedOnes) {
   UpdateWindow(window);
   for (uint32_t p : ButtonBox(engine, index, 2, CaptionKind::kMainMenu)) EXPECT_EQ(p & 0xFFFFFF, 0x00C800u);
 
+  // A picture given at attach time is the window's own from the start.
+  AttachWindowOptions own;
+  const std::vector<uint8_t> yellow = SolidBmp(32, 32, RGB(220, 200, 20));
+  own.image = yellow;
+  const int second = Open(own);
+  EXPECT_EQ(engine.BackBufferPixel(second, kWidth / 2, kHeight / 2) & 0xFFFFFF, 0xDCC814u);
+
   EXPECT_FALSE(engine.SetWindowImage(nullptr, green, NotGiven()));
   EXPECT_FALSE(engine.SetCaptionButtonImages(GetDesktopWindow(), glyphs));
 }
