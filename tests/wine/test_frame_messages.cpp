@@ -178,32 +178,53 @@ TEST_F(FrameMessages, MinimiseAndRestoreCommandsKeepTheStateAndRebuildTheBuffer)
   EXPECT_NE(engine.BackBufferPixel(index, kWidth / 2, kHeight / 2), 0u);
 }
 
+HWND g_looping;
+POINT g_target;
+int g_seen, g_ticks;
+
+LRESULT CALLBACK LoopFilter(int code, WPARAM wp, LPARAM lp) {
+  constexpr int kSizeLoop = 4;  // MSGF_SIZE, which the headers here lack; moves use it too
+  if (code == kSizeLoop) {
+    ++g_seen;
+    if (reinterpret_cast<const MSG*>(lp)->message == WM_MOUSEMOVE) PostMessageW(g_looping, WM_KEYDOWN, VK_RETURN, 0);
+  }
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+void CALLBACK LoopTick(HWND, UINT, UINT_PTR, DWORD) {
+  if (++g_ticks == 1 && g_seen) SetCursorPos(g_target.x, g_target.y);
+  if (g_ticks == 60) PostMessageW(g_looping, WM_KEYDOWN, VK_RETURN, 0);
+}
+
 // Runs `start`, which may enter the system's move or size loop. Once the loop runs, the
 // pointer goes to `to` (screen coordinates), and the loop ends with Return when it has seen
 // the pointer move, or after 3 s. Returns how many messages the loop took.
 int RunSystemLoop(HWND window, POINT to, void (*start)(HWND)) {
-  static HWND looping;
-  static POINT target;
-  static int seen, ticks;
-  looping = window;
-  target = to;
-  seen = ticks = 0;
-  HHOOK hook = SetWindowsHookExW(WH_MSGFILTER, [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
-    constexpr int kSizeLoop = 4;  // MSGF_SIZE, which the headers here lack; moves use it too
-    if (code == kSizeLoop) {
-      ++seen;
-      if (reinterpret_cast<const MSG*>(lp)->message == WM_MOUSEMOVE) PostMessageW(looping, WM_KEYDOWN, VK_RETURN, 0);
-    }
-    return CallNextHookEx(nullptr, code, wp, lp);
-  }, nullptr, GetCurrentThreadId());
-  const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
-    if (++ticks == 1 && seen) SetCursorPos(target.x, target.y);
-    if (ticks == 60) PostMessageW(looping, WM_KEYDOWN, VK_RETURN, 0);
-  });
+  g_looping = window;
+  g_target = to;
+  g_seen = g_ticks = 0;
+  HHOOK hook = SetWindowsHookExW(WH_MSGFILTER, LoopFilter, nullptr, GetCurrentThreadId());
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, LoopTick);
   start(window);
   KillTimer(nullptr, timer);
   UnhookWindowsHookEx(hook);
-  return seen;
+  return g_seen;
+}
+
+struct TooltipSearch {
+  HWND owner, tooltip;
+};
+
+BOOL CALLBACK FindTooltipOf(HWND h, LPARAM lp) {
+  auto* s = reinterpret_cast<TooltipSearch*>(lp);
+  wchar_t cls[64] = {};
+  GetClassNameW(h, cls, 64);
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V1_SIZE;
+  if (lstrcmpiW(cls, TOOLTIPS_CLASSW) == 0 && SendMessageW(h, TTM_ENUMTOOLSW, 0, LPARAM(&tool)) &&
+      tool.hwnd == s->owner)
+    s->tooltip = h;
+  return s->tooltip == nullptr;
 }
 
 TEST_F(FrameMessages, APressOnTheLeftEdgeResizesAndTheWindowIsPaintedAtItsNewSize) {
@@ -283,20 +304,8 @@ TEST_F(FrameMessages, CaptionTooltipsNameEachButtonOverItsBox) {
   HWND window = At(index);
   ASSERT_TRUE(engine.AddCaptionButton(window, SolidBmp(26, 18, RGB(0, 200, 0)), L"mine", [] {}));
   // The tooltip window watching this window's tools.
-  struct Search {
-    HWND owner, tooltip;
-  } search{window, nullptr};
-  EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM lp) -> BOOL {
-    auto* s = reinterpret_cast<Search*>(lp);
-    wchar_t cls[64] = {};
-    GetClassNameW(h, cls, 64);
-    TTTOOLINFOW tool{};
-    tool.cbSize = TTTOOLINFOW_V1_SIZE;
-    if (lstrcmpiW(cls, TOOLTIPS_CLASSW) == 0 && SendMessageW(h, TTM_ENUMTOOLSW, 0, LPARAM(&tool)) &&
-        tool.hwnd == s->owner)
-      s->tooltip = h;
-    return s->tooltip == nullptr;
-  }, LPARAM(&search));
+  TooltipSearch search{window, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), FindTooltipOf, LPARAM(&search));
   ASSERT_TRUE(search.tooltip);
   const wchar_t* texts[] = {L"mine", L"帮助", L"主菜单", L"最小化", L"最大化", L"关闭"};
   ASSERT_EQ(SendMessageW(search.tooltip, TTM_GETTOOLCOUNT, 0, 0), 6);
