@@ -80,6 +80,9 @@ target_link_options(board_probe PRIVATE -municode)
 add_test(NAME end_to_end COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/run_e2e.sh
          $<TARGET_FILE:SoundBoard> $<TARGET_FILE:board_probe> ${CMAKE_BINARY_DIR}/e2e)
 set_tests_properties(end_to_end PROPERTIES TIMEOUT 600)
+add_test(NAME caption_e2e COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/run_caption_e2e.sh
+         $<TARGET_FILE:SoundBoard> $<TARGET_FILE:board_probe> ${CMAKE_BINARY_DIR}/caption_e2e)
+set_tests_properties(caption_e2e PROPERTIES TIMEOUT 300)
 
 # Benchmarks that need Windows.
 file(GLOB WIN_BENCH CONFIGURE_DEPENDS bench/win_*.cpp)

@@ -198,7 +198,7 @@ void SkinEngine::DrawCaption(SkinWindow& w, HDC target, const wchar_t* title) {
     text.resize(size_t(GetWindowTextLengthW(w.window)) + 1);
     text.resize(size_t(GetWindowTextW(w.window, text.data(), int(text.size()))));
   }
-  if (w.showTitle && !text.empty()) {
+  if (!text.empty()) {
     // The title face goes through GDI's font mapping, so a substituted "宋体" is found too.
     LOGFONTW lf{};
     lf.lfHeight = -MulDiv(w.fontSize, GetDeviceCaps(w.buffer.dc(), LOGPIXELSY), 72);

@@ -82,6 +82,7 @@ bool SkinEngine::AttachWindow(HWND window, int32_t captionHeight, int32_t,
   windows_.push_back(std::move(w));
   const int index = int(windows_.size());
   SkinWindow& sw = *windows_.back();
+  if (!o.image.empty()) PrepareWindowPicture(sw, o.image, o.imageMode);
 
   sw.tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, L"", TTS_ALWAYSTIP, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,

@@ -40,6 +40,7 @@ struct AttachWindowOptions {
   OptInt captionGloss;  // a white gloss over the caption band (default 0)
   OptInt itemCount;     // items of the item strip along the bottom (default 0)
   std::vector<std::wstring> itemTexts;  // their texts
+  std::span<const uint8_t> image;  // the window's own picture (default: the shared one)
   OptInt imageMode;     // layout of the window's own picture (default: the shared mode)
 };
 
@@ -243,10 +244,15 @@ class SkinEngine {
   void DrawCaptionButton(SkinWindow& w, int button, bool pressed, int hotAlpha, HDC target);
   void PaintButtons(const std::vector<ButtonPaint>& paints, SkinWindow& w);
   void BeginDragOrResize(SkinWindow& w, LPARAM lp);
+  // A pointer move with an armed caption press: starts the move once it has gone far enough.
+  void ContinueDrag(SkinWindow& w, WPARAM wp, LPARAM lp);
+  void DisarmDrag(SkinWindow& w);
   void UpdateResizeCursor(SkinWindow& w, LPARAM lp);
   const DecodedImage* GlyphOf(const SkinWindow& w, const CaptionButton& b) const;
   void RegisterTooltips(SkinWindow& w, size_t previousCount);
   void DrawItemStrip(SkinWindow& w);
+  // A window's own picture and its representative colour; false when it does not decode.
+  bool PrepareWindowPicture(SkinWindow& w, std::span<const uint8_t> image, OptInt mode);
   // The picture as it is kept: edge-blended for the top-left and top-right modes, else as given.
   std::vector<uint8_t> PreparePicture(std::span<const uint8_t> source, COLORREF colour, int mode) const;
 

@@ -56,18 +56,39 @@ bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> 
     if (themeColour.value_or(0) == kThemeFollowsFace) settings_.themeColour = settings_.faceColour;
   }
   ++pictureGeneration_;
-  for (auto& w : windows_) {
-    w->scaled.reset();
-    w->fullRepaint = true;
-    if (IsWindowVisible(w->window)) InvalidateRect(w->window, nullptr, FALSE);
+  // The new picture shows at once, and no control keeps the old one behind it: the
+  // children and the containers with theirs paint again over the new back buffer.
+  for (size_t i = 0; i < windows_.size(); ++i) {
+    SkinWindow& w = *windows_[i];
+    w.scaled.reset();
+    w.fullRepaint = true;
+    if (!IsWindowVisible(w.window)) continue;
+    {
+      ScopedGetDc dc(w.window);
+      Repaint(int(i) + 1, dc.get());
+      w.fullRepaint = false;
+    }
+    InvalidateRect(w.window, nullptr, FALSE);
+    for (HWND child = GetWindow(w.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+      if (IsWindowVisible(child)) InvalidateRect(child, nullptr, TRUE);
+    for (ContainerRecord& c : w.controls.containers) {
+      if (!c.window) continue;
+      c.dirty = true;
+      RedrawWindow(c.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
   }
   return true;
 }
 
 bool SkinEngine::SetWindowImage(HWND window, std::span<const uint8_t> image, OptInt mode) {
   const int index = IndexOf(window);
-  if (!index) return false;
-  SkinWindow& w = *windows_[size_t(index) - 1];
+  if (!index || !PrepareWindowPicture(*windows_[size_t(index) - 1], image, mode)) return false;
+  windows_[size_t(index) - 1]->fullRepaint = true;
+  InvalidateRect(window, nullptr, FALSE);
+  return true;
+}
+
+bool SkinEngine::PrepareWindowPicture(SkinWindow& w, std::span<const uint8_t> image, OptInt mode) {
   auto decoded = DecodedImage::FromBytes(image);
   if (!decoded) return false;
   gp::Bitmap& b = decoded->get();
@@ -78,11 +99,9 @@ bool SkinEngine::SetWindowImage(HWND window, std::span<const uint8_t> image, Opt
                                                   }}) & 0xFFFFFF);
   w.imageMode = mode.value_or(settings_.imageMode);
   const std::vector<uint8_t> prepared = PreparePicture(image, w.windowColour, w.imageMode);
-  w.windowImage = prepared.empty() ? std::move(decoded) : DecodedImage::FromBytes(prepared);
+  w.windowImage = std::ranges::equal(prepared, image) ? std::move(decoded) : DecodedImage::FromBytes(prepared);
   w.scaled.reset();
   w.composedKey = {};
-  w.fullRepaint = true;
-  InvalidateRect(window, nullptr, FALSE);
   return true;
 }
 

@@ -63,6 +63,9 @@ struct SkinWindow {
   int fontSize = 12, outlineWidth = 1;
   HoverFade hover;
   int pressed = 0;  // the caption button under the last press
+  // A press in the caption band waiting to become a move: where it was, on the screen.
+  bool dragArmed = false;
+  POINT dragFrom{0, 0};
   std::function<void()> helpHandler, menuHandler;
   HWND tooltip = nullptr;
   bool fullRepaint = true;

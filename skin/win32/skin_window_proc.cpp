@@ -121,8 +121,12 @@ std::optional<LRESULT> SkinEngine::OnMouseMessage(SkinWindow& w, int index, HWND
         PaintButtons(paints, w);
       }
       if (!w.maximised) UpdateResizeCursor(w, lp);
+      ContinueDrag(w, wp, lp);
       break;
     }
+    case WM_CAPTURECHANGED:
+      w.dragArmed = false;  // whoever took the pointer, the press will not become a move
+      break;
     case WM_MOUSEHOVER:
       w.hover.mouseTracked = true;
       break;
@@ -151,10 +155,14 @@ std::optional<LRESULT> SkinEngine::OnMouseMessage(SkinWindow& w, int index, HWND
       }
       break;
     case WM_LBUTTONUP:
+      DisarmDrag(w);
       if (w.interactive && w.pressed >= 1 && size_t(w.pressed) <= w.buttons.size()) {
         const int button = w.pressed;
         w.pressed = 0;
-        // The command may destroy the window, so nothing of it is touched afterwards.
+        // Only a release over the pressed button runs it; sliding off cancels, as system
+        // buttons do (a mend: running it wherever the release fell would close the window
+        // on a release outside the close box). The command may destroy the window, so
+        // nothing of it is touched afterwards.
         if (HitCaptionButton(index, XOf(lp), YOf(lp)) == button) {
           RunCaptionButton(index, button);
           return 0;
@@ -181,12 +189,22 @@ std::optional<LRESULT> SkinEngine::OnFrameMessage(SkinWindow& w, int index, HWND
     case WM_WINDOWPOSCHANGED: {
       RECT r;
       GetWindowRect(window, &r);
+      // Maximised is the window's own state, however it came (the caption, ShowWindow, the
+      // shell), not a guess from the work area: without a taskbar that guess misses it. A
+      // minimised window keeps what it was; a restore clears it.
+      const bool wasMaximised = w.maximised;
+      if (!IsIconic(window)) w.maximised = IsZoomed(window) != FALSE;
       // A maximise by the system covers the taskbar too: the window goes back above it.
+      // The corrected window no longer reaches the bottom, so this does not recur.
       if (w.hasMaximize && r.right == ScreenWidth() && r.bottom == ScreenHeight() &&
           WorkHeight() != ScreenHeight()) {
         w.maximised = true;
         SetWindowPos(window, nullptr, 0, 0, ScreenWidth(), WorkHeight(),
                      SWP_NOZORDER | SWP_NOOWNERZORDER);
+      }
+      if (w.maximised != wasMaximised) {
+        w.fullRepaint = true;  // the maximise box changes its glyph
+        InvalidateRect(window, nullptr, FALSE);
       }
       LayoutCaptionStrip(index);
       break;

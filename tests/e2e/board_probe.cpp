@@ -16,6 +16,7 @@
 //   board_probe watch-fade MS           once ready, watch the alpha fall after someone else's
 //                                       click, then wait for the process to end
 //   board_probe rect                    the board's client area on the screen
+//   board_probe frame                   the board's window rectangle and whether it is zoomed
 //   board_probe close MS                send WM_CLOSE and wait for the process to end
 #include <windows.h>
 #include <commctrl.h>
@@ -311,6 +312,15 @@ int Rect() {
   return 0;
 }
 
+int Frame() {
+  HWND board = BoardWindow();
+  RECT rc;
+  if (!board || !GetWindowRect(board, &rc)) return Fail("no board window");
+  std::printf("frame %ld %ld %ld %ld zoomed %d\n", rc.left, rc.top, rc.right - rc.left,
+              rc.bottom - rc.top, IsZoomed(board) ? 1 : 0);
+  return 0;
+}
+
 int Close(int ms) {
   HWND board = BoardWindow();
   if (!board) return Fail("no board window");
@@ -334,6 +344,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"escape-fade") return EscapeFade(ms);
   if (cmd == L"watch-fade") return WatchFade(ms);
   if (cmd == L"rect") return Rect();
+  if (cmd == L"frame") return Frame();
   if (cmd == L"skinned") return Skinned();
   if (cmd == L"focus") return Focus();
   if (cmd == L"page") return Page();
