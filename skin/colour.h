@@ -4,6 +4,9 @@
 
 namespace board {
 
+// The key colour: pixels of it are cut from the window's shape and left alone by keyed copies.
+inline constexpr uint32_t kKeyMagenta = 0xFF00FF;
+
 // A COLORREF (0x00BBGGRR) as a GDI+ ARGB (0xAARRGGBB): red and blue change places and the
 // alpha goes into the high byte. An alpha outside 0..255 is clamped, so a stray value
 // never bleeds into the colour bytes or wraps to a different opacity.

@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/win32/window_text.h"
 #include "skin/win32/control_records.h"
 #include "skin/win32/control_registry.h"
 #include "skin/win32/skin_drawing.h"
@@ -47,12 +48,6 @@ bool TakesOwnerDraw(LONG_PTR style) {
       return true;
   }
   return false;
-}
-
-std::wstring WindowText(HWND window) {
-  std::vector<wchar_t> text(size_t(GetWindowTextLengthW(window)) + 1, L'\0');
-  GetWindowTextW(window, text.data(), int(text.size()));
-  return text.data();
 }
 
 // A record for `button` with its caption and the font it was given, read once.

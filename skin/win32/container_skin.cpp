@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "base/win32/window_text.h"
 #include "skin/colour.h"
 #include "skin/win32/background_canvas.h"
 #include "skin/win32/button_skin.h"
@@ -92,12 +93,6 @@ int CaptionLeft(LONG_PTR style, int clientWidth, int textWidth) {
     case BS_LEFT: return 10;
     default: return clientWidth - textWidth - 10;
   }
-}
-
-std::wstring WindowText(HWND window) {
-  std::wstring text(size_t(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(size_t(GetWindowTextW(window, text.data(), int(text.size()))));
-  return text;
 }
 
 // The caption's size in pixels: the recorded one, 12 when the font could not be read.

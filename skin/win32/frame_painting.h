@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include "skin/colour.h"
 #include "skin/win32/control_records.h"
 #include "skin/win32/control_registry.h"
 #include "skin/win32/gdiplus_objects.h"
@@ -10,7 +11,6 @@
 
 namespace board {
 
-inline constexpr COLORREF kKeyMagenta = 0xFF00FF;  // pixels the keyed copy leaves alone
 
 
 // A registered control of one family: the engine, its window's control lists and its own

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/win32/window_text.h"
 #include "skin/win32/skin_drawing.h"
 
 namespace board {
@@ -191,13 +192,7 @@ void SkinEngine::DrawCaption(SkinWindow& w, HDC target, const wchar_t* title) {
                 size_t(right) * 4);
   if (art_.appIcon)
     DrawIconEx(w.buffer.dc(), kResizeBorder + 6, kResizeBorder + 2, art_.appIcon, 17, 17, 0, nullptr, DI_NORMAL);
-  std::wstring text;
-  if (title) {
-    text = title;
-  } else {
-    text.resize(size_t(GetWindowTextLengthW(w.window)) + 1);
-    text.resize(size_t(GetWindowTextW(w.window, text.data(), int(text.size()))));
-  }
+  const std::wstring text = title ? std::wstring(title) : WindowText(w.window);
   if (!text.empty()) {
     // The title face goes through GDI's font mapping, so a substituted "宋体" is found too.
     LOGFONTW lf{};

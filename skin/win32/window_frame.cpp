@@ -12,12 +12,6 @@ namespace board {
 using gp::PointF;
 using gp::RectF;
 
-namespace {
-
-constexpr COLORREF kMagenta = 0xFF00FF;
-
-}  // namespace
-
 void SkinEngine::PaintBackground(SkinWindow& w, void* graphicsHandle) {
   gp::Graphics& g = *static_cast<gp::Graphics*>(graphicsHandle);
   const int cw = w.buffer.width(), ch = w.buffer.height();
@@ -63,7 +57,7 @@ void SkinEngine::PaintBackground(SkinWindow& w, void* graphicsHandle) {
       const double ox = kRadius - (dx + 0.5), oy = kRadius - (dy + 0.5);
       if (ox * ox + oy * oy <= double(kRadius * kRadius)) continue;
       for (auto [x, y] : {std::pair{dx, dy}, {cw - 1 - dx, dy}, {dx, ch - 1 - dy}, {cw - 1 - dx, ch - 1 - dy}})
-        if (x >= 0 && y >= 0 && x < cw && y < ch) bits[size_t(y) * cw + x] = 0xFF000000u | kMagenta;
+        if (x >= 0 && y >= 0 && x < cw && y < ch) bits[size_t(y) * cw + x] = 0xFF000000u | kKeyMagenta;
     }
 }
 
@@ -100,12 +94,12 @@ void SkinEngine::SetShape(SkinWindow& w) {
   for (int y = 0; y < ch; ++y) {
     if (y == kCornerRows && ch - kCornerRows > y) y = ch - kCornerRows;
     for (int x = 0; x < cw;) {
-      if ((bits[size_t(y) * cw + x] & 0xFFFFFF) != kMagenta) {
+      if ((bits[size_t(y) * cw + x] & 0xFFFFFF) != kKeyMagenta) {
         ++x;
         continue;
       }
       int end = x;
-      while (end < cw && (bits[size_t(y) * cw + end] & 0xFFFFFF) == kMagenta) ++end;
+      while (end < cw && (bits[size_t(y) * cw + end] & 0xFFFFFF) == kKeyMagenta) ++end;
       ScopedRegion cut(CreateRectRgn(x, y, end, y + 1));
       CombineRgn(shape, shape, cut.get(), RGN_DIFF);
       x = end;
