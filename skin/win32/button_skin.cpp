@@ -176,6 +176,7 @@ struct ButtonMessages {
   std::optional<LRESULT> OnPaint(WPARAM wp, LPARAM lp) const {
     if (!PaintsItself()) return std::nullopt;
     PAINTSTRUCT ps;
+    // Drawn into the paint DC, not a fresh GetDC one: the face lands in the region EndPaint validates.
     if (HDC dc = BeginPaint(hwnd, &ps)) {
       PaintContent(dc);
       EndPaint(hwnd, &ps);

@@ -62,6 +62,7 @@ bool ShowsBareBuffer(SkinEngine& engine, int windowIndex, const ContainerRecord&
 // The soft double frame over a client rectangle, its top edge `top` pixels down: a faint
 // dark rounded line outside, a light one just inside it.
 void StrokeDoubleFrame(gp::Graphics& g, const RECT& client, int top, int innerAlpha) {
+  // Anti-aliased, so the rounded corners of a long frame show no steps.
   g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
   const float w = float(client.right), h = float(client.bottom), t = float(top);
   gp::GraphicsPath outer, inner;
@@ -152,6 +153,7 @@ void PaintGroupBoxFrame(SkinEngine& engine, int windowIndex, int containerIndex,
     if (under.get()) BitBlt(background, x, 1, textWidth, textHeight, under.get(), 0, 0, SRCCOPY);
   }
   gp::Graphics g = gp::Graphics::FromHdc(background);
+  // Grey-scale smoothing whatever the system's text setting: the caption lies on the picture.
   g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
   // Drawn with the format it was measured with: a plain one pads the text by a sixth of
   // its size on each side, and in a rectangle of the measured width its last letters wrap
@@ -227,7 +229,7 @@ struct ContainerMessages {
     else
       PaintContainerDirect(engine, windowIndex, index);
     EndPaint(window, &ps);
-    return 0;
+    return 0;  // painted and validated here: the default procedure would find nothing left to paint
   }
 
   std::optional<LRESULT> OnPrintClient(HDC dc) const {
@@ -240,6 +242,7 @@ struct ContainerMessages {
     if (!shown || !OwnPainting()) return std::nullopt;
     const LRESULT result = CallPreviousProc(window, WM_SHOWWINDOW, wp, lp);
     PaintContainer(engine, windowIndex, index, nullptr);
+    // The control's own answer stands: a child has no owned pop-ups for the default procedure to show.
     return result;
   }
 

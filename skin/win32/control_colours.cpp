@@ -32,6 +32,7 @@ LRESULT SkinEngine::AnswerControlColour(int index, UINT message, HDC dc, HWND co
     SetTextColor(dc, text);
     SetBkMode(dc, TRANSPARENT);
     SkinWindow::ControlColour& slot = slotOf();
+    // The pattern bitmap of an earlier answer goes too; nothing else would ever free it.
     slot.brush.reset();
     slot.bitmap.reset();
     SetPropW(control, kPropBrush, GetStockObject(NULL_BRUSH));

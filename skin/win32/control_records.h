@@ -87,6 +87,7 @@ enum class ButtonKind : int32_t {
   kCheck = 5,
 };
 
+// No scratch object per button: each paint makes its GDI+ objects on the stack and frees them.
 struct ButtonRecord {
   HWND window = nullptr;
   WNDPROC previousProc = nullptr;

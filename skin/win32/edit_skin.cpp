@@ -337,6 +337,7 @@ void OnComboMouseLeave(const ControlRef& ref, HWND combo) {
 
 }  // namespace
 
+// No WM_NCPAINT: a combo box draws its border inside its client area, which the painter covers.
 LRESULT CALLBACK ComboWindowProc(HWND combo, UINT message, WPARAM wp, LPARAM lp) {
   if (message == WM_NCDESTROY) return DestroyedControl(combo, PropSlot::kMain, wp, lp);
   const ControlRef ref = FindControl<SkinControlRecord>(combo, Family::kCombo);

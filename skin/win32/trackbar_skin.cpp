@@ -85,7 +85,7 @@ void PaintTrackbar(SkinEngine& engine, HWND control, HDC dc) {
   const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
   const bool vertical = (style & TBS_VERT) != 0;
   const RECT channel = ChannelOf(control, vertical);
-  RECT thumb{};
+  RECT thumb{};  // it stands at the position already: the value itself is not needed
   SendMessageW(control, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
   const FamilyMember member = FindMember(control, Family::kTrackbar);
   const bool hot = member && member.record->hot;
@@ -191,6 +191,7 @@ LRESULT CALLBACK TrackbarWindowProc(HWND control, UINT message, WPARAM wp, LPARA
   return CallPreviousProc(control, message, wp, lp);
 }
 
+// A progress bar has no hover look: mouse moves go straight to the control.
 LRESULT CALLBACK ProgressBarWindowProc(HWND control, UINT message, WPARAM wp, LPARAM lp) {
   if (message == WM_NCDESTROY) return DestroyedControl(control, PropSlot::kMain, wp, lp);
   if (FamilyMember m = FindMember(control, Family::kProgressBar))

@@ -11,7 +11,9 @@ namespace board {
 
 namespace {
 
-// Classes that draw their face with the system's face colour and can be keyed.
+// Classes that draw their face with the system's face colour and can be keyed. Rich edits
+// go the same way (A and W classes): their face is their background colour, which a caller
+// passes as the key.
 constexpr const wchar_t* kClasses[] = {MONTHCAL_CLASSW, WC_TABCONTROLW, TOOLBARCLASSNAMEW,
                                        STATUSCLASSNAMEW, L"Button", TRACKBAR_CLASSW,
                                        L"RichEdit20A", L"RichEdit20W"};
