@@ -247,6 +247,11 @@ std::optional<LRESULT> SkinEngine::OnControlMessage(SkinWindow&, int index, HWND
     case WM_NOTIFY:
       RepaintChangedChild(message, wp, lp);
       break;
+    case WM_PARENTNOTIFY:
+      // A child that goes gives back its colour slot: statics have no procedure of the
+      // skin's that would.
+      if (LOWORD(wp) == WM_DESTROY) ReleaseControlColour(index, reinterpret_cast<HWND>(lp));
+      break;
   }
   return std::nullopt;
 }

@@ -414,5 +414,18 @@ TEST_F(ControlSkinTest, EveryFamilyForgetsADestroyedControlAndSkinsTheNextOneAsN
   }
 }
 
+// A static has no procedure of the skin's: its colour slot goes when its parent hears it go.
+TEST_F(ControlSkinTest, ADestroyedStaticGivesBackItsColourSlot) {
+  Skinned(window, kPicture, 160);
+  HWND label = MakeChild(window, L"Static", L"label", 0, 40, 60, 160, 20);
+  Repaint(label);  // asks the window for its colours
+  ASSERT_NE(GetPropW(label, kPropBrush), nullptr) << "the static was answered with a brush";
+  SetPropW(label, kPropWatchedProc,
+           reinterpret_cast<HANDLE>(SetWindowLongPtrW(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchNcDestroy))));
+  propsLeftAtNcDestroy = -1;
+  DestroyWindow(label);
+  EXPECT_EQ(propsLeftAtNcDestroy, 0) << "the brush and its bitmap stayed with the dead static";
+}
+
 }  // namespace
 }  // namespace board
