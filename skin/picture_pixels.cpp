@@ -139,7 +139,9 @@ Picture ScalePicture(const Picture& source, std::span<const Picture> halvings, i
   if (quality == ScaleQuality::kFast)
     for (const Picture& h : halvings)
       if (!h.empty() && h.width >= width && h.height >= height) from = &h;
-  if (quality == ScaleQuality::kFast) return Bilinear(*from, width, height);
+  // Bilinear sampling skips pixels beyond a halving: a smaller target takes the tent filter.
+  if (quality == ScaleQuality::kFast && from->width <= 2 * width && from->height <= 2 * height)
+    return Bilinear(*from, width, height);
   Picture out;
   out.width = width;
   out.height = height;
@@ -149,7 +151,7 @@ Picture ScalePicture(const Picture& source, std::span<const Picture> halvings, i
   const int ok = stbir_resize_uint8_generic(
       reinterpret_cast<const unsigned char*>(from->argb.data()), from->width, from->height, 0,
       reinterpret_cast<unsigned char*>(out.argb.data()), width, height, 0, 4, 3, 0, STBIR_EDGE_CLAMP,
-      STBIR_FILTER_CATMULLROM, STBIR_COLORSPACE_LINEAR,
+      quality == ScaleQuality::kFast ? STBIR_FILTER_TRIANGLE : STBIR_FILTER_CATMULLROM, STBIR_COLORSPACE_LINEAR,
       nullptr);
   if (!ok) return {};
   return out;

@@ -34,7 +34,7 @@ Picture DecodeStoredPicture(std::span<const uint8_t> file);
 Picture HalvePicture(const Picture& source);
 
 enum class ScaleQuality {
-  kFast,  // bilinear from the smallest halving still as large as the target
+  kFast,  // bilinear (a tent filter below half) from the smallest halving as large as the target
   kHigh,  // Catmull-Rom from the picture itself
 };
 
