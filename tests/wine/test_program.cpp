@@ -11,6 +11,7 @@
 #include "app/main_form_layout.h"
 #include "app/win32/program.h"
 #include "app/win32/window_fade.h"
+#include "audio/win32/host.h"
 #include "base/win32/scoped_win.h"
 #include "skin/win32/skin_globals.h"
 #include "tests/support/key_hook.h"
@@ -138,6 +139,7 @@ TEST(ProgramStart, AMissingFormShowsTheFailureBoxAndEndsWithMinusOne) {
     }
   });
   const int code = RunProgram(noForm);
+  HostStart();  // the program ended the playback host that the other tests share
   closer.join();
   EXPECT_EQ(code, -1);
   EXPECT_NE(boxText.find(L"运行时出错!"), std::wstring::npos) << "no failure box within 10 s";
