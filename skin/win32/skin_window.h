@@ -69,6 +69,7 @@ struct SkinWindow {
   std::function<void()> helpHandler, menuHandler;
   HWND tooltip = nullptr;
   bool fullRepaint = true;
+  bool liveResize = false;  // inside the system's move-and-size loop
   BackBuffer buffer;
   std::vector<uint32_t> snapshot;  // the composed background, for partial redraws
   std::unique_ptr<ScaledPicture> scaled;  // the picture stretched to the client (kImageStretched)

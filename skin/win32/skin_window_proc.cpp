@@ -224,7 +224,7 @@ std::optional<LRESULT> SkinEngine::OnFrameMessage(SkinWindow& w, int index, HWND
 }
 
 // The child controls' colours and the repaints their changes need.
-std::optional<LRESULT> SkinEngine::OnControlMessage(SkinWindow&, int index, HWND window, UINT message,
+std::optional<LRESULT> SkinEngine::OnControlMessage(SkinWindow& w, int index, HWND window, UINT message,
                                          WPARAM wp, LPARAM lp) {
   switch (message) {
     case WM_DRAWITEM: {
@@ -246,6 +246,13 @@ std::optional<LRESULT> SkinEngine::OnControlMessage(SkinWindow&, int index, HWND
     case WM_COMMAND:
     case WM_NOTIFY:
       RepaintChangedChild(message, wp, lp);
+      break;
+    case WM_ENTERSIZEMOVE:
+      w.liveResize = true;
+      break;
+    case WM_EXITSIZEMOVE:
+      w.liveResize = false;
+      SettlePicture(w, index);
       break;
     case WM_PARENTNOTIFY:
       // A child that goes gives back its colour slot: statics have no procedure of the

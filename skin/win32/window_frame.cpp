@@ -19,11 +19,12 @@ void SkinEngine::PaintBackground(SkinWindow& w, void* graphicsHandle) {
   const DecodedImage* picture = w.windowImage ? w.windowImage.get() : background_.get();
   const bool stretched = picture && w.imageMode == kImageStretched;
   if (stretched) {
-    // The stretched picture is scaled once per client size, not on every repaint. A new
-    // size after the first (a live resize, a maximise) is scaled fast; once the size has
-    // stood still for a moment the settle timer scales it again at high quality.
+    // The stretched picture is scaled once per client size, not on every repaint. During a
+    // live resize each new size is scaled fast; once the size has stood still for a moment
+    // (or the resize ends) it is scaled again at high quality. A maximise or a restore is
+    // one size change, scaled at high quality at once.
     if (!w.scaled || w.scaled->width != cw || w.scaled->height != ch) {
-      const bool resized = w.scaled != nullptr;
+      const bool resized = w.scaled != nullptr && w.liveResize;
       w.scaled = picture->Scaled(cw, ch, resized ? ScaleQuality::kFast : ScaleQuality::kHigh);
       if (w.scaled && w.scaled->quality == ScaleQuality::kFast)
         SetTimer(w.window, kSettleTimer, kSettleMilliseconds, nullptr);

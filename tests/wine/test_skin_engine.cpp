@@ -276,7 +276,9 @@ TEST_F(SkinEngineTest, AResizedPictureSettlesToTheHighQualityScale) {
     UpdateWindow(w);
   }
   Pump();
-  // The engine leaves the first size change of all as it is; the second one is a resize.
+  // The engine leaves the first size change of all as it is; the second one is a resize,
+  // inside the system's move-and-size loop as a drag of an edge would be.
+  SendMessageW(resized, WM_ENTERSIZEMOVE, 0, 0);
   for (SIZE size : {SIZE{700, 290}, SIZE{600, 260}}) {
     SetWindowPos(resized, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     RedrawWindow(resized, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
