@@ -188,7 +188,9 @@ ResizeFigures ResizeRepaint(int runs) {
   Pump();
   std::vector<double> fast, settled, after;
   for (int i = 0; i < runs; ++i) {
-    // A live resize: a few frames one after another, then the pointer rests.
+    // A live resize (inside the system's move-and-size loop): a few frames one after
+    // another, then the pointer rests, then the loop ends.
+    SendMessageW(window, WM_ENTERSIZEMOVE, 0, 0);
     for (int frame = 0; frame < 4; ++frame) {
       SetWindowPos(window, nullptr, 0, 0, 786 + 8 * frame + (i % 2), 315 + 4 * frame,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -213,6 +215,7 @@ ResizeFigures ResizeRepaint(int runs) {
         last = NowUs() - rest;
       }
     }
+    SendMessageW(window, WM_EXITSIZEMOVE, 0, 0);
     settled.push_back(busy);
     after.push_back(last);
   }
