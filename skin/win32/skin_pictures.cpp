@@ -11,6 +11,20 @@ namespace board {
 using gp::PointF;
 using gp::RectF;
 
+namespace {
+
+// The colour that stands for a picture: what its edges blend into and the theme follows.
+COLORREF PictureColour(const DecodedImage& picture) {
+  gp::Bitmap& b = picture.get();
+  return COLORREF(RepresentativeColour({picture.width(), picture.height(), [&b](int x, int y) {
+                                          gp::ARGB c = 0;
+                                          b.GetPixel(x, y, &c);
+                                          return uint32_t(c);
+                                        }}) & 0xFFFFFF);
+}
+
+}  // namespace
+
 bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> image,
                               OptInt faceColour, OptInt themeColour, OptInt mode) {
   if (themeColour.value_or(0) != kThemeFollowsFace) settings_.themeColour = COLORREF(themeColour.value_or(0xDDCA22));
@@ -36,13 +50,7 @@ bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> 
     if (faceColour) {
       settings_.faceColour = COLORREF(faceColour.value_or(0));
     } else if (decoded) {
-      gp::Bitmap& b = decoded->get();
-      settings_.faceColour = COLORREF(RepresentativeColour(
-          {decoded->width(), decoded->height(), [&b](int x, int y) {
-             gp::ARGB c = 0;
-             b.GetPixel(x, y, &c);
-             return uint32_t(c);
-           }}) & 0xFFFFFF);
+      settings_.faceColour = PictureColour(*decoded);
     }
     if (themeColour.value_or(0) == kThemeFollowsFace) settings_.themeColour = settings_.faceColour;
     settings_.imageMode = mode.value_or(kImageTiled);
@@ -91,12 +99,7 @@ bool SkinEngine::SetWindowImage(HWND window, std::span<const uint8_t> image, Opt
 bool SkinEngine::PrepareWindowPicture(SkinWindow& w, std::span<const uint8_t> image, OptInt mode) {
   auto decoded = DecodedImage::FromBytes(image);
   if (!decoded) return false;
-  gp::Bitmap& b = decoded->get();
-  w.windowColour = COLORREF(RepresentativeColour({decoded->width(), decoded->height(), [&b](int x, int y) {
-                                                    gp::ARGB c = 0;
-                                                    b.GetPixel(x, y, &c);
-                                                    return uint32_t(c);
-                                                  }}) & 0xFFFFFF);
+  w.windowColour = PictureColour(*decoded);
   w.imageMode = mode.value_or(settings_.imageMode);
   const std::vector<uint8_t> prepared = PreparePicture(image, w.windowColour, w.imageMode);
   w.windowImage = std::ranges::equal(prepared, image) ? std::move(decoded) : DecodedImage::FromBytes(prepared);

@@ -274,7 +274,8 @@ LRESULT SkinEngine::WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) 
     if (std::optional<LRESULT> result = (this->*handler)(w, index, window, message, wp, lp))
       return *result;
   }
-  return Previous(window, message, wp, lp);
+  return w.previous ? CallWindowProcW(w.previous, window, message, wp, lp)
+                    : DefWindowProcW(window, message, wp, lp);
 }
 
 }  // namespace board
