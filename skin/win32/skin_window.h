@@ -62,7 +62,9 @@ struct SkinWindow {
   std::wstring fontName = L"宋体";
   int fontSize = 12, outlineWidth = 1;
   HoverFade hover;
-  int pressed = 0;  // the caption button under the last press
+  // The caption button under the last press, kept per window rather than once for all:
+  // a press in one window never runs a button of another.
+  int pressed = 0;
   // A press in the caption band waiting to become a move: where it was, on the screen.
   bool dragArmed = false;
   POINT dragFrom{0, 0};
@@ -71,7 +73,9 @@ struct SkinWindow {
   bool fullRepaint = true;
   bool liveResize = false;  // inside the system's move-and-size loop
   BackBuffer buffer;
-  std::vector<uint32_t> snapshot;  // the composed background, for partial redraws
+  // The composed background, for partial redraws: one copy of plain pixels rather than
+  // two further memory DCs, as the caption and the buttons restore rows of it with memcpy.
+  std::vector<uint32_t> snapshot;
   std::unique_ptr<ScaledPicture> scaled;  // the picture stretched to the client (kImageStretched)
   std::unique_ptr<DecodedImage> windowImage;  // the window's own picture, when it has one
   COLORREF windowColour = 0;
