@@ -68,6 +68,9 @@ struct SkinSettings {
 
 class DecodedImage;
 
+// The default buttons take their pictures by kind from the engine's decoded glyphs (or
+// the window's own, SetCaptionButtonImages), decoded once rather than per button and
+// paint; only a custom button carries a picture.
 struct CaptionButton {
   int width = 26, height = kCaptionButtonHeight;
   CaptionKind kind = CaptionKind::kCustom;
