@@ -2,8 +2,6 @@
 // releasing it, and keeping the index properties equal to list positions.
 #include "skin/win32/skin_engine.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 
 #include "skin/win32/skin_window.h"
@@ -84,9 +82,9 @@ bool SkinEngine::AttachWindow(HWND window, int32_t captionHeight, int32_t,
   SkinWindow& sw = *windows_.back();
   if (!o.image.empty()) PrepareWindowPicture(sw, o.image, o.imageMode);
 
-  sw.tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, L"", TTS_ALWAYSTIP, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
+  // The window's own pop-up, as the system's tooltips are: it stays above the window and
+  // goes with it even when the window goes without the skin hearing of it.
+  sw.tooltip.Create(window, false, gp::TooltipParent::kOwner);
   RegisterTooltips(sw, 0);
   LayoutCaptionStrip(index);
   if (o.itemCount && *o.itemCount > 0) {

@@ -16,6 +16,7 @@
 #include "skin/win32/decoded_image.h"
 #include "skin/win32/gdiplus_objects.h"
 #include "skin/win32/skin_engine.h"
+#include "skin/win32/tooltip.h"
 
 namespace board {
 
@@ -69,7 +70,7 @@ struct SkinWindow {
   bool dragArmed = false;
   POINT dragFrom{0, 0};
   std::function<void()> helpHandler, menuHandler;
-  HWND tooltip = nullptr;
+  gp::Tooltip tooltip;  // one tool per caption button, its id the button's 1-based number
   bool fullRepaint = true;
   bool liveResize = false;  // inside the system's move-and-size loop
   BackBuffer buffer;
@@ -94,12 +95,6 @@ struct SkinWindow {
   };
   std::vector<std::pair<HWND, ControlColour>> controlColours;
   SkinControls controls;
-
-  // The system destroys the tooltip with its owner, before the owner's WM_NCDESTROY: a
-  // handle that no longer names a window this one owns is stale, maybe someone else's.
-  ~SkinWindow() {
-    if (tooltip && GetWindow(tooltip, GW_OWNER) == window) DestroyWindow(tooltip);
-  }
 };
 
 }  // namespace board

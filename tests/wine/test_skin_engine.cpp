@@ -356,21 +356,27 @@ TEST_F(SkinEngineTest, ResourcesGoBeforeWhatTheyDependOnAndNeverTwice) {
     RemovePropW(window, L"Ck_Ycjdx");
   }
 
-  // A record destroys the tooltip its window owns, and leaves alone a handle that names
-  // another window now (as a stale one may, once the system hands it out again).
-  HWND other = Window();
-  for (bool owned : {true, false}) {
-    HWND tip = CreateWindowExW(0, L"tooltips_class32", L"", 0, 0, 0, 10, 10, window, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-    ASSERT_NE(tip, nullptr);
+  // A record destroys the tooltip its window owns. Once the system has destroyed it with
+  // its owner, the record's end destroys nothing: the handle is stale, maybe someone else's.
+  const long liveBefore = gp::LiveGdiPlusObjects();
+  for (bool ownerGoesFirst : {false, true}) {
+    HWND owner = Window();
+    HWND tip = nullptr, other = nullptr;
     {
       SkinWindow record;
-      record.window = window;
-      record.tooltip = owned ? tip : other;
+      record.window = owner;
+      ASSERT_TRUE(record.tooltip.Create(owner, false, gp::TooltipParent::kOwner));
+      tip = record.tooltip.window();
+      ASSERT_EQ(GetWindow(tip, GW_OWNER), owner);
+      if (ownerGoesFirst) {
+        DestroyWindow(owner);
+        other = Window();
+      }
     }
-    EXPECT_NE(IsWindow(owned ? tip : other), owned) << (owned ? "the owned tooltip stayed" : "another window went");
-    if (!owned) DestroyWindow(tip);
+    EXPECT_FALSE(IsWindow(tip)) << "the owned tooltip stayed";
+    if (other) EXPECT_TRUE(IsWindow(other)) << "another window went";
   }
+  EXPECT_EQ(gp::LiveGdiPlusObjects(), liveBefore);
 }
 
 }  // namespace
