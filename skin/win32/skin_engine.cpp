@@ -82,9 +82,7 @@ bool SkinEngine::AttachWindow(HWND window, int32_t captionHeight, int32_t,
   SkinWindow& sw = *windows_.back();
   if (!o.image.empty()) PrepareWindowPicture(sw, o.image, o.imageMode);
 
-  // The window's own pop-up, as the system's tooltips are: it stays above the window and
-  // goes with it even when the window goes without the skin hearing of it.
-  sw.tooltip.Create(window, false, gp::TooltipParent::kOwner);
+  sw.tooltip.Create(window);
   RegisterTooltips(sw, 0);
   LayoutCaptionStrip(index);
   if (o.itemCount && *o.itemCount > 0) {

@@ -70,7 +70,10 @@ struct SkinWindow {
   bool dragArmed = false;
   POINT dragFrom{0, 0};
   std::function<void()> helpHandler, menuHandler;
-  gp::Tooltip tooltip;  // one tool per caption button, its id the button's 1-based number
+  // One tool per caption button, its id the button's 1-based number. The tooltip has no
+  // parent, so the system never destroys it with the window: the record alone ends it, and
+  // no stale handle is ever destroyed.
+  gp::Tooltip tooltip;
   bool fullRepaint = true;
   bool liveResize = false;  // inside the system's move-and-size loop
   BackBuffer buffer;

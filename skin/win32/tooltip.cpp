@@ -9,25 +9,22 @@ Tooltip& Tooltip::operator=(Tooltip&& o) noexcept {
     Destroy();
     window_ = std::exchange(o.window_, nullptr);
     owner_ = std::exchange(o.owner_, nullptr);
-    parented_ = std::exchange(o.parented_, false);
   }
   return *this;
 }
 
-bool Tooltip::Create(HWND owner, bool balloon, TooltipParent parent) {
+bool Tooltip::Create(HWND owner, bool balloon) {
   Destroy();
   INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
   const DWORD style = TTS_ALWAYSTIP | (balloon ? TTS_BALLOON : 0);
-  // By default no parent: this object alone decides when the window goes, so its handle
-  // never outlives the window by accident.
-  const bool parented = parent == TooltipParent::kOwner && owner;
+  // No parent: this object alone decides when the window goes, so its handle never
+  // outlives the window by accident.
   window_ = CreateWindowExW(0, TOOLTIPS_CLASSW, L"", style, CW_USEDEFAULT, CW_USEDEFAULT,
-                            CW_USEDEFAULT, CW_USEDEFAULT, parented ? owner : nullptr, nullptr,
+                            CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                             GetModuleHandleW(nullptr), nullptr);
   if (!window_) return false;
   owner_ = owner;
-  parented_ = parented;
   ++g_liveGdiPlusObjects;
   return true;
 }
@@ -97,10 +94,9 @@ void Tooltip::UpdateTipText(UINT_PTR id, const std::wstring& text) {
 
 void Tooltip::Destroy() {
   if (!window_) return;
-  if (!parented_ || GetWindow(window_, GW_OWNER) == owner_) DestroyWindow(window_);
+  DestroyWindow(window_);
   window_ = nullptr;
   owner_ = nullptr;
-  parented_ = false;
   --g_liveGdiPlusObjects;
 }
 

@@ -9,17 +9,11 @@
 
 namespace board::gp {
 
-// Whether the tooltip window is the owner's own pop-up (above it, and destroyed with it by
-// the system) or stands alone, going only when this object says so.
-enum class TooltipParent { kNone, kOwner };
-
 class Tooltip {
  public:
   Tooltip() = default;
   Tooltip(Tooltip&& o) noexcept
-      : window_(std::exchange(o.window_, nullptr)),
-        owner_(std::exchange(o.owner_, nullptr)),
-        parented_(std::exchange(o.parented_, false)) {}
+      : window_(std::exchange(o.window_, nullptr)), owner_(std::exchange(o.owner_, nullptr)) {}
   Tooltip& operator=(Tooltip&& o) noexcept;
   ~Tooltip() { Destroy(); }
   Tooltip(const Tooltip&) = delete;
@@ -27,7 +21,7 @@ class Tooltip {
 
   // Creates the tooltip window for the tools of `owner` (always shown, even when the owner
   // is inactive; a balloon when asked). Replaces any window this object had.
-  bool Create(HWND owner, bool balloon = false, TooltipParent parent = TooltipParent::kNone);
+  bool Create(HWND owner, bool balloon = false);
   // A tool: a rectangle in the owner's client area with its text. The tooltip watches the
   // owner's mouse messages itself.
   bool AddTool(UINT_PTR id, const RECT& rect, const std::wstring& text);
@@ -39,8 +33,6 @@ class Tooltip {
   void DeleteTool(UINT_PTR id);
   void NewToolRect(UINT_PTR id, const RECT& rect);
   void UpdateTipText(UINT_PTR id, const std::wstring& text);
-  // Destroys the window. One the owner parented is destroyed only while the owner still
-  // owns it: the system destroys it with the owner, and the handle may name another window.
   void Destroy();
 
   HWND window() const { return window_; }
@@ -51,7 +43,6 @@ class Tooltip {
   bool AddToolInfo(TTTOOLINFOW& info);
   HWND window_ = nullptr;
   HWND owner_ = nullptr;
-  bool parented_ = false;
 };
 
 }  // namespace board::gp

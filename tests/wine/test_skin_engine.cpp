@@ -333,8 +333,8 @@ TEST_F(SkinEngineTest, CapturedBackgroundsShowTheSkinBehindAControlAndAreFreedOn
 }
 
 // Growing the back buffer lets go of the surface over the old pixels before the bitmap
-// that holds them, and a window's caption tooltip, which the system destroys with its
-// owner, is not destroyed again through a handle that may name another window by then.
+// that holds them, and a window's caption tooltip is its record's alone: the system does
+// not destroy it with the window, so the record never destroys a stale handle.
 TEST_F(SkinEngineTest, ResourcesGoBeforeWhatTheyDependOnAndNeverTwice) {
   HWND window = Window();
   {
@@ -356,26 +356,18 @@ TEST_F(SkinEngineTest, ResourcesGoBeforeWhatTheyDependOnAndNeverTwice) {
     RemovePropW(window, L"Ck_Ycjdx");
   }
 
-  // A record destroys the tooltip its window owns. Once the system has destroyed it with
-  // its owner, the record's end destroys nothing: the handle is stale, maybe someone else's.
   const long liveBefore = gp::LiveGdiPlusObjects();
-  for (bool ownerGoesFirst : {false, true}) {
-    HWND owner = Window();
-    HWND tip = nullptr, other = nullptr;
-    {
-      SkinWindow record;
-      record.window = owner;
-      ASSERT_TRUE(record.tooltip.Create(owner, false, gp::TooltipParent::kOwner));
-      tip = record.tooltip.window();
-      ASSERT_EQ(GetWindow(tip, GW_OWNER), owner);
-      if (ownerGoesFirst) {
-        DestroyWindow(owner);
-        other = Window();
-      }
-    }
-    EXPECT_FALSE(IsWindow(tip)) << "the owned tooltip stayed";
-    if (other) EXPECT_TRUE(IsWindow(other)) << "another window went";
+  HWND owner = Window();
+  HWND tip = nullptr;
+  {
+    SkinWindow record;
+    record.window = owner;
+    ASSERT_TRUE(record.tooltip.Create(owner));
+    tip = record.tooltip.window();
+    DestroyWindow(owner);
+    EXPECT_TRUE(IsWindow(tip)) << "the system destroyed the tooltip with the window";
   }
+  EXPECT_FALSE(IsWindow(tip)) << "the record left its tooltip";
   EXPECT_EQ(gp::LiveGdiPlusObjects(), liveBefore);
 }
 
