@@ -33,6 +33,15 @@ void OnMainFormCloseQuery(FormEngine& engine) {
   FadeOutWindow(engine, kMainFormId, true, false, 30);
 }
 
+// Not the deactivation that closing the window causes: a tool started against a process on
+// its way out is pointless, and under Wine it can be left hanging with the board's
+// inherited handles.
+void TrimOnDeactivation(FormEngine& engine, SkinEngine& skin, bool (*start)()) {
+  skin.SetDeactivateHandler([&engine, start] {
+    if (!engine.IsClosing(kMainFormId)) start();
+  });
+}
+
 int RunProgram(HINSTANCE instance) {
   // The playback host first: the player list and the command layer's service entry.
   HostStart();
@@ -41,12 +50,8 @@ int RunProgram(HINSTANCE instance) {
   // the work of InitSkinGlobals, and the end-program routine below that of ExitRoutine.
   std::optional<SkinGlobals> skin(std::in_place);
   FormEngine engine(instance, MakeBoardHandlers(skin->skin));
-  // Each deactivation trims the board's working set on a thread of its own, but not the one
-  // that closing the window causes: a tool started against a process on its way out is
-  // pointless, and under Wine it can be left hanging with the board's inherited handles.
-  skin->skin.SetDeactivateHandler([&engine] {
-    if (!engine.IsClosing(kMainFormId)) StartTrimmer();
-  });
+  // Each deactivation trims the board's working set on a thread of its own.
+  TrimOnDeactivation(engine, skin->skin, &StartTrimmer);
   // The exit routine, whichever way the program ends: the host stops every player and waits
   // for their threads; the skin globals go, GDI+ last. Ending at once (the fade's end-program
   // path) runs it before the process goes.

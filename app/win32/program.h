@@ -19,6 +19,10 @@ void SkinMainForm(FormEngine& engine, SkinEngine& skin);
 void OnMainFormCreated(FormEngine& engine, SkinEngine& skin);
 void OnMainFormCloseQuery(FormEngine& engine);
 
+// Each deactivation of the application calls `start` (the working-set trimmer), except
+// while the main window closes.
+void TrimOnDeactivation(FormEngine& engine, SkinEngine& skin, bool (*start)());
+
 // The handler table of the main window: window events first, then each control's click.
 std::vector<EventHandler> MakeBoardHandlers(SkinEngine& skin);
 

@@ -18,7 +18,9 @@ constexpr wchar_t kPropBufferBitmap[] = L"Ck_wtjbdx";
 HBITMAP CreateTopDownDib(HDC dc, int width, int height, void** bits);
 
 // A window's back buffer: a 32-bit top-down DIB in a memory DC, the bitmap first selected
-// in the DC kept to be put back before either goes.
+// in the DC kept to be put back before either goes. GDI+ draws on the DIB's pixels in place
+// (the surface), so no GDI+ bitmap is turned into an HBITMAP on each repaint, and the DC and
+// bitmap are kept while the size stands.
 class BackBuffer {
  public:
   ~BackBuffer() { Free(); }

@@ -11,6 +11,9 @@ namespace board {
 
 using gp::RectF;
 
+// The memory DC holds a DIB section rather than a GDI+ bitmap's HBITMAP: the same 32-bit
+// pixels, and the painters read them in place (PixelsOf). No window here carries a foreign
+// zoom surface (Wxk_Zpf), so the nearest skinned window always holds the pixels.
 HDC SkinEngine::CaptureBackground(HWND window, const RECT& rect) {
   const int width = std::max<int>(1, rect.right - rect.left);
   const int height = std::max<int>(1, rect.bottom - rect.top);

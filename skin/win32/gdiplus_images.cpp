@@ -84,6 +84,8 @@ bool FindEncoder(const GUID& format, CLSID* encoder) {
   return RecordLastStatus(UnknownImageFormat);
 }
 
+// The format text is parsed once and compared as a GUID, not as each encoder's text: the
+// letter case of the hex digits then cannot make a match fail.
 bool FindEncoder(std::wstring_view formatGuidText, CLSID* encoder) {
   const std::wstring text(formatGuidText);  // IIDFromString wants it terminated
   GUID format;

@@ -2,6 +2,9 @@
 // destroyed, and records the status of its last call (also kept process-wide); an
 // operation returns true exactly when that status is Ok. All calls go through the
 // GdiPlusApi table. Texts are UTF-16 throughout.
+// Only the operations the skin calls are here: no native-memory calls, no font
+// collections, no colour-managed variants, and the status is stored without a per-class
+// hook, as no caller reacts to one.
 #pragma once
 #include <windows.h>
 #include <objidl.h>

@@ -2,8 +2,6 @@
 // icon and outlined title left of it.
 #include "skin/win32/skin_window.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -15,21 +13,10 @@ namespace board {
 using gp::PointF;
 using gp::RectF;
 
+// Tool ids are the buttons' 1-based numbers; the boxes follow in LayoutCaptionStrip.
 void SkinEngine::RegisterTooltips(SkinWindow& w, size_t previousCount) {
-  if (!w.tooltip) return;
-  TTTOOLINFOW tool{};
-  tool.cbSize = TTTOOLINFOW_V2_SIZE;
-  tool.hwnd = w.window;
-  for (size_t i = 0; i < previousCount; ++i) {
-    tool.uId = i + 1;
-    SendMessageW(w.tooltip, TTM_DELTOOLW, 0, LPARAM(&tool));
-  }
-  for (size_t i = 0; i < w.buttons.size(); ++i) {
-    tool.uFlags = TTF_SUBCLASS;
-    tool.uId = i + 1;
-    tool.lpszText = w.buttons[i].tooltip.data();
-    SendMessageW(w.tooltip, TTM_ADDTOOLW, 0, LPARAM(&tool));
-  }
+  for (size_t i = 0; i < previousCount; ++i) w.tooltip.DeleteTool(i + 1);
+  for (size_t i = 0; i < w.buttons.size(); ++i) w.tooltip.AddTool(i + 1, RECT{}, w.buttons[i].tooltip);
 }
 
 bool SkinEngine::AddCaptionButton(HWND window, std::span<const uint8_t> image,
@@ -101,13 +88,8 @@ void SkinEngine::LayoutCaptionStrip(int index) {
   for (size_t i = 0; i < w.buttons.size(); ++i) {
     CaptionButton& b = w.buttons[i];
     b.box = CaptionButtonBox(w.strip, int(i) + 1, b.kind);
-    if (!w.tooltip) continue;
-    TTTOOLINFOW tool{};
-    tool.cbSize = TTTOOLINFOW_V2_SIZE;
-    tool.hwnd = w.window;
-    tool.uId = i + 1;
-    tool.rect = {LONG(b.box.x), LONG(b.box.y), LONG(b.box.x + b.box.width), LONG(b.box.y + b.box.height)};
-    SendMessageW(w.tooltip, TTM_NEWTOOLRECTW, 0, LPARAM(&tool));
+    w.tooltip.NewToolRect(i + 1, {LONG(b.box.x), LONG(b.box.y), LONG(b.box.x + b.box.width),
+                                  LONG(b.box.y + b.box.height)});
   }
 }
 

@@ -2,8 +2,6 @@
 // releasing it, and keeping the index properties equal to list positions.
 #include "skin/win32/skin_engine.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 
 #include "skin/win32/skin_window.h"
@@ -84,9 +82,7 @@ bool SkinEngine::AttachWindow(HWND window, int32_t captionHeight, int32_t,
   SkinWindow& sw = *windows_.back();
   if (!o.image.empty()) PrepareWindowPicture(sw, o.image, o.imageMode);
 
-  sw.tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, L"", TTS_ALWAYSTIP, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
+  sw.tooltip.Create(window);
   RegisterTooltips(sw, 0);
   LayoutCaptionStrip(index);
   if (o.itemCount && *o.itemCount > 0) {

@@ -68,6 +68,9 @@ struct SkinSettings {
 
 class DecodedImage;
 
+// The default buttons take their pictures by kind from the engine's decoded glyphs (or
+// the window's own, SetCaptionButtonImages), decoded once rather than per button and
+// paint; only a custom button carries a picture.
 struct CaptionButton {
   int width = 26, height = kCaptionButtonHeight;
   CaptionKind kind = CaptionKind::kCustom;
@@ -105,10 +108,13 @@ class SkinEngine {
   // The engine makes no GDI+ call until a window is attached; GDI+ must be running by then.
   explicit SkinEngine(SkinArt art = {});
   ~SkinEngine();
+  // Not copyable: the one engine owns its windows' records and their GDI objects, and a
+  // copy would free them a second time.
   SkinEngine(const SkinEngine&) = delete;
   SkinEngine& operator=(const SkinEngine&) = delete;
 
-  // Called when the application is deactivated (the working-set trimmer, say).
+  // Called when the application is deactivated (the working-set trimmer, say). The skin
+  // starts no thread of its own: the trimmer lives in another layer, which the program joins.
   void SetDeactivateHandler(std::function<void()> handler) { onDeactivate_ = std::move(handler); }
 
   bool SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> image, OptInt faceColour,

@@ -14,6 +14,7 @@ using gp::RectF;
 namespace {
 
 // The colour that stands for a picture: what its edges blend into and the theme follows.
+// Kept without the 0xFF high byte, which GDI would read as a palette-index flag.
 COLORREF PictureColour(const DecodedImage& picture) {
   gp::Bitmap& b = picture.get();
   return COLORREF(RepresentativeColour({picture.width(), picture.height(), [&b](int x, int y) {
@@ -32,6 +33,8 @@ bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> 
   // is known as one (by its address) and decoded without the system's codecs.
   std::span<const uint8_t> source = image;
   std::vector<uint8_t> fileBytes;
+  // A file's bytes are kept as read, like given bytes, not re-encoded as PNG: the decoder
+  // takes JPEG and PNG alike, and a re-encode would only cost time and memory.
   if (fileName && *fileName && source.empty()) {
     UniqueHandle file(CreateFileW(fileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     LARGE_INTEGER size{};

@@ -16,6 +16,7 @@
 #include "skin/win32/decoded_image.h"
 #include "skin/win32/gdiplus_objects.h"
 #include "skin/win32/skin_engine.h"
+#include "skin/win32/tooltip.h"
 
 namespace board {
 
@@ -62,16 +63,23 @@ struct SkinWindow {
   std::wstring fontName = L"宋体";
   int fontSize = 12, outlineWidth = 1;
   HoverFade hover;
-  int pressed = 0;  // the caption button under the last press
+  // The caption button under the last press, kept per window rather than once for all:
+  // a press in one window never runs a button of another.
+  int pressed = 0;
   // A press in the caption band waiting to become a move: where it was, on the screen.
   bool dragArmed = false;
   POINT dragFrom{0, 0};
   std::function<void()> helpHandler, menuHandler;
-  HWND tooltip = nullptr;
+  // One tool per caption button, its id the button's 1-based number. The tooltip has no
+  // parent, so the system never destroys it with the window: the record alone ends it, and
+  // no stale handle is ever destroyed.
+  gp::Tooltip tooltip;
   bool fullRepaint = true;
   bool liveResize = false;  // inside the system's move-and-size loop
   BackBuffer buffer;
-  std::vector<uint32_t> snapshot;  // the composed background, for partial redraws
+  // The composed background, for partial redraws: one copy of plain pixels rather than
+  // two further memory DCs, as the caption and the buttons restore rows of it with memcpy.
+  std::vector<uint32_t> snapshot;
   std::unique_ptr<ScaledPicture> scaled;  // the picture stretched to the client (kImageStretched)
   std::unique_ptr<DecodedImage> windowImage;  // the window's own picture, when it has one
   COLORREF windowColour = 0;
@@ -90,12 +98,6 @@ struct SkinWindow {
   };
   std::vector<std::pair<HWND, ControlColour>> controlColours;
   SkinControls controls;
-
-  // The system destroys the tooltip with its owner, before the owner's WM_NCDESTROY: a
-  // handle that no longer names a window this one owns is stale, maybe someone else's.
-  ~SkinWindow() {
-    if (tooltip && GetWindow(tooltip, GW_OWNER) == window) DestroyWindow(tooltip);
-  }
 };
 
 }  // namespace board

@@ -23,7 +23,9 @@ LRESULT CALLBACK SkinEngine::WindowProcEntry(HWND window, UINT message, WPARAM w
   return DefWindowProcW(window, message, wp, lp);
 }
 
-// Going and losing the activation.
+// Going and losing the activation. WM_QUIT has no case: it never reaches a window
+// procedure (GetMessage ends the loop on it), and GDI+ stops once, with the session that
+// started it, after the skin's objects are gone.
 std::optional<LRESULT> SkinEngine::OnLifeMessage(SkinWindow& w, int index, HWND window, UINT message,
                                          WPARAM wp, LPARAM lp) {
   (void)index;
@@ -49,6 +51,8 @@ std::optional<LRESULT> SkinEngine::OnPaintMessage(SkinWindow& w, int index, HWND
         if (w.minimised) {
           w.minimised = false;
         } else {
+          // A window DC rather than BeginPaint, which belongs to WM_PAINT and would
+          // validate the window before its first paint.
           ScopedGetDc dc(window);
           Repaint(index, dc.get());
           w.fullRepaint = false;
@@ -76,7 +80,7 @@ std::optional<LRESULT> SkinEngine::OnPaintMessage(SkinWindow& w, int index, HWND
         }
       }
       EndPaint(window, &ps);
-      return 0;
+      return 0;  // painted and validated: the default procedure would find nothing to do
     }
     case WM_SIZE:
       w.hover.lastHot = 0;

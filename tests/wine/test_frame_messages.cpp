@@ -324,6 +324,22 @@ TEST_F(FrameMessages, CaptionTooltipsNameEachButtonOverItsBox) {
     EXPECT_EQ(tool.rect.left, LONG(box.x));
     EXPECT_EQ(tool.rect.right, LONG(box.x + box.width));
   }
+  // The pointer resting on the close box brings its tip up.
+  SetForegroundWindow(window);
+  const BoxF close = CaptionButtonBox(engine.State(index).strip, 6, CaptionKind::kClose);
+  POINT at{int(close.x + close.width / 2), int(close.y + close.height / 2)};
+  ClientToScreen(window, &at);
+  SetCursorPos(at.x - 3, at.y);
+  Pump();
+  SetCursorPos(at.x, at.y);
+  for (int i = 0; i < 300 && !IsWindowVisible(search.tooltip); ++i) {
+    Pump();
+    Sleep(10);
+  }
+  ASSERT_TRUE(IsWindowVisible(search.tooltip)) << "no tip within 3 s of resting on the close box";
+  wchar_t shown[80] = {};
+  GetWindowTextW(search.tooltip, shown, 80);
+  EXPECT_STREQ(shown, L"关闭");
 }
 
 TEST_F(FrameMessages, ACaptionButtonRunsOnlyWhenReleasedOverItself) {

@@ -104,6 +104,36 @@ TEST_F(ProgramTest, TheVolumeButtonsSendTheirKeys) {
   EXPECT_EQ(keys, (std::vector<DWORD>{VK_VOLUME_MUTE, VK_VOLUME_DOWN, VK_VOLUME_UP}));
 }
 
+int g_trims = 0;
+bool CountTrim() {
+  ++g_trims;
+  return true;
+}
+
+// A deactivation starts the trimmer; one that comes while the window closes does not: during
+// the close query's fade-out, nor once the window is to be destroyed, nor as it goes.
+TEST_F(ProgramTest, DeactivationStartsTheTrimmerButNotWhileTheWindowCloses) {
+  g_trims = 0;
+  TrimOnDeactivation(*engine, globals.skin, &CountTrim);
+  SendMessageW(window, WM_ACTIVATEAPP, 1, 0);
+  SendMessageW(window, WM_ACTIVATEAPP, 0, 0);
+  ASSERT_EQ(g_trims, 1) << "a deactivation started no trim";
+
+  SetForegroundWindow(window);  // so that its destruction takes the activation away
+  PostMessageW(window, WM_ACTIVATEAPP, 0, 0);
+  SendMessageW(window, WM_CLOSE, 0, 0);
+  MSG m;
+  EXPECT_FALSE(PeekMessageW(&m, window, WM_ACTIVATEAPP, WM_ACTIVATEAPP, PM_NOREMOVE))
+      << "the fade-out did not take the queued deactivation";
+  ASSERT_TRUE(IsWindow(window)) << "the window went before its destroy request";
+  SendMessageW(window, WM_ACTIVATEAPP, 0, 0);
+  for (int pass = 0; pass < 100 && IsWindow(window); ++pass) {
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+  }
+  EXPECT_FALSE(IsWindow(window)) << "the destroy request was not carried out";
+  EXPECT_EQ(g_trims, 1) << "a deactivation while closing started a trim";
+}
+
 BOOL CALLBACK AppendText(HWND h, LPARAM lp) {
   wchar_t text[256] = {};
   GetWindowTextW(h, text, 256);

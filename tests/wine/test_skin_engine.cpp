@@ -333,8 +333,8 @@ TEST_F(SkinEngineTest, CapturedBackgroundsShowTheSkinBehindAControlAndAreFreedOn
 }
 
 // Growing the back buffer lets go of the surface over the old pixels before the bitmap
-// that holds them, and a window's caption tooltip, which the system destroys with its
-// owner, is not destroyed again through a handle that may name another window by then.
+// that holds them, and a window's caption tooltip is its record's alone: the system does
+// not destroy it with the window, so the record never destroys a stale handle.
 TEST_F(SkinEngineTest, ResourcesGoBeforeWhatTheyDependOnAndNeverTwice) {
   HWND window = Window();
   {
@@ -356,21 +356,19 @@ TEST_F(SkinEngineTest, ResourcesGoBeforeWhatTheyDependOnAndNeverTwice) {
     RemovePropW(window, L"Ck_Ycjdx");
   }
 
-  // A record destroys the tooltip its window owns, and leaves alone a handle that names
-  // another window now (as a stale one may, once the system hands it out again).
-  HWND other = Window();
-  for (bool owned : {true, false}) {
-    HWND tip = CreateWindowExW(0, L"tooltips_class32", L"", 0, 0, 0, 10, 10, window, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-    ASSERT_NE(tip, nullptr);
-    {
-      SkinWindow record;
-      record.window = window;
-      record.tooltip = owned ? tip : other;
-    }
-    EXPECT_NE(IsWindow(owned ? tip : other), owned) << (owned ? "the owned tooltip stayed" : "another window went");
-    if (!owned) DestroyWindow(tip);
+  const long liveBefore = gp::LiveGdiPlusObjects();
+  HWND owner = Window();
+  HWND tip = nullptr;
+  {
+    SkinWindow record;
+    record.window = owner;
+    ASSERT_TRUE(record.tooltip.Create(owner));
+    tip = record.tooltip.window();
+    DestroyWindow(owner);
+    EXPECT_TRUE(IsWindow(tip)) << "the system destroyed the tooltip with the window";
   }
+  EXPECT_FALSE(IsWindow(tip)) << "the record left its tooltip";
+  EXPECT_EQ(gp::LiveGdiPlusObjects(), liveBefore);
 }
 
 }  // namespace
