@@ -72,7 +72,7 @@ struct SkinWindow {
   bool liveResize = false;  // inside the system's move-and-size loop
   BackBuffer buffer;
   std::vector<uint32_t> snapshot;  // the composed background, for partial redraws
-  std::unique_ptr<ScaledPicture> scaled;  // the picture stretched to the client (kImageStretched)
+  std::shared_ptr<const ScaledPicture> scaled;  // the picture stretched to the client (kImageStretched)
   std::unique_ptr<DecodedImage> windowImage;  // the window's own picture, when it has one
   COLORREF windowColour = 0;
   std::vector<std::shared_ptr<const DecodedImage>> glyphs;  // the window's own caption glyphs
