@@ -282,6 +282,9 @@ class SkinEngine {
   };
   std::vector<BackgroundRecord> backgrounds_;
   unsigned pictureGeneration_ = 1;  // changes with every new shared picture
+  // The border drawn once on a small transparent square (premultiplied), laid over every
+  // window in nine pieces: only its straight sides grow with the window.
+  std::vector<uint32_t> borderCorners_;
   // A picture being decoded by PreloadPicture, and its bytes; last, so that it is waited for
   // before anything else goes.
   std::span<const uint8_t> preloadBytes_;
