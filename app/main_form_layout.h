@@ -12,6 +12,9 @@ constexpr uint32_t kMainWindowControlId = 0x06010000;
 constexpr uint32_t kTabControlId = 0x1601003B;
 constexpr uint32_t kGroupBoxControlId = 0x1601015D;
 constexpr uint32_t kTabCurrentPageProperty = 12;
+// The main window's size; it has no frame, so this is its client too.
+constexpr int kMainWindowWidth = 786;
+constexpr int kMainWindowHeight = 315;
 // The program icon as an ICO file of five 32-bit images (128, 64, 48, 32, 16 pixels): the
 // icon group and the main window's stored icon are both this file.
 constexpr size_t kAppIconFileSize = 99678;

@@ -49,6 +49,9 @@ int RunProgram(HINSTANCE instance) {
   // gone before them, so no window outlives the skin that paints it. Their constructor does
   // the work of InitSkinGlobals, and the end-program routine below that of ExitRoutine.
   std::optional<SkinGlobals> skin(std::in_place);
+  // The background picture decodes and scales on a thread of its own while the form builds
+  // its 91 controls; the created event's SetSkinImage takes it from there.
+  skin->skin.PreloadPicture(SkinImageFile(SkinImage::kBackground), kMainWindowWidth, kMainWindowHeight);
   FormEngine engine(instance, MakeBoardHandlers(skin->skin));
   // Each deactivation trims the board's working set on a thread of its own.
   TrimOnDeactivation(engine, skin->skin, &StartTrimmer);

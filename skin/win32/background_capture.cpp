@@ -17,11 +17,12 @@ using gp::RectF;
 HDC SkinEngine::CaptureBackground(HWND window, const RECT& rect) {
   const int width = std::max<int>(1, rect.right - rect.left);
   const int height = std::max<int>(1, rect.bottom - rect.top);
-  ScopedGetDc screen(nullptr);
+  // A memory DC made with no DC is the screen's kind: no screen DC is taken and given back
+  // (two round trips to the server under Wine, on every control paint).
   BackgroundRecord record;
-  record.dc.reset(CreateCompatibleDC(screen.get()));
+  record.dc.reset(CreateCompatibleDC(nullptr));
   void* bits = nullptr;
-  record.bitmap.reset(CreateTopDownDib(screen.get(), width, height, &bits));
+  record.bitmap.reset(CreateTopDownDib(record.dc.get(), width, height, &bits));
   if (!record.dc || !record.bitmap) return nullptr;
   record.original = SelectObject(record.dc.get(), record.bitmap.get());
   record.pixels = {static_cast<uint32_t*>(bits), width, height};

@@ -5,8 +5,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "base/value_types.h"
 #include "skin/colour.h"
@@ -166,27 +168,96 @@ void DrawCheckGlyph(gp::Graphics& g, float x, float y, int h, bool hot, bool che
 struct Face {
   float x, y, w, h;
 };
+
+// Faces already composed, kept by everything that went into one: the pixels behind it, its
+// rectangle, its look, the theme and its caption. Moving over a row of buttons composes each
+// look once; every later paint of it is one copy. The oldest go first beyond a few MiB.
+class ComposedFaces {
+ public:
+  static uint64_t Key(const SkinEngine::BackgroundPixels& behind, const RECT& rect, uint64_t look,
+                      COLORREF theme, const Caption& caption) {
+    uint64_t h = 0x6A09E667F3BCC909ull;
+    auto mix = [&h](uint64_t v) {
+      h = (h ^ v) * 0x9E3779B97F4A7C15ull;
+      h ^= h >> 29;
+    };
+    for (const uint32_t* p = behind.bits; p != behind.bits + size_t(behind.width) * behind.height; ++p) mix(*p);
+    for (uint64_t v : {uint64_t(behind.width), uint64_t(behind.height), uint64_t(uint32_t(rect.left)),
+                       uint64_t(uint32_t(rect.top)), look, uint64_t(theme), uint64_t(caption.colour),
+                       uint64_t(caption.fontSize), uint64_t(caption.fontStyle)})
+      mix(v);
+    for (const std::wstring* text : {&caption.text, &caption.fontName}) {
+      mix(text->size());
+      for (wchar_t c : *text) mix(uint64_t(c));
+    }
+    return h;
+  }
+  const std::vector<uint32_t>* Find(uint64_t key, size_t pixels) const {
+    for (const Entry& e : entries_)
+      if (e.key == key && e.pixels.size() == pixels) return &e.pixels;
+    return nullptr;
+  }
+  void Keep(uint64_t key, const uint32_t* pixels, size_t count) {
+    while (!entries_.empty() && bytes_ + count * 4 > kMaxBytes) {
+      bytes_ -= entries_.front().pixels.size() * 4;
+      entries_.erase(entries_.begin());
+    }
+    if (count * 4 > kMaxBytes) return;
+    entries_.push_back({key, std::vector<uint32_t>(pixels, pixels + count)});
+    bytes_ += count * 4;
+  }
+
+ private:
+  static constexpr size_t kMaxBytes = size_t(4) << 20;
+  struct Entry {
+    uint64_t key;
+    std::vector<uint32_t> pixels;
+  };
+  std::vector<Entry> entries_;
+  size_t bytes_ = 0;
+};
+
+ComposedFaces& Composed() {
+  static ComposedFaces faces;
+  return faces;
+}
+
+// `look` names everything the drawing reads beyond the key's own parts; a face drawn from
+// pictures (nullopt) is composed every time.
 template <class Draw>
-void ComposeFace(HWND hwnd, HDC dc, const RECT& rect, Draw&& draw) {
+void ComposeFace(HWND hwnd, HDC dc, const RECT& rect, std::optional<uint64_t> look, Draw&& draw) {
   SkinEngine* engine = SkinEngine::Instance();
   const ButtonRecord* record = engine ? FindButtonRecord(*engine, hwnd) : nullptr;
   if (!record || !dc) return;
   const Caption caption = CaptionOf(*record, hwnd);
   BackgroundCanvas canvas(*engine, hwnd, rect);
   if (!canvas) return;
+  const SkinEngine::BackgroundPixels behind = engine->PixelsOf(canvas.get());
+  const size_t count = size_t(behind.width) * size_t(behind.height);
+  std::optional<uint64_t> key;
+  if (look && behind.bits) {
+    GdiFlush();
+    key = ComposedFaces::Key(behind, rect, *look, engine->settings().themeColour, caption);
+    if (const std::vector<uint32_t>* kept = Composed().Find(*key, count)) {
+      std::memcpy(behind.bits, kept->data(), count * 4);
+      canvas.CopyTo(dc);
+      return;
+    }
+  }
   {
     gp::Graphics g = canvas.Surface();
     draw(g, *engine, *record, caption,
          Face{float(rect.left), float(rect.top), float(rect.right - rect.left), float(rect.bottom - rect.top)});
   }
+  if (key) Composed().Keep(*key, behind.bits, count);
   canvas.CopyTo(dc);
 }
 
 // Check boxes and radio buttons: the glyph at the left, the caption beside it.
 void PaintChoice(HWND hwnd, HDC dc, UINT state, const RECT& rect, bool radio) {
   const bool checked = SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
-  ComposeFace(hwnd, dc, rect, [&](gp::Graphics& g, SkinEngine& engine, const ButtonRecord&,
-                                  const Caption& caption, Face f) {
+  ComposeFace(hwnd, dc, rect, std::nullopt, [&](gp::Graphics& g, SkinEngine& engine, const ButtonRecord&,
+                                                const Caption& caption, Face f) {
     const COLORREF theme = engine.settings().themeColour;
     const bool hot = (state & kStateHot) != 0;
     if (state & kStateDisabled) {
@@ -253,8 +324,8 @@ bool DrawPicture(gp::Graphics& g, const ButtonRecord& record, Look look, const R
 }  // namespace
 
 void PaintPushButton(HWND hwnd, HDC dc, UINT state, const RECT& rect) {
-  ComposeFace(hwnd, dc, rect, [state](gp::Graphics& g, SkinEngine& engine, const ButtonRecord&,
-                                      const Caption& caption, Face f) {
+  ComposeFace(hwnd, dc, rect, uint64_t(state), [state](gp::Graphics& g, SkinEngine& engine, const ButtonRecord&,
+                                                       const Caption& caption, Face f) {
     DrawPushFace(g, f.x, f.y, f.w, f.h, state, engine.settings().themeColour);
     // Two pixels below the true centre.
     DrawCaption(g, caption, RectF(0, 2, f.w, f.h), Gdiplus::StringAlignmentCenter);
@@ -270,8 +341,8 @@ void PaintCheckBox(HWND hwnd, HDC dc, UINT state, const RECT& rect) {
 }
 
 void PaintImageButton(HWND hwnd, HDC dc, UINT state, const RECT& rect) {
-  ComposeFace(hwnd, dc, rect, [state](gp::Graphics& g, SkinEngine& engine, const ButtonRecord& record,
-                                      const Caption& caption, Face f) {
+  ComposeFace(hwnd, dc, rect, std::nullopt, [state](gp::Graphics& g, SkinEngine& engine, const ButtonRecord& record,
+                                                    const Caption& caption, Face f) {
     const Look look = LookOf(state);
     if (!DrawPicture(g, record, look, RectF(f.x, f.y, f.w, f.h))) {
       DrawPushFace(g, f.x, f.y, f.w, f.h, state, engine.settings().themeColour);

@@ -34,9 +34,11 @@ std::unique_ptr<DecodedImage> DecodedImage::FromBytes(std::span<const uint8_t> b
   return image;
 }
 
-std::unique_ptr<ScaledPicture> DecodedImage::Scaled(int width, int height, ScaleQuality quality) const {
-  if (width <= 0 || height <= 0) return nullptr;
-  auto scaled = std::make_unique<ScaledPicture>();
+std::shared_ptr<const ScaledPicture> DecodedImage::Scaled(int width, int height, ScaleQuality quality) const {
+  if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide) return nullptr;
+  if (quality == ScaleQuality::kHigh && lastHigh_ && lastHigh_->width == width && lastHigh_->height == height)
+    return lastHigh_;
+  auto scaled = std::make_shared<ScaledPicture>();
   if (quality == ScaleQuality::kFast && !pixels_.empty()) {
     if (halvings_.empty())
       for (const Picture* p = &pixels_; p->width >= 128 || p->height >= 128;) {
@@ -53,11 +55,23 @@ std::unique_ptr<ScaledPicture> DecodedImage::Scaled(int width, int height, Scale
   }
   scaled->width = width;
   scaled->height = height;
-  scaled->bitmap = std::make_unique<gp::Bitmap>(gp::Bitmap::FromScan0(width, height, 0, PixelFormat32bppPARGB));
-  gp::Graphics s = gp::Graphics::FromImage(*scaled->bitmap);
-  s.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
-  s.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
-  s.DrawImage(*bitmap_, gp::RectF(0, 0, float(width), float(height)));
+  // The system scales into pixels of ours: where every one came out opaque they are the
+  // picture as it is (premultiplied and straight alpha agree at 255), copied into the back
+  // buffer with no draw.
+  scaled->pixels.width = width;
+  scaled->pixels.height = height;
+  scaled->pixels.argb.assign(size_t(width) * size_t(height), 0);
+  scaled->bitmap = std::make_unique<gp::Bitmap>(gp::Bitmap::FromScan0(
+      width, height, width * 4, PixelFormat32bppPARGB, reinterpret_cast<BYTE*>(scaled->pixels.argb.data())));
+  {
+    gp::Graphics s = gp::Graphics::FromImage(*scaled->bitmap);
+    s.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+    s.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    s.DrawImage(*bitmap_, gp::RectF(0, 0, float(width), float(height)));
+    s.Flush();
+  }
+  if (std::ranges::all_of(scaled->pixels.argb, [](uint32_t c) { return c >> 24 == 0xFF; })) scaled->bitmap.reset();
+  lastHigh_ = scaled;
   return scaled;
 }
 

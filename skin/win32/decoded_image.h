@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <span>
 #include <vector>
 
@@ -35,8 +36,9 @@ class DecodedImage {
 
   // The picture resized to width × height (null on failure): kHigh by the system's bicubic
   // filter, kFast bilinear from a halved copy, cheap enough for every step of a live resize
-  // (a picture the system decoded is always scaled by the system).
-  std::unique_ptr<ScaledPicture> Scaled(int width, int height, ScaleQuality quality) const;
+  // (a picture the system decoded is always scaled by the system). The last kHigh result is
+  // kept and shared: a window made again at a size already seen scales nothing.
+  std::shared_ptr<const ScaledPicture> Scaled(int width, int height, ScaleQuality quality) const;
 
  private:
   DecodedImage() = default;
@@ -44,6 +46,7 @@ class DecodedImage {
   Picture pixels_;  // the decoded pixels, for a stored picture; the bitmap reads them
   bool opaque_ = false;  // every one of pixels_ has alpha 255
   mutable std::vector<Picture> halvings_;  // made on the first fast scale
+  mutable std::shared_ptr<const ScaledPicture> lastHigh_;
   std::unique_ptr<gp::Bitmap> bitmap_;
   int width_ = 0, height_ = 0;
 };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 #include "base/win32/scoped_win.h"
 #include "skin/rounded_outline.h"
@@ -31,15 +33,28 @@ void DrawGlow(gp::Graphics& graphics, const gp::GraphicsPath& path, int n, gp::A
 ControlFont ReadControlFont(HWND control) {
   LOGFONTW lf{};
   HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
-  ScopedGetDc dc(control);
-  if (!font || !GetObjectW(font, sizeof(lf), &lf))
+  if (!font || !GetObjectW(font, sizeof(lf), &lf)) {
+    ScopedGetDc dc(control);
     GetObjectW(GetCurrentObject(dc.get(), OBJ_FONT), sizeof(lf), &lf);
+  }
+  // What GDI+ makes of a font depends only on the font and the screen, and a form's controls
+  // share a few fonts: each is asked once (a GDI+ font costs a family lookup under Wine).
+  struct Known {
+    LOGFONTW font;
+    ControlFont read;
+  };
+  static std::vector<Known> known;
+  for (const Known& k : known)
+    if (std::memcmp(&k.font, &lf, sizeof(lf)) == 0) return k.read;
+  ScopedGetDc dc(control);
   gp::Font gpFont = gp::Font::FromLogfont(dc.get(), lf);
   ControlFont out;
   out.family = lf.lfFaceName;
   out.size = int(std::lround(gpFont.Size()));
   out.style = (lf.lfWeight >= FW_BOLD ? 1 : 0) | (lf.lfItalic ? 2 : 0) | (lf.lfUnderline ? 4 : 0) |
               (lf.lfStrikeOut ? 8 : 0);
+  if (known.size() >= 16) known.erase(known.begin());
+  known.push_back({lf, out});
   return out;
 }
 

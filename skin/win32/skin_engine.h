@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <array>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <span>
@@ -119,6 +120,10 @@ class SkinEngine {
 
   bool SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> image, OptInt faceColour,
                     OptInt themeColour, OptInt mode);
+  // Starts decoding one of the program's own stored pictures, and scaling it at high quality
+  // to width × height, on a thread of its own while the caller builds its window; a later
+  // SetSkinImage of the same bytes takes the result. Other bytes are left to SetSkinImage.
+  void PreloadPicture(std::span<const uint8_t> image, int width, int height);
   bool SetControlSkinning(int32_t enabled, OptInt alpha, OptInt option);
   // `reserved` is accepted and ignored.
   bool AttachWindow(HWND window, int32_t captionHeight, int32_t reserved,
@@ -283,6 +288,13 @@ class SkinEngine {
   };
   std::vector<BackgroundRecord> backgrounds_;
   unsigned pictureGeneration_ = 1;  // changes with every new shared picture
+  // The border drawn once on a small transparent square (premultiplied), laid over every
+  // window in nine pieces: only its straight sides grow with the window.
+  std::vector<uint32_t> borderCorners_;
+  // A picture being decoded by PreloadPicture, and its bytes; last, so that it is waited for
+  // before anything else goes.
+  std::span<const uint8_t> preloadBytes_;
+  std::future<std::unique_ptr<DecodedImage>> preload_;
   static SkinEngine* instance_;
 };
 

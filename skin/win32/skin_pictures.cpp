@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "skin/background_layout.h"
+#include "skin/win32/skin_images.h"
 
 namespace board {
 
@@ -49,7 +50,10 @@ bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> 
   const bool hasSource = !source.empty();
   if (!hasSource && !faceColour) return true;
   if (hasSource) {
-    auto decoded = DecodedImage::FromBytes(source);
+    std::unique_ptr<DecodedImage> decoded;
+    if (preload_.valid() && source.data() == preloadBytes_.data() && source.size() == preloadBytes_.size())
+      decoded = preload_.get();
+    if (!decoded) decoded = DecodedImage::FromBytes(source);
     if (faceColour) {
       settings_.faceColour = COLORREF(faceColour.value_or(0));
     } else if (decoded) {
@@ -109,6 +113,16 @@ bool SkinEngine::PrepareWindowPicture(SkinWindow& w, std::span<const uint8_t> im
   w.scaled.reset();
   w.composedKey = {};
   return true;
+}
+
+void SkinEngine::PreloadPicture(std::span<const uint8_t> image, int width, int height) {
+  if (preload_.valid() || !IsStoredSkinPicture(image)) return;
+  preloadBytes_ = image;
+  preload_ = std::async(std::launch::async, [image, width, height] {
+    auto decoded = DecodedImage::FromBytes(image);
+    if (decoded) decoded->Scaled(width, height, ScaleQuality::kHigh);
+    return decoded;
+  });
 }
 
 std::vector<uint8_t> SkinEngine::PreparePicture(std::span<const uint8_t> source, COLORREF colour,

@@ -80,7 +80,7 @@ struct SkinWindow {
   // The composed background, for partial redraws: one copy of plain pixels rather than
   // two further memory DCs, as the caption and the buttons restore rows of it with memcpy.
   std::vector<uint32_t> snapshot;
-  std::unique_ptr<ScaledPicture> scaled;  // the picture stretched to the client (kImageStretched)
+  std::shared_ptr<const ScaledPicture> scaled;  // the picture stretched to the client (kImageStretched)
   std::unique_ptr<DecodedImage> windowImage;  // the window's own picture, when it has one
   COLORREF windowColour = 0;
   std::vector<std::shared_ptr<const DecodedImage>> glyphs;  // the window's own caption glyphs

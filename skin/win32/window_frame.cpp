@@ -2,6 +2,7 @@
 // the back buffer and copied out.
 #include "skin/win32/skin_window.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "skin/background_layout.h"
@@ -74,15 +75,70 @@ void SkinEngine::SettlePicture(SkinWindow& w, int index) {
   RedrawWindow(w.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
-void SkinEngine::PaintBorder(SkinWindow& w, void* graphicsHandle) {
-  gp::Graphics& g = *static_cast<gp::Graphics*>(graphicsHandle);
-  const float width = float(w.buffer.width()), height = float(w.buffer.height());
+namespace {
+
+// The border: a dark rounded outline with a light one inside it.
+void DrawBorder(gp::Graphics& g, float width, float height) {
   gp::GraphicsPath outer, inner;
   AddRoundRect(outer, 0, 0, width - 1, height - 1, 7);
   AddRoundRect(inner, 1, 1, width - 3, height - 3, 6);
   g.DrawPath(gp::Pen(Black(180), 1), outer);
   g.DrawPath(gp::Pen(White(180), 1), inner);
   g.Flush();
+}
+
+// Each corner piece is kBorderCorner pixels square, well beyond the arcs; the square the
+// border is drawn on once is two corners and one pixel of straight side.
+constexpr int kBorderCorner = 12;
+constexpr int kBorderSquare = 2 * kBorderCorner + 1;
+
+// Where pixel `at` of a side `length` long reads the square.
+int BorderSquareAt(int at, int length) {
+  if (at < kBorderCorner) return at;
+  if (at >= length - kBorderCorner) return at - (length - kBorderSquare);
+  return kBorderCorner;
+}
+
+}  // namespace
+
+void SkinEngine::PaintBorder(SkinWindow& w, void* graphicsHandle) {
+  gp::Graphics& g = *static_cast<gp::Graphics*>(graphicsHandle);
+  const int width = w.buffer.width(), height = w.buffer.height();
+  if (width < kBorderSquare || height < kBorderSquare) {
+    DrawBorder(g, float(width), float(height));
+    return;
+  }
+  if (borderCorners_.empty()) {
+    borderCorners_.assign(size_t(kBorderSquare) * kBorderSquare, 0);
+    gp::Bitmap square = gp::Bitmap::FromScan0(kBorderSquare, kBorderSquare, kBorderSquare * 4, PixelFormat32bppPARGB,
+                                              reinterpret_cast<BYTE*>(borderCorners_.data()));
+    gp::Graphics s = gp::Graphics::FromImage(square);
+    s.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    DrawBorder(s, float(kBorderSquare), float(kBorderSquare));
+  }
+  g.Flush();
+  // Laid over the picture as GDI+ lays a premultiplied colour over an opaque one (the same
+  // pixels, rounding included, as drawing the paths here).
+  uint32_t* bits = w.buffer.bits();
+  auto over = [](uint32_t dst, uint32_t src) {
+    const uint32_t keep = 255 - (src >> 24);
+    uint32_t out = 0xFF000000u;
+    for (int shift = 0; shift < 24; shift += 8) {
+      const uint32_t d = (dst >> shift) & 0xFF, s = (src >> shift) & 0xFF;
+      out |= std::min<uint32_t>(255, s + d * keep / 255) << shift;
+    }
+    return out;
+  };
+  for (int y = 0; y < height; ++y) {
+    const uint32_t* squareRow = borderCorners_.data() + size_t(BorderSquareAt(y, height)) * kBorderSquare;
+    const bool edgeRow = y < kBorderCorner || y >= height - kBorderCorner;
+    uint32_t* row = bits + size_t(y) * width;
+    for (int x = 0; x < width; ++x) {
+      if (!edgeRow && x == kBorderCorner) x = width - kBorderCorner;  // nothing of the border between the sides
+      const uint32_t src = squareRow[BorderSquareAt(x, width)];
+      if (src >> 24) row[x] = over(row[x], src);
+    }
+  }
 }
 
 // The window's rounded shape: the client less the magenta corners the background left, so

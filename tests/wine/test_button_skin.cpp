@@ -261,6 +261,31 @@ TEST_F(ButtonSkinTest, APushButtonFaceIsTheGlassOverThePictureInEachState) {
   EXPECT_EQ(SendMessageW(button, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.get()), 0), 1);
 }
 
+// A look painted again comes from the faces already composed: pixel for pixel the face
+// composed afresh, and never one composed over another picture or in another theme.
+TEST_F(ButtonSkinTest, AFacePaintedAgainIsTheOneComposedAfreshForWhatLiesBehindIt) {
+  HWND window = Window();
+  HWND button = Button(window, L"Again", BS_PUSHBUTTON, 20);
+  Skinned(window, kPicture);
+  PaintedFace face(button);
+  auto pixels = [&face] {
+    std::vector<COLORREF> all;
+    for (int y = 0; y < kButtonH; ++y)
+      for (int x = 0; x < kButtonW; ++x) all.push_back(face.At(x, y));
+    return all;
+  };
+  face.Paint(button, ODS_HOTLIGHT);
+  const std::vector<COLORREF> first = pixels();
+  face.Paint(button, 0).Paint(button, ODS_HOTLIGHT);
+  EXPECT_EQ(pixels(), first);
+  engine.SetSkinImage(nullptr, SolidBmp(64, 64, RGB(160, 40, 40)), Given(0), Given(0), Given(3));
+  Pump();
+  EXPECT_NE(face.Paint(button, ODS_HOTLIGHT).At(12, 24), first[24 * kButtonW + 12]) << "the old picture behind";
+  engine.SetSkinImage(nullptr, SolidBmp(64, 64, kPicture), Given(0), Given(0xFF00FF), Given(3));
+  Pump();
+  EXPECT_NE(face.Paint(button, ODS_HOTLIGHT).At(0, 20), first[20 * kButtonW]) << "the old theme's outline";
+}
+
 TEST_F(ButtonSkinTest, ADisabledButtonIsGreyOnScreenAndNeverHot) {
   HWND window = Window();
   HWND button = Button(window, L"", BS_PUSHBUTTON, 20);

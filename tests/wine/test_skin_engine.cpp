@@ -298,6 +298,33 @@ TEST_F(SkinEngineTest, AResizedPictureSettlesToTheHighQualityScale) {
   EXPECT_EQ(differing(), 0) << "the resized window never got the high-quality picture";
 }
 
+// A picture decoded and scaled ahead on its own thread shows exactly as one decoded when
+// set; bytes that are not the program's own are left to the set, which still takes them.
+TEST_F(SkinEngineTest, APreloadedPictureShowsAsOneDecodedWhenSet) {
+  const auto stored = SkinImageFile(SkinImage::kBackground);
+  engine.PreloadPicture(stored, kWidth, kHeight);
+  engine.SetSkinImage(nullptr, stored, NotGiven(), NotGiven(), Given(3));
+  HWND window = Window();
+  ASSERT_TRUE(engine.AttachWindow(window, 25, 1, {}));
+  ShowWindow(window, SW_SHOWNA);
+  UpdateWindow(window);
+  Pump();
+  auto samples = [this] {
+    std::vector<uint32_t> s;
+    for (int y = 30; y < kHeight - 5; y += 17)
+      for (int x = 5; x < kWidth - 5; x += 29) s.push_back(engine.BackBufferPixel(1, x, y));
+    return s;
+  };
+  const std::vector<uint32_t> preloaded = samples();
+  engine.SetSkinImage(nullptr, stored, NotGiven(), NotGiven(), Given(3));  // decoded here, now
+  EXPECT_EQ(samples(), preloaded);
+
+  const auto bmp = SolidBmp(64, 48, RGB(0x30, 0x90, 0x50));
+  engine.PreloadPicture(bmp, kWidth, kHeight);
+  engine.SetSkinImage(nullptr, bmp, Given(0), Given(0), Given(3));
+  EXPECT_EQ(engine.BackBufferPixel(1, 300, 150) & 0xFFFFFF, 0x309050u);
+}
+
 TEST_F(SkinEngineTest, CapturedBackgroundsShowTheSkinBehindAControlAndAreFreedOnce) {
   const auto bmp = SolidBmp(64, 48, RGB(0x30, 0x90, 0x50));
   engine.SetSkinImage(nullptr, bmp, Given(0), Given(0), Given(3));

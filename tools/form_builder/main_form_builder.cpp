@@ -27,8 +27,8 @@ ControlRecord WindowRecord(std::span<const uint8_t> icoFile) {
   w.kind = kKindWindow;
   w.left = 50;
   w.top = 50;
-  w.width = 786;
-  w.height = 315;
+  w.width = kMainWindowWidth;
+  w.height = kMainWindowHeight;
   w.container = 0;
   for (const LayoutControl& c : kMainFormControls)
     if (c.container == kInWindow) w.children.push_back(c.controlId);
