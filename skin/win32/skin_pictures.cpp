@@ -51,8 +51,13 @@ bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> 
   if (!hasSource && !faceColour) return true;
   if (hasSource) {
     std::unique_ptr<DecodedImage> decoded;
-    if (preload_.valid() && source.data() == preloadBytes_.data() && source.size() == preloadBytes_.size())
-      decoded = preload_.get();
+    if (preload_.valid() && source.data() == preloadBytes_.data() && source.size() == preloadBytes_.size()) {
+      try {
+        decoded = preload_.get();
+      } catch (...) {
+        // A thread that could not finish (no memory, say): decoded here instead.
+      }
+    }
     if (!decoded) decoded = DecodedImage::FromBytes(source);
     if (faceColour) {
       settings_.faceColour = COLORREF(faceColour.value_or(0));
