@@ -69,7 +69,7 @@ bool SkinEngine::AttachWindow(HWND window, int32_t captionHeight, int32_t,
   w->captionDrag = o.captionDrag ? *o.captionDrag != 0 : true;
   w->showTitle = o.showTitle ? *o.showTitle != 0 : true;
   w->captionGloss = o.captionGloss && *o.captionGloss != 0;
-  w->imageMode = o.imageMode.value_or(settings_.imageMode);
+  w->imageMode = o.imageMode ? ImageMode(*o.imageMode) : settings_.imageMode;
   w->maxTrack = {ScreenWidth(), ScreenHeight()};
   w->buttons = {
       {26, kCaptionButtonHeight, CaptionKind::kHelp, L"帮助", {}, {}},

@@ -62,7 +62,7 @@ struct SkinSettings {
   int controlAlphaGiven = 0;
   COLORREF themeColour = 0xDDCA22;
   COLORREF faceColour = 0;
-  int imageMode = kImageTiled;
+  ImageMode imageMode = kImageTiled;
   std::vector<uint8_t> skinImage;  // the prepared shared picture (an image file)
 };
 
@@ -254,7 +254,7 @@ class SkinEngine {
   // A window's own picture and its representative colour; false when it does not decode.
   bool PrepareWindowPicture(SkinWindow& w, std::span<const uint8_t> image, OptInt mode);
   // The picture as it is kept: edge-blended for the top-left and top-right modes, else as given.
-  std::vector<uint8_t> PreparePicture(std::span<const uint8_t> source, COLORREF colour, int mode) const;
+  std::vector<uint8_t> PreparePicture(std::span<const uint8_t> source, COLORREF colour, ImageMode mode) const;
 
   SkinArt art_;
   SkinSettings settings_;

@@ -53,7 +53,7 @@ struct SkinWindow {
   bool hasMinimize = false, hasMaximize = false;
   bool showTitle = true, captionGloss = false, captionDrag = true, interactive = true;
   WNDPROC previous = nullptr;
-  int imageMode = kImageTiled;
+  ImageMode imageMode = kImageTiled;
   std::vector<CaptionButton> buttons;
   StripRect strip;
   bool maximised = false, minimised = false;
