@@ -40,12 +40,6 @@ const SkinWindow* SkinEngine::Window(int index) const {
                                                           : nullptr;
 }
 
-SkinWindowState SkinEngine::State(int index) const {
-  const SkinWindow* w = Window(index);
-  if (!w) return {};
-  return {true, w->captionHeight, w->maximised, w->minimised, w->fullRepaint, w->strip};
-}
-
 bool SkinEngine::SetControlSkinning(int32_t enabled, OptInt alpha, OptInt option) {
   settings_.controlsEnabled = enabled;
   settings_.controlAlpha = alpha.value_or(160);

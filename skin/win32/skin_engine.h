@@ -92,14 +92,6 @@ struct ComposedKey {
   bool operator==(const ComposedKey&) const = default;
 };
 
-// What a caller may read of a skinned window's record.
-struct SkinWindowState {
-  bool exists = false;
-  int captionHeight = 0;
-  bool maximised = false, minimised = false, fullRepaint = false;
-  StripRect strip;
-};
-
 class SkinEngine {
  public:
   // The engine makes no GDI+ call until a window is attached; GDI+ must be running by then.
@@ -183,7 +175,6 @@ class SkinEngine {
   size_t WindowCount() const { return windows_.size(); }
   // 1-based index of a skinned window, 0 when it has none.
   int IndexOf(HWND window) const;
-  SkinWindowState State(int index) const;
   // The skinned top-level window that holds `window`: itself or its nearest skinned
   // ancestor; 0 when there is none.
   int SkinnedAncestor(HWND window) const;
@@ -216,12 +207,11 @@ class SkinEngine {
   // Painting: the full composition into the back buffer and out to `dc`, and the plain copy.
   void Repaint(int index, HDC dc);
   void PaintFromBuffer(int index, HDC dc);
-  // A pixel of a window's back buffer (0xAARRGGBB as stored), for tests; 0 when none.
-  uint32_t BackBufferPixel(int index, int x, int y) const;
 
   static LRESULT CALLBACK WindowProcEntry(HWND window, UINT message, WPARAM wp, LPARAM lp);
 
  private:
+  friend struct SkinEngineTestAccess;  // tests read a window's record through it
   const SkinWindow* Window(int index) const;
   LRESULT WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
   // The window procedure's groups of messages; each answers, or leaves the message to the
