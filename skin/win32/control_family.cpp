@@ -1,8 +1,8 @@
 #include "skin/win32/control_family.h"
 
-#include <map>
 #include <vector>
 
+#include "skin/win32/pixel_cache.h"
 #include "skin/win32/skin_images.h"
 
 // Last: its message-cracker macros would rename the GDI+ wrappers declared above.
@@ -13,10 +13,10 @@ namespace board {
 void InstallFamily(SkinEngine& engine, int windowIndex, HWND parent, const wchar_t* className,
                    Family family, WNDPROC proc) {
   if (!engine.settings().controlsEnabled || !parent) return;
-  for (HWND child = FindWindowExW(parent, nullptr, className, nullptr); child;
-       child = FindWindowExW(parent, child, className, nullptr))
+  ForEachChildOfClass(parent, className, [&](HWND child) {
     if (RegisterControl<SkinControlRecord>(engine, windowIndex, family, child, proc))
       InvalidateRect(child, nullptr, TRUE);
+  });
 }
 
 FamilyMember FindMember(HWND control, Family family) {
@@ -99,18 +99,13 @@ LRESULT PartsMouseMessage(HWND control, Family family, UINT message, WPARAM wp,
 POINT MousePoint(LPARAM lp) { return {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}; }
 
 gp::Bitmap SkinPicture(SkinImage image) {
-  struct Pixels {
-    int width = 0, height = 0;
-    std::vector<uint32_t> argb;
-  };
-  static std::map<SkinImage, Pixels> decoded;  // plain pixels: they outlive any GDI+ session
-  auto it = decoded.find(image);
-  if (it == decoded.end()) {
-    Pixels p;
+  static PixelCache<SkinImage> decoded;
+  auto decode = [image] {
+    PixelBlock p;
     gp::Bitmap file = gp::Bitmap::FromByteSet(SkinImageFile(image));
     p.width = int(file.Width());
     p.height = int(file.Height());
-    if (p.width <= 0 || p.height <= 0) return {};  // not kept: a later session may decode it
+    if (p.width <= 0 || p.height <= 0) return p;
     p.argb.resize(size_t(p.width) * size_t(p.height));
     for (int y = 0; y < p.height; ++y)
       for (int x = 0; x < p.width; ++x) {
@@ -118,11 +113,11 @@ gp::Bitmap SkinPicture(SkinImage image) {
         file.GetPixel(x, y, &c);
         p.argb[size_t(y) * size_t(p.width) + size_t(x)] = c;
       }
-    it = decoded.emplace(image, std::move(p)).first;
-  }
-  Pixels& p = it->second;
-  return gp::Bitmap::FromScan0(p.width, p.height, p.width * 4, PixelFormat32bppARGB,
-                               reinterpret_cast<BYTE*>(p.argb.data()));
+    return p;
+  };
+  // A picture that did not decode is tried again: a later GDI+ session may decode it.
+  PixelBlock* p = decoded.Get(image, decode, true);
+  return p ? BitmapOver(*p) : gp::Bitmap{};
 }
 
 }  // namespace board

@@ -282,13 +282,11 @@ void PaintComboBox(HWND combo, HDC dc) {
   // The windows inside (the edit, a simple combo box's list) paint themselves.
   {
     ScopedBrush magenta(CreateSolidBrush(kKeyMagenta));
-    for (HWND child = GetWindow(combo, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-      if (!IsWindowVisible(child)) continue;
-      RECT c;
-      GetWindowRect(child, &c);
-      MapWindowPoints(nullptr, combo, reinterpret_cast<POINT*>(&c), 2);
+    ForEachChild(combo, [&](HWND child) {
+      if (!IsWindowVisible(child)) return;
+      const RECT c = RectInParent(child, combo);
       FillRect(b, &c, magenta.get());
-    }
+    });
   }
   TransparentBlt(dc, 0, 0, client.right, client.bottom, b, 0, 0, client.right, client.bottom, kKeyMagenta);
 }

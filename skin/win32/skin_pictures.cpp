@@ -77,8 +77,9 @@ bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> 
       w.fullRepaint = false;
     }
     InvalidateRect(w.window, nullptr, FALSE);
-    for (HWND child = GetWindow(w.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    ForEachChild(w.window, [](HWND child) {
       if (IsWindowVisible(child)) InvalidateRect(child, nullptr, TRUE);
+    });
     for (ContainerRecord& c : w.controls.containers) {
       if (!c.window) continue;
       c.dirty = true;
