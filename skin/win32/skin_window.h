@@ -28,9 +28,6 @@ constexpr int kMinimumCaptionHeight = 25;
 constexpr UINT_PTR kSettleTimer = 2;
 constexpr UINT kSettleMilliseconds = 150;
 
-inline gp::ARGB White(int alpha) { return ToArgb(0xFFFFFF, alpha); }
-inline gp::ARGB Black(int alpha) { return ToArgb(0, alpha); }
-
 // Signed client coordinates of a mouse message.
 inline int XOf(LPARAM lp) { return int(short(LOWORD(lp))); }
 inline int YOf(LPARAM lp) { return int(short(HIWORD(lp))); }

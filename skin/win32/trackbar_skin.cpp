@@ -17,9 +17,6 @@ namespace {
 
 constexpr float kChannelThickness = 6;
 
-gp::ARGB White(int alpha) { return ToArgb(0xFFFFFF, alpha); }
-gp::ARGB Black(int alpha) { return ToArgb(0, alpha); }
-
 void FillRounded(gp::Graphics& g, const RectF& r, float radius, const gp::Brush& brush) {
   gp::GraphicsPath path;
   AddRoundRect(path, r.X, r.Y, r.Width, r.Height, radius);
