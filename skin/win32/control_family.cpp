@@ -99,24 +99,25 @@ LRESULT PartsMouseMessage(HWND control, Family family, UINT message, WPARAM wp,
 POINT MousePoint(LPARAM lp) { return {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}; }
 
 gp::Bitmap SkinPicture(SkinImage image) {
+  constexpr int kMaxSide = 64;  // the arrows are a few pixels; anything larger is no arrow
   static PixelCache<SkinImage> decoded;
   auto decode = [image] {
-    PixelBlock p;
+    Picture p;
     gp::Bitmap file = gp::Bitmap::FromByteSet(SkinImageFile(image));
     p.width = int(file.Width());
     p.height = int(file.Height());
-    if (p.width <= 0 || p.height <= 0) return p;
+    if (p.width <= 0 || p.height <= 0 || p.width > kMaxSide || p.height > kMaxSide) return Picture{};
     p.argb.resize(size_t(p.width) * size_t(p.height));
     for (int y = 0; y < p.height; ++y)
       for (int x = 0; x < p.width; ++x) {
         gp::ARGB c = 0;
-        file.GetPixel(x, y, &c);
+        if (!file.GetPixel(x, y, &c)) return Picture{};
         p.argb[size_t(y) * size_t(p.width) + size_t(x)] = c;
       }
     return p;
   };
   // A picture that did not decode is tried again: a later GDI+ session may decode it.
-  PixelBlock* p = decoded.Get(image, decode, true);
+  Picture* p = decoded.Get(image, decode, true);
   return p ? BitmapOver(*p) : gp::Bitmap{};
 }
 

@@ -85,7 +85,8 @@ bool ComposeOverSkin(SkinEngine& engine, HWND control, HDC dc, const RECT& rect,
 }
 
 // One of the skin's small pictures (the arrows), decoded once per process into plain
-// pixels, and a GDI+ bitmap over them for one paint; empty when the picture is missing.
+// pixels, and a GDI+ bitmap over them for one paint; empty when the picture is missing or
+// more than 64 pixels on a side.
 gp::Bitmap SkinPicture(SkinImage image);
 
 // Runs `paint(dc)` for a WM_PAINT: into the DC a caller handed in wParam, else between

@@ -9,7 +9,6 @@
 #include "skin/win32/control_family.h"
 #include "skin/win32/frame_painting.h"
 #include "skin/win32/skin_drawing.h"
-#include "skin/win32/skin_images.h"
 
 namespace board {
 
@@ -20,26 +19,6 @@ namespace {
 
 constexpr wchar_t kComboTextFont[] = L"宋体";
 constexpr float kComboTextSize = 12;  // pixels
-
-// The down arrow's pixels, decoded once: decoding the picture costs more than the rest of
-// a combo box's paint. Plain memory outlives any one GDI+ session.
-struct ArrowPixels {
-  int width = 0, height = 0;
-  std::vector<gp::ARGB> pixels;
-};
-ArrowPixels& DownArrow() {
-  static ArrowPixels arrow;
-  if (!arrow.pixels.empty()) return arrow;
-  gp::Bitmap decoded = gp::Bitmap::FromByteSet(SkinImageFile(SkinImage::kArrowDown));
-  const int w = int(decoded.Width()), h = int(decoded.Height());
-  if (w <= 0 || h <= 0 || w > 64 || h > 64) return arrow;  // no picture: no arrow, tried again next time
-  std::vector<gp::ARGB> pixels(size_t(w) * size_t(h));
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      if (!decoded.GetPixel(x, y, &pixels[size_t(y) * size_t(w) + size_t(x)])) return arrow;
-  arrow = {w, h, std::move(pixels)};
-  return arrow;
-}
 
 void RegisterEdit(SkinEngine& engine, int windowIndex, HWND edit) {
   if (RegisterControl<EditRecord>(engine, windowIndex, Family::kEdit, edit, &EditWindowProc))
@@ -250,14 +229,13 @@ void PaintComboBox(HWND combo, HDC dc) {
       g.FillPath(fill, round);
       g.DrawPath(gp::Pen(line), round);
       g.SetSmoothingMode(Gdiplus::SmoothingModeNone);
-      ArrowPixels& arrow = DownArrow();
-      if (!arrow.pixels.empty()) {
-        const gp::Bitmap glyph = gp::Bitmap::FromScan0(arrow.width, arrow.height, arrow.width * 4,
-                                                       PixelFormat32bppARGB,
-                                                       reinterpret_cast<BYTE*>(arrow.pixels.data()));
-        const int x = button.left + (button.right - button.left - arrow.width) / 2;
-        const int y = button.top + (button.bottom - button.top - arrow.height) / 2;
-        g.DrawImage(glyph, RectF(float(x), float(y), float(arrow.width), float(arrow.height)));
+      // Decoded once: decoding the picture costs more than the rest of a combo box's paint.
+      gp::Bitmap arrow = SkinPicture(SkinImage::kArrowDown);
+      const int aw = int(arrow.Width()), ah = int(arrow.Height());
+      if (aw > 0 && ah > 0) {
+        const int x = button.left + (button.right - button.left - aw) / 2;
+        const int y = button.top + (button.bottom - button.top - ah) / 2;
+        g.DrawImage(arrow, RectF(float(x), float(y), float(aw), float(ah)));
       }
     }
     // A drop-down list shows its selection itself; an editable one leaves it to its edit.

@@ -22,7 +22,7 @@ namespace {
 // An icon's pixels as 32-bit ARGB. It is drawn once on black and once on white: the
 // difference is each pixel's coverage, so masked and alpha icons come out alike. Empty on
 // failure.
-PixelBlock IconPixels(HICON icon, int w, int h) {
+Picture IconPixels(HICON icon, int w, int h) {
   BITMAPINFO info{};
   info.bmiHeader = {sizeof(info.bmiHeader), w, -h, 1, 32, BI_RGB};
   void* bits = nullptr;
@@ -60,11 +60,11 @@ struct HeaderImages {
     if (copy) ImageList_Destroy(copy);
   }
   // The pixels of image `index`, taken from the copy the first time; null when it has none.
-  PixelBlock* Icon(int index) {
+  Picture* Icon(int index) {
     if (index < 0 || index >= count) return nullptr;
     return icons.Get(index, [&] {
       ScopedIcon icon(ImageList_GetIcon(copy, index, ILD_NORMAL));
-      return icon ? IconPixels(icon.get(), width, height) : PixelBlock{};
+      return icon ? IconPixels(icon.get(), width, height) : Picture{};
     });
   }
 };
@@ -166,7 +166,7 @@ void PaintHeader(SkinEngine& engine, HWND control, HDC dc) {
 
       const int shift = pressed ? 1 : 0;  // a pressed item's content sinks by a pixel
       int textLeft = item.box.left + 6;
-      PixelBlock* icon = images && images->width + 8 <= box.Width ? images->Icon(item.image) : nullptr;
+      Picture* icon = images && images->width + 8 <= box.Width ? images->Icon(item.image) : nullptr;
       if (icon) {
         g.DrawImage(BitmapOver(*icon), RectF(box.X + 4 + shift, std::floor(box.Y + (box.Height - images->height) / 2) + shift,
                                   float(images->width), float(images->height)));
