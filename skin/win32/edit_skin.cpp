@@ -8,6 +8,7 @@
 #include "skin/win32/background_canvas.h"
 #include "skin/win32/control_family.h"
 #include "skin/win32/frame_painting.h"
+#include "skin/win32/framed_control.h"
 #include "skin/win32/skin_drawing.h"
 
 namespace board {
@@ -150,25 +151,14 @@ void OnEditKillFocus(const ControlRef& ref, HWND edit) {
     PaintEditFrame(edit, Given(0), Given(0));
 }
 
-// A see-through edit: the skin behind it, washed, stands for its background.
-LRESULT OnEditEraseBackground(HWND edit, HDC dc) {
-  SetBkMode(dc, TRANSPARENT);
-  PaintEditBackground(edit, dc);
-  return 1;
-}
-
 // Over a see-through background, text that moves (typed, scrolled, selected) is drawn
 // again in full: the control would otherwise carry the old picture along.
 void RepaintSeeThrough(HWND edit, bool transparent, bool unlessScrollBars) {
   if (transparent && !(unlessScrollBars && HasScrollBars(edit))) InvalidateRect(edit, nullptr, TRUE);
 }
 
-}  // namespace
-
-LRESULT CALLBACK EditWindowProc(HWND edit, UINT message, WPARAM wp, LPARAM lp) {
-  if (message == WM_NCDESTROY) return DestroyedControl(edit, PropSlot::kMain, wp, lp);
-  const ControlRef ref = FindControl<EditRecord>(edit, Family::kEdit);
-  if (!ref) return CallPreviousProc(edit, message, wp, lp);
+LRESULT EditMessage(const ControlRef& ref, HWND edit, UINT message, WPARAM wp, LPARAM lp) {
+  if (auto answer = FrameMessage(ref, edit, message, wp, lp, [](HWND e) { PaintEditFrame(e); })) return *answer;
   const bool transparent = Transparent(*ref.engine);
   switch (message) {
     case WM_MOVE:
@@ -178,12 +168,6 @@ LRESULT CALLBACK EditWindowProc(HWND edit, UINT message, WPARAM wp, LPARAM lp) {
     case WM_SETFOCUS: return OnEditSetFocus(ref, edit, wp, lp);
     case WM_KILLFOCUS: OnEditKillFocus(ref, edit); break;
     case WM_PAINT: PaintEditFrame(edit); break;
-    case WM_ERASEBKGND:
-      if (transparent) return OnEditEraseBackground(edit, reinterpret_cast<HDC>(wp));
-      break;
-    case WM_NCPAINT:
-      PaintEditFrame(edit);
-      return LetSystemPaintScrollBars(edit, lp);
     case WM_MOUSEMOVE: OnEditMouseMove(ref, edit); break;
     case WM_LBUTTONDOWN:
       EditOf(ref)->mouseDown = true;
@@ -193,6 +177,12 @@ LRESULT CALLBACK EditWindowProc(HWND edit, UINT message, WPARAM wp, LPARAM lp) {
     case WM_MOUSELEAVE: OnEditMouseLeave(ref, edit); break;
   }
   return CallPreviousProc(edit, message, wp, lp);
+}
+
+}  // namespace
+
+LRESULT CALLBACK EditWindowProc(HWND edit, UINT message, WPARAM wp, LPARAM lp) {
+  return FramedControlProc<EditRecord>(edit, Family::kEdit, message, wp, lp, EditMessage);
 }
 
 void PaintComboBox(HWND combo, HDC dc) {
@@ -311,13 +301,8 @@ void OnComboMouseLeave(const ControlRef& ref, HWND combo) {
   if (!PointerOver(combo)) SetComboHot(combo, false);
 }
 
-}  // namespace
-
 // No WM_NCPAINT: a combo box draws its border inside its client area, which the painter covers.
-LRESULT CALLBACK ComboWindowProc(HWND combo, UINT message, WPARAM wp, LPARAM lp) {
-  if (message == WM_NCDESTROY) return DestroyedControl(combo, PropSlot::kMain, wp, lp);
-  const ControlRef ref = FindControl<SkinControlRecord>(combo, Family::kCombo);
-  if (!ref) return CallPreviousProc(combo, message, wp, lp);
+LRESULT ComboMessage(const ControlRef& ref, HWND combo, UINT message, WPARAM wp, LPARAM lp) {
   const bool transparent = Transparent(*ref.engine);
   switch (message) {
     case WM_MOVE:
@@ -345,6 +330,12 @@ LRESULT CALLBACK ComboWindowProc(HWND combo, UINT message, WPARAM wp, LPARAM lp)
     return result;
   }
   return CallPreviousProc(combo, message, wp, lp);
+}
+
+}  // namespace
+
+LRESULT CALLBACK ComboWindowProc(HWND combo, UINT message, WPARAM wp, LPARAM lp) {
+  return FramedControlProc<SkinControlRecord>(combo, Family::kCombo, message, wp, lp, ComboMessage);
 }
 
 }  // namespace board
