@@ -108,10 +108,6 @@ int ItemAt(HWND control, POINT p) {
   return int(SendMessageW(control, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit))) + 1;  // 0: none
 }
 
-void Repaint(HWND control, SkinEngine& engine) {
-  PaintNow(control, [&](HDC dc) { PaintHeader(engine, control, dc); });
-}
-
 }  // namespace
 
 void PaintHeader(SkinEngine& engine, HWND control, HDC dc) {
@@ -189,14 +185,10 @@ void PaintHeader(SkinEngine& engine, HWND control, HDC dc) {
   ComposeOverSkin(engine, control, dc, client, paint, captions);
 }
 
+// The record and with it the header's image copies go with the header (WM_NCDESTROY).
 LRESULT CALLBACK HeaderWindowProc(HWND control, UINT message, WPARAM wp, LPARAM lp) {
-  // The record and with it the header's image copies go with the header.
-  if (message == WM_NCDESTROY) return DestroyedControl(control, PropSlot::kMain, wp, lp);
-  if (IsPartsMouseMessage(message))
-    return PartsMouseMessage(control, Family::kHeader, message, wp, lp, ItemAt, Repaint);
-  if (FamilyMember m = FindMember(control, Family::kHeader))
-    if (auto result = SelfPaintMessage(*m.engine, control, message, wp, false, PaintHeader)) return *result;
-  return CallPreviousProc(control, message, wp, lp);
+  static constexpr SelfPainted kHeader{Family::kHeader, PaintHeader, false, PointerLook::kParts, ItemAt};
+  return SelfPaintedProc(kHeader, control, message, wp, lp);
 }
 
 void InstallHeaders(SkinEngine& engine, int windowIndex, HWND parent) {

@@ -33,8 +33,6 @@ RECT ChannelOf(HWND control, bool vertical) {
   return channel;
 }
 
-int NoPart(HWND, POINT) { return 0; }
-
 }  // namespace
 
 namespace {
@@ -172,28 +170,16 @@ void PaintProgressBar(SkinEngine& engine, HWND control, HDC dc) {
   });
 }
 
-namespace {
-void Repaint(HWND control, SkinEngine& engine) {
-  PaintNow(control, [&](HDC dc) { PaintTrackbar(engine, control, dc); });
-}
-}  // namespace
-
+// Hover only: a trackbar shows no pressed part.
 LRESULT CALLBACK TrackbarWindowProc(HWND control, UINT message, WPARAM wp, LPARAM lp) {
-  if (message == WM_NCDESTROY) return DestroyedControl(control, PropSlot::kMain, wp, lp);
-  // Hover only: a trackbar shows no pressed part.
-  if (message == WM_MOUSEMOVE || message == WM_MOUSELEAVE)
-    return PartsMouseMessage(control, Family::kTrackbar, message, wp, lp, NoPart, Repaint);
-  if (FamilyMember m = FindMember(control, Family::kTrackbar))
-    if (auto result = SelfPaintMessage(*m.engine, control, message, wp, true, PaintTrackbar)) return *result;
-  return CallPreviousProc(control, message, wp, lp);
+  static constexpr SelfPainted kTrackbar{Family::kTrackbar, PaintTrackbar, true, PointerLook::kHover};
+  return SelfPaintedProc(kTrackbar, control, message, wp, lp);
 }
 
 // A progress bar has no hover look: mouse moves go straight to the control.
 LRESULT CALLBACK ProgressBarWindowProc(HWND control, UINT message, WPARAM wp, LPARAM lp) {
-  if (message == WM_NCDESTROY) return DestroyedControl(control, PropSlot::kMain, wp, lp);
-  if (FamilyMember m = FindMember(control, Family::kProgressBar))
-    if (auto result = SelfPaintMessage(*m.engine, control, message, wp, true, PaintProgressBar)) return *result;
-  return CallPreviousProc(control, message, wp, lp);
+  static constexpr SelfPainted kProgressBar{Family::kProgressBar, PaintProgressBar, true};
+  return SelfPaintedProc(kProgressBar, control, message, wp, lp);
 }
 
 void InstallTrackbars(SkinEngine& engine, int windowIndex, HWND parent) {
