@@ -1,5 +1,6 @@
 #include "skin/win32/control_family.h"
 
+#include <optional>
 #include <vector>
 
 #include "skin/win32/pixel_cache.h"

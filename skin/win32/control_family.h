@@ -5,7 +5,6 @@
 #pragma once
 #include <windows.h>
 
-#include <optional>
 
 #include "skin/skin_images.h"
 #include "skin/win32/background_canvas.h"
