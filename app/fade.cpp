@@ -18,9 +18,12 @@ int FadeOutAlpha(const FadePlan& plan, int step) {
   return int(255.0 - (step * 64.0) / plan.unit);
 }
 
-int LayeredAlpha(int mode, int alpha) {
-  if (mode == 1) return 192;
-  if (mode == 2) return std::clamp(alpha, 0, 255);
+int LayeredAlpha(LayeredAlphaMode mode, int alpha) {
+  switch (mode) {
+    case kAlphaDimmed: return 192;
+    case kAlphaGiven: return std::clamp(alpha, 0, 255);
+    case kAlphaOpaque: break;
+  }
   return 255;
 }
 

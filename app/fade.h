@@ -14,7 +14,14 @@ FadePlan PlanFade(int delay);
 int FadeInAlpha(const FadePlan& plan, int step);
 int FadeOutAlpha(const FadePlan& plan, int step);
 
-// Layered alpha for a mode: 1 = 192, 2 = the argument clamped to 0..255, others = 255.
-int LayeredAlpha(int mode, int alpha);
+// How a window's layered alpha is chosen; the number is what SetWindowAlpha takes.
+enum LayeredAlphaMode : int {
+  kAlphaOpaque = 0,  // 255 (so is any number not named here)
+  kAlphaDimmed = 1,  // 192, whatever alpha is given
+  kAlphaGiven = 2,   // the given alpha, clamped to 0..255
+};
+
+// Layered alpha for a mode.
+int LayeredAlpha(LayeredAlphaMode mode, int alpha);
 
 }  // namespace board

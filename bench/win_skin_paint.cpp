@@ -15,6 +15,7 @@
 #include "skin/win32/gdiplus_session.h"
 #include "skin/win32/skin_engine.h"
 #include "skin/win32/skin_images.h"
+#include "tests/wine/skin_engine_test_access.h"
 #include "tests/wine/wave_test_support.h"
 
 namespace {
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
               Median(plain) / 1000, Median(full) / std::max(Median(plain), 0.01));
 
   // One hover tick: the pointer over the close box, then the timer's tick.
-  const SkinWindowState state = engine.State(1);
+  const SkinWindowState state = WindowState(engine, 1);
   const LPARAM overClose = MAKELPARAM(state.strip.left + state.strip.width - 10, 8);
   std::vector<double> tick;
   for (int i = 0; i < runs; ++i) {

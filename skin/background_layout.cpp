@@ -4,7 +4,7 @@
 
 namespace board {
 
-std::vector<DestRect> PlaceBackground(int mode, int w, int h, int cw, int ch) {
+std::vector<DestRect> PlaceBackground(ImageMode mode, int w, int h, int cw, int ch) {
   if (w <= 0 || h <= 0 || cw <= 0 || ch <= 0) return {};
   switch (mode) {
     case kImageTopLeft: return {{0, 0, w, h}};

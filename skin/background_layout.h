@@ -25,7 +25,7 @@ enum ImageMode : int {
 // 0 at the top left, 1 at the top right, 2 centred, each at natural size; 3 stretched over
 // the client; 4 side by side from the left while x < CW. An empty picture or client, or an
 // unknown mode, draws nothing.
-std::vector<DestRect> PlaceBackground(int mode, int pictureWidth, int pictureHeight,
+std::vector<DestRect> PlaceBackground(ImageMode mode, int pictureWidth, int pictureHeight,
                                       int clientWidth, int clientHeight);
 
 // A picture read pixel by pixel: 0xAARRGGBB.

@@ -20,4 +20,8 @@ constexpr uint32_t ToArgb(uint32_t colour, int alpha, bool useAlpha) {
   return ToArgb(colour, useAlpha ? alpha : 255);
 }
 
+// White and black at an alpha, as GDI+ ARGB.
+constexpr uint32_t White(int alpha) { return ToArgb(0xFFFFFF, alpha); }
+constexpr uint32_t Black(int alpha) { return ToArgb(0, alpha); }
+
 }  // namespace board

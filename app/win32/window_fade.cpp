@@ -38,7 +38,7 @@ void SetEndProgram(std::function<void()> endProgram) { g_endProgram = std::move(
 
 void SetWindowAlpha(HWND window, int mode, int alpha) {
   if (!g_api->isNtFamily()) return;
-  int value = LayeredAlpha(mode, alpha);
+  const int value = LayeredAlpha(LayeredAlphaMode(mode), alpha);
   // Written on every call: whoever changed the style since, the window is layered again.
   SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) | WS_EX_LAYERED);
   SetLayeredWindowAttributes(window, 0, BYTE(value), LWA_ALPHA);
@@ -59,24 +59,24 @@ void FadeInWindow(FormEngine& engine, uint32_t formId, uint32_t ownerFormId, int
     engine.SetProperty(formId, 0, kPropVisible, -1, 1);
     return;
   }
-  SetWindowAlpha(window, 2, 0);
+  SetWindowAlpha(window, kAlphaGiven, 0);
   engine.SetProperty(formId, 0, kPropVisible, -1, 1);
   for (int i = 1; i <= plan.steps; ++i) {
-    SetWindowAlpha(window, 2, FadeInAlpha(plan, i));
+    SetWindowAlpha(window, kAlphaGiven, FadeInAlpha(plan, i));
     engine.ProcessPendingEvents();
     // A close begun by a handler that ran just now (Esc, the close button) owns the alpha
     // from here: the fade-in stops where it is rather than fight the fade-out.
     if (engine.IsClosing(formId)) return;
     if (plan.stepDelay) g_api->sleep(DWORD(plan.stepDelay));
   }
-  SetWindowAlpha(window, 2, 255);
+  SetWindowAlpha(window, kAlphaGiven, 255);
 }
 
 void FadeOutWindow(FormEngine& engine, uint32_t formId, bool fade, bool endProgram, int delay) {
   HWND window = engine.WindowHandle(formId);
   if (!window) return;
   if (!fade) {
-    SetWindowAlpha(window, 0, 255);
+    SetWindowAlpha(window, kAlphaOpaque, 255);
     return;
   }
   if (!g_api->isNtFamily()) {
@@ -85,9 +85,9 @@ void FadeOutWindow(FormEngine& engine, uint32_t formId, bool fade, bool endProgr
     return;
   }
   const FadePlan plan = PlanFade(delay);
-  SetWindowAlpha(window, 2, 255);
+  SetWindowAlpha(window, kAlphaGiven, 255);
   for (int i = 1; i <= plan.steps; ++i) {
-    SetWindowAlpha(window, 2, FadeOutAlpha(plan, i));
+    SetWindowAlpha(window, kAlphaGiven, FadeOutAlpha(plan, i));
     engine.ProcessPendingEvents();
     if (plan.stepDelay) g_api->sleep(DWORD(plan.stepDelay));
   }

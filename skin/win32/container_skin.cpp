@@ -30,18 +30,11 @@ bool IsTransparentChild(HWND child) {
   return (GetWindowLongPtrW(child, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0;
 }
 
-template <class F>
-void ForEachChild(HWND parent, F&& f) {
-  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) f(child);
-}
-
 // The opaque children paint themselves: the container's drawing leaves their rectangles.
 void ExcludeOpaqueChildren(HWND container, HDC dc) {
   ForEachChild(container, [&](HWND child) {
     if (!IsWindowVisible(child) || IsTransparentChild(child)) return;
-    RECT r;
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, container, reinterpret_cast<POINT*>(&r), 2);
+    const RECT r = RectInParent(child, container);
     ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
   });
 }

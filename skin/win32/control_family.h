@@ -5,7 +5,6 @@
 #pragma once
 #include <windows.h>
 
-#include <optional>
 
 #include "skin/skin_images.h"
 #include "skin/win32/background_canvas.h"
@@ -23,14 +22,8 @@ void InstallFamily(SkinEngine& engine, int windowIndex, HWND parent, const wchar
                    Family family, WNDPROC proc);
 
 // A control's record; every field is null when the engine, the window or the record is gone.
-struct FamilyMember {
-  SkinEngine* engine = nullptr;
-  SkinControls* controls = nullptr;
-  SkinControlRecord* record = nullptr;
-  int index = 0;
-  explicit operator bool() const { return record != nullptr; }
-};
-FamilyMember FindMember(HWND control, Family family);
+using FamilyMember = FoundControl<SkinControlRecord>;
+inline FamilyMember FindMember(HWND control, Family family) { return FindRecord<SkinControlRecord>(control, family); }
 
 // Hover: true when the control is not yet drawn hot (another control or family is), and
 // makes it the hot one. `hotClass` is the family's class.
@@ -40,23 +33,27 @@ bool BecomeHot(const FamilyMember& m, int32_t hotClass);
 void LeaveHot(const FamilyMember& m, int32_t hotClass);
 bool IsHot(const FamilyMember& m, int32_t hotClass);
 
-// The messages every self-painted family answers alike: a move repaints it, a paint is the
-// family's painter, the background is never erased (the paint covers it), and with
-// `ownFrame` the system draws no frame. Nothing (nullopt) for other messages.
 using Painter = void (*)(SkinEngine&, HWND, HDC);
-std::optional<LRESULT> SelfPaintMessage(SkinEngine& engine, HWND control, UINT message, WPARAM wp,
-                                        bool ownFrame, Painter paint);
 
-// The pointer and the left button over a control made of parts (an up-down's halves, a
-// header's items): the hover, the part under the pointer and the pressed part, each change
-// repainted through `repaint`; `partAt` names the part at a client point (0: none). Every
-// message still reaches the control's own procedure; the result is its answer.
-LRESULT PartsMouseMessage(HWND control, Family family, UINT message, WPARAM wp,
-                          LPARAM lp, int (*partAt)(HWND, POINT), void (*repaint)(HWND, SkinEngine&));
-inline bool IsPartsMouseMessage(UINT message) {
-  return message == WM_MOUSEMOVE || message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK ||
-         message == WM_LBUTTONUP || message == WM_CAPTURECHANGED || message == WM_MOUSELEAVE;
-}
+// What the pointer does over a self-painted control: nothing, a hover look, or a hover look
+// and a pressed look on the part under it (an up-down's halves, a header's items).
+enum class PointerLook : uint8_t { kNone, kHover, kParts };
+
+// A self-painted family, as its procedure needs it.
+struct SelfPainted {
+  Family family;
+  Painter paint;
+  bool ownFrame;  // the system draws no frame
+  PointerLook pointer = PointerLook::kNone;
+  int (*partAt)(HWND, POINT) = nullptr;  // kParts: the part at a client point (0: none)
+};
+
+// The procedure every self-painted family shares: WM_NCDESTROY forgets the control; the
+// pointer messages its look needs set the hover and the pressed part and repaint on a
+// change, the control's own procedure still seeing them; a move repaints it, a paint is the
+// family's painter, the background is never erased (the paint covers it), and with
+// `ownFrame` the system draws no frame. Everything else goes to the control's procedure.
+LRESULT SelfPaintedProc(const SelfPainted& f, HWND control, UINT message, WPARAM wp, LPARAM lp);
 
 struct NoGdiPass {
   void operator()(HDC) const {}
@@ -85,7 +82,8 @@ bool ComposeOverSkin(SkinEngine& engine, HWND control, HDC dc, const RECT& rect,
 }
 
 // One of the skin's small pictures (the arrows), decoded once per process into plain
-// pixels, and a GDI+ bitmap over them for one paint; empty when the picture is missing.
+// pixels, and a GDI+ bitmap over them for one paint; empty when the picture is missing or
+// more than 64 pixels on a side.
 gp::Bitmap SkinPicture(SkinImage image);
 
 // Runs `paint(dc)` for a WM_PAINT: into the DC a caller handed in wParam, else between
@@ -102,15 +100,5 @@ LRESULT PaintMessage(HWND control, WPARAM wp, Paint&& paint) {
   EndPaint(control, &ps);
   return 0;
 }
-
-// Paints now, through the control's own DC (hover and press changes).
-template <class Paint>
-void PaintNow(HWND control, Paint&& paint) {
-  ScopedGetDc dc(control);
-  if (dc.get()) paint(dc.get());
-}
-
-// Client coordinates of a mouse message.
-POINT MousePoint(LPARAM lp);
 
 }  // namespace board

@@ -241,6 +241,28 @@ inline bool HasClass(HWND window, const wchar_t* name) {
   return window && GetClassNameW(window, buffer, 64) && _wcsicmp(buffer, name) == 0;
 }
 
+// Calls f(child) for each direct child of `parent`, top of the z-order first.
+template <class F>
+void ForEachChild(HWND parent, F&& f) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) f(child);
+}
+
+// Calls f(child) for each direct child of `parent` of class `className`.
+template <class F>
+void ForEachChildOfClass(HWND parent, const wchar_t* className, F&& f) {
+  for (HWND child = FindWindowExW(parent, nullptr, className, nullptr); child;
+       child = FindWindowExW(parent, child, className, nullptr))
+    f(child);
+}
+
+// A child's window rectangle in its parent's client coordinates.
+inline RECT RectInParent(HWND child, HWND parent) {
+  RECT r;
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
 // Asks for one WM_MOUSELEAVE when the pointer leaves the control.
 inline void TrackMouseLeave(HWND window) {
   TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, window, 0};

@@ -2,20 +2,10 @@
 
 #include <algorithm>
 
+#include "skin/win32/pixel_cache.h"
 #include "skin/win32/skin_images.h"
 
 namespace board {
-
-namespace {
-
-// A bitmap over `pixels`, which must outlive it.
-std::unique_ptr<gp::Bitmap> BitmapOver(Picture& pixels) {
-  return std::make_unique<gp::Bitmap>(gp::Bitmap::FromScan0(
-      pixels.width, pixels.height, pixels.width * 4, PixelFormat32bppARGB,
-      reinterpret_cast<BYTE*>(pixels.argb.data())));
-}
-
-}  // namespace
 
 std::unique_ptr<DecodedImage> DecodedImage::FromBytes(std::span<const uint8_t> bytes) {
   if (bytes.empty()) return nullptr;
@@ -23,7 +13,7 @@ std::unique_ptr<DecodedImage> DecodedImage::FromBytes(std::span<const uint8_t> b
   if (IsStoredSkinPicture(bytes)) image->pixels_ = DecodeStoredPicture(bytes);
   if (!image->pixels_.empty()) {
     image->opaque_ = std::ranges::all_of(image->pixels_.argb, [](uint32_t c) { return c >> 24 == 0xFF; });
-    image->bitmap_ = BitmapOver(image->pixels_);
+    image->bitmap_ = std::make_unique<gp::Bitmap>(BitmapOver(image->pixels_));
   } else {
     // The bitmap keeps the stream it was decoded from; drawing it decodes nothing again.
     image->bitmap_ = std::make_unique<gp::Bitmap>(gp::Bitmap::FromByteSet(bytes));
@@ -47,7 +37,7 @@ std::shared_ptr<const ScaledPicture> DecodedImage::Scaled(int width, int height,
       }
     scaled->pixels = ScalePicture(pixels_, halvings_, width, height, ScaleQuality::kFast);
     if (scaled->pixels.empty()) return nullptr;
-    if (!opaque_) scaled->bitmap = BitmapOver(scaled->pixels);
+    if (!opaque_) scaled->bitmap = std::make_unique<gp::Bitmap>(BitmapOver(scaled->pixels));
     scaled->quality = ScaleQuality::kFast;
     scaled->width = width;
     scaled->height = height;

@@ -8,8 +8,8 @@
 #include "skin/win32/background_canvas.h"
 #include "skin/win32/control_family.h"
 #include "skin/win32/frame_painting.h"
+#include "skin/win32/framed_control.h"
 #include "skin/win32/skin_drawing.h"
-#include "skin/win32/skin_images.h"
 
 namespace board {
 
@@ -20,26 +20,6 @@ namespace {
 
 constexpr wchar_t kComboTextFont[] = L"宋体";
 constexpr float kComboTextSize = 12;  // pixels
-
-// The down arrow's pixels, decoded once: decoding the picture costs more than the rest of
-// a combo box's paint. Plain memory outlives any one GDI+ session.
-struct ArrowPixels {
-  int width = 0, height = 0;
-  std::vector<gp::ARGB> pixels;
-};
-ArrowPixels& DownArrow() {
-  static ArrowPixels arrow;
-  if (!arrow.pixels.empty()) return arrow;
-  gp::Bitmap decoded = gp::Bitmap::FromByteSet(SkinImageFile(SkinImage::kArrowDown));
-  const int w = int(decoded.Width()), h = int(decoded.Height());
-  if (w <= 0 || h <= 0 || w > 64 || h > 64) return arrow;  // no picture: no arrow, tried again next time
-  std::vector<gp::ARGB> pixels(size_t(w) * size_t(h));
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      if (!decoded.GetPixel(x, y, &pixels[size_t(y) * size_t(w) + size_t(x)])) return arrow;
-  arrow = {w, h, std::move(pixels)};
-  return arrow;
-}
 
 void RegisterEdit(SkinEngine& engine, int windowIndex, HWND edit) {
   if (RegisterControl<EditRecord>(engine, windowIndex, Family::kEdit, edit, &EditWindowProc))
@@ -171,25 +151,14 @@ void OnEditKillFocus(const ControlRef& ref, HWND edit) {
     PaintEditFrame(edit, Given(0), Given(0));
 }
 
-// A see-through edit: the skin behind it, washed, stands for its background.
-LRESULT OnEditEraseBackground(HWND edit, HDC dc) {
-  SetBkMode(dc, TRANSPARENT);
-  PaintEditBackground(edit, dc);
-  return 1;
-}
-
 // Over a see-through background, text that moves (typed, scrolled, selected) is drawn
 // again in full: the control would otherwise carry the old picture along.
 void RepaintSeeThrough(HWND edit, bool transparent, bool unlessScrollBars) {
   if (transparent && !(unlessScrollBars && HasScrollBars(edit))) InvalidateRect(edit, nullptr, TRUE);
 }
 
-}  // namespace
-
-LRESULT CALLBACK EditWindowProc(HWND edit, UINT message, WPARAM wp, LPARAM lp) {
-  if (message == WM_NCDESTROY) return DestroyedControl(edit, PropSlot::kMain, wp, lp);
-  const ControlRef ref = FindControl<EditRecord>(edit, Family::kEdit);
-  if (!ref) return CallPreviousProc(edit, message, wp, lp);
+LRESULT EditMessage(const ControlRef& ref, HWND edit, UINT message, WPARAM wp, LPARAM lp) {
+  if (auto answer = FrameMessage(ref, edit, message, wp, lp, [](HWND e) { PaintEditFrame(e); })) return *answer;
   const bool transparent = Transparent(*ref.engine);
   switch (message) {
     case WM_MOVE:
@@ -199,12 +168,6 @@ LRESULT CALLBACK EditWindowProc(HWND edit, UINT message, WPARAM wp, LPARAM lp) {
     case WM_SETFOCUS: return OnEditSetFocus(ref, edit, wp, lp);
     case WM_KILLFOCUS: OnEditKillFocus(ref, edit); break;
     case WM_PAINT: PaintEditFrame(edit); break;
-    case WM_ERASEBKGND:
-      if (transparent) return OnEditEraseBackground(edit, reinterpret_cast<HDC>(wp));
-      break;
-    case WM_NCPAINT:
-      PaintEditFrame(edit);
-      return LetSystemPaintScrollBars(edit, lp);
     case WM_MOUSEMOVE: OnEditMouseMove(ref, edit); break;
     case WM_LBUTTONDOWN:
       EditOf(ref)->mouseDown = true;
@@ -214,6 +177,12 @@ LRESULT CALLBACK EditWindowProc(HWND edit, UINT message, WPARAM wp, LPARAM lp) {
     case WM_MOUSELEAVE: OnEditMouseLeave(ref, edit); break;
   }
   return CallPreviousProc(edit, message, wp, lp);
+}
+
+}  // namespace
+
+LRESULT CALLBACK EditWindowProc(HWND edit, UINT message, WPARAM wp, LPARAM lp) {
+  return FramedControlProc<EditRecord>(edit, Family::kEdit, message, wp, lp, EditMessage);
 }
 
 void PaintComboBox(HWND combo, HDC dc) {
@@ -250,14 +219,13 @@ void PaintComboBox(HWND combo, HDC dc) {
       g.FillPath(fill, round);
       g.DrawPath(gp::Pen(line), round);
       g.SetSmoothingMode(Gdiplus::SmoothingModeNone);
-      ArrowPixels& arrow = DownArrow();
-      if (!arrow.pixels.empty()) {
-        const gp::Bitmap glyph = gp::Bitmap::FromScan0(arrow.width, arrow.height, arrow.width * 4,
-                                                       PixelFormat32bppARGB,
-                                                       reinterpret_cast<BYTE*>(arrow.pixels.data()));
-        const int x = button.left + (button.right - button.left - arrow.width) / 2;
-        const int y = button.top + (button.bottom - button.top - arrow.height) / 2;
-        g.DrawImage(glyph, RectF(float(x), float(y), float(arrow.width), float(arrow.height)));
+      // Decoded once: decoding the picture costs more than the rest of a combo box's paint.
+      gp::Bitmap arrow = SkinPicture(SkinImage::kArrowDown);
+      const int aw = int(arrow.Width()), ah = int(arrow.Height());
+      if (aw > 0 && ah > 0) {
+        const int x = button.left + (button.right - button.left - aw) / 2;
+        const int y = button.top + (button.bottom - button.top - ah) / 2;
+        g.DrawImage(arrow, RectF(float(x), float(y), float(aw), float(ah)));
       }
     }
     // A drop-down list shows its selection itself; an editable one leaves it to its edit.
@@ -282,13 +250,11 @@ void PaintComboBox(HWND combo, HDC dc) {
   // The windows inside (the edit, a simple combo box's list) paint themselves.
   {
     ScopedBrush magenta(CreateSolidBrush(kKeyMagenta));
-    for (HWND child = GetWindow(combo, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-      if (!IsWindowVisible(child)) continue;
-      RECT c;
-      GetWindowRect(child, &c);
-      MapWindowPoints(nullptr, combo, reinterpret_cast<POINT*>(&c), 2);
+    ForEachChild(combo, [&](HWND child) {
+      if (!IsWindowVisible(child)) return;
+      const RECT c = RectInParent(child, combo);
       FillRect(b, &c, magenta.get());
-    }
+    });
   }
   TransparentBlt(dc, 0, 0, client.right, client.bottom, b, 0, 0, client.right, client.bottom, kKeyMagenta);
 }
@@ -335,13 +301,8 @@ void OnComboMouseLeave(const ControlRef& ref, HWND combo) {
   if (!PointerOver(combo)) SetComboHot(combo, false);
 }
 
-}  // namespace
-
 // No WM_NCPAINT: a combo box draws its border inside its client area, which the painter covers.
-LRESULT CALLBACK ComboWindowProc(HWND combo, UINT message, WPARAM wp, LPARAM lp) {
-  if (message == WM_NCDESTROY) return DestroyedControl(combo, PropSlot::kMain, wp, lp);
-  const ControlRef ref = FindControl<SkinControlRecord>(combo, Family::kCombo);
-  if (!ref) return CallPreviousProc(combo, message, wp, lp);
+LRESULT ComboMessage(const ControlRef& ref, HWND combo, UINT message, WPARAM wp, LPARAM lp) {
   const bool transparent = Transparent(*ref.engine);
   switch (message) {
     case WM_MOVE:
@@ -369,6 +330,12 @@ LRESULT CALLBACK ComboWindowProc(HWND combo, UINT message, WPARAM wp, LPARAM lp)
     return result;
   }
   return CallPreviousProc(combo, message, wp, lp);
+}
+
+}  // namespace
+
+LRESULT CALLBACK ComboWindowProc(HWND combo, UINT message, WPARAM wp, LPARAM lp) {
+  return FramedControlProc<SkinControlRecord>(combo, Family::kCombo, message, wp, lp, ComboMessage);
 }
 
 }  // namespace board

@@ -28,14 +28,6 @@ ControlRef FindControl(HWND control, Family family) {
   return {found.engine, found.controls, found.listIndex};
 }
 
-// Calls f(child) for each direct child of `parent` of class `className`.
-template <class F>
-void ForEachChildOfClass(HWND parent, const wchar_t* className, F&& f) {
-  for (HWND child = FindWindowExW(parent, nullptr, className, nullptr); child;
-       child = FindWindowExW(parent, child, className, nullptr))
-    f(child);
-}
-
 // Whether the pointer is inside the window's rectangle (over it or one of its children).
 bool PointerOver(HWND window);
 

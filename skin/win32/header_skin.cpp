@@ -4,13 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "skin/colour.h"
 #include "skin/win32/control_family.h"
+#include "skin/win32/pixel_cache.h"
 #include "skin/win32/skin_drawing.h"
 
 namespace board {
@@ -22,7 +22,7 @@ namespace {
 // An icon's pixels as 32-bit ARGB. It is drawn once on black and once on white: the
 // difference is each pixel's coverage, so masked and alpha icons come out alike. Empty on
 // failure.
-std::vector<uint32_t> IconPixels(HICON icon, int w, int h) {
+Picture IconPixels(HICON icon, int w, int h) {
   BITMAPINFO info{};
   info.bmiHeader = {sizeof(info.bmiHeader), w, -h, 1, 32, BI_RGB};
   void* bits = nullptr;
@@ -46,7 +46,7 @@ std::vector<uint32_t> IconPixels(HICON icon, int w, int h) {
     auto channel = [&](int shift) { return uint32_t(alpha ? std::min(255, int((b >> shift) & 0xFF) * 255 / alpha) : 0) << shift; };
     pixels[i] = (uint32_t(alpha) << 24) | channel(16) | channel(8) | channel(0);
   }
-  return pixels;
+  return {w, h, std::move(pixels)};
 }
 
 }  // namespace
@@ -55,19 +55,17 @@ std::vector<uint32_t> IconPixels(HICON icon, int w, int h) {
 struct HeaderImages {
   HIMAGELIST source = nullptr, copy = nullptr;
   int width = 0, height = 0, count = 0;
-  std::map<int, std::vector<uint32_t>> icons;  // ARGB pixels by image index
+  PixelCache<int> icons;  // by image index
   ~HeaderImages() {
     if (copy) ImageList_Destroy(copy);
   }
   // The pixels of image `index`, taken from the copy the first time; null when it has none.
-  const std::vector<uint32_t>* Icon(int index) {
+  Picture* Icon(int index) {
     if (index < 0 || index >= count) return nullptr;
-    auto it = icons.find(index);
-    if (it == icons.end()) {
+    return icons.Get(index, [&] {
       ScopedIcon icon(ImageList_GetIcon(copy, index, ILD_NORMAL));
-      it = icons.emplace(index, icon ? IconPixels(icon.get(), width, height) : std::vector<uint32_t>{}).first;
-    }
-    return it->second.empty() ? nullptr : &it->second;
+      return icon ? IconPixels(icon.get(), width, height) : Picture{};
+    });
   }
 };
 
@@ -108,10 +106,6 @@ int ItemAt(HWND control, POINT p) {
   HDHITTESTINFO hit{};
   hit.pt = p;
   return int(SendMessageW(control, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit))) + 1;  // 0: none
-}
-
-void Repaint(HWND control, SkinEngine& engine) {
-  PaintNow(control, [&](HDC dc) { PaintHeader(engine, control, dc); });
 }
 
 }  // namespace
@@ -168,12 +162,9 @@ void PaintHeader(SkinEngine& engine, HWND control, HDC dc) {
 
       const int shift = pressed ? 1 : 0;  // a pressed item's content sinks by a pixel
       int textLeft = item.box.left + 6;
-      const std::vector<uint32_t>* icon =
-          images && images->width + 8 <= box.Width ? images->Icon(item.image) : nullptr;
+      Picture* icon = images && images->width + 8 <= box.Width ? images->Icon(item.image) : nullptr;
       if (icon) {
-        gp::Bitmap bitmap = gp::Bitmap::FromScan0(images->width, images->height, images->width * 4, PixelFormat32bppARGB,
-                                                  reinterpret_cast<BYTE*>(const_cast<uint32_t*>(icon->data())));
-        g.DrawImage(bitmap, RectF(box.X + 4 + shift, std::floor(box.Y + (box.Height - images->height) / 2) + shift,
+        g.DrawImage(BitmapOver(*icon), RectF(box.X + 4 + shift, std::floor(box.Y + (box.Height - images->height) / 2) + shift,
                                   float(images->width), float(images->height)));
         textLeft = item.box.left + 4 + images->width + 4;
       }
@@ -194,22 +185,18 @@ void PaintHeader(SkinEngine& engine, HWND control, HDC dc) {
   ComposeOverSkin(engine, control, dc, client, paint, captions);
 }
 
+// The record and with it the header's image copies go with the header (WM_NCDESTROY).
 LRESULT CALLBACK HeaderWindowProc(HWND control, UINT message, WPARAM wp, LPARAM lp) {
-  // The record and with it the header's image copies go with the header.
-  if (message == WM_NCDESTROY) return DestroyedControl(control, PropSlot::kMain, wp, lp);
-  if (IsPartsMouseMessage(message))
-    return PartsMouseMessage(control, Family::kHeader, message, wp, lp, ItemAt, Repaint);
-  if (FamilyMember m = FindMember(control, Family::kHeader))
-    if (auto result = SelfPaintMessage(*m.engine, control, message, wp, false, PaintHeader)) return *result;
-  return CallPreviousProc(control, message, wp, lp);
+  static constexpr SelfPainted kHeader{Family::kHeader, PaintHeader, false, PointerLook::kParts, ItemAt};
+  return SelfPaintedProc(kHeader, control, message, wp, lp);
 }
 
 void InstallHeaders(SkinEngine& engine, int windowIndex, HWND parent) {
   if (!engine.settings().controlsEnabled || !parent) return;
   InstallFamily(engine, windowIndex, parent, WC_HEADERW, Family::kHeader, HeaderWindowProc);
-  for (HWND list = FindWindowExW(parent, nullptr, WC_LISTVIEWW, nullptr); list;
-       list = FindWindowExW(parent, list, WC_LISTVIEWW, nullptr))
+  ForEachChildOfClass(parent, WC_LISTVIEWW, [&](HWND list) {
     InstallFamily(engine, windowIndex, list, WC_HEADERW, Family::kHeader, HeaderWindowProc);
+  });
 }
 
 }  // namespace board

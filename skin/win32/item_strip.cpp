@@ -46,9 +46,7 @@ void SkinEngine::LayoutOnSize(int index) {
   const int stripHeight = w.items.texts.empty() ? 0 : kItemStripHeight;
   std::erase_if(w.fillList, [](HWND h) { return !IsWindow(h); });
   for (HWND child : w.fillList) {
-    RECT r;
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, w.window, reinterpret_cast<POINT*>(&r), 2);
+    const RECT r = RectInParent(child, w.window);
     const int bottom = client.bottom - stripHeight - 3;
     SetWindowPos(child, nullptr, 2, r.top, client.right - 4, std::max<int>(0, bottom - r.top),
                  SWP_NOZORDER | SWP_NOACTIVATE);

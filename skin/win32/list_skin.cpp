@@ -2,6 +2,7 @@
 
 #include "skin/colour.h"
 #include "skin/win32/frame_painting.h"
+#include "skin/win32/framed_control.h"
 
 namespace board {
 
@@ -37,11 +38,10 @@ void PaintListFrame(HWND list, OptInt focused) {
   PaintControlFrame(*ref.engine, list, look);
 }
 
-LRESULT CALLBACK ListWindowProc(HWND list, UINT message, WPARAM wp, LPARAM lp) {
-  if (message == WM_NCDESTROY) return DestroyedControl(list, PropSlot::kMain, wp, lp);
-  const ControlRef ref = FindControl<SkinControlRecord>(list, Family::kList);
-  if (!ref) return CallPreviousProc(list, message, wp, lp);
-  const bool transparent = Transparent(*ref.engine);
+namespace {
+
+LRESULT ListMessage(const ControlRef& ref, HWND list, UINT message, WPARAM wp, LPARAM lp) {
+  if (auto answer = FrameMessage(ref, list, message, wp, lp, [](HWND l) { PaintListFrame(l); })) return *answer;
   switch (message) {
     case WM_MOVE:
     case WM_HSCROLL:
@@ -50,7 +50,7 @@ LRESULT CALLBACK ListWindowProc(HWND list, UINT message, WPARAM wp, LPARAM lp) {
     case WM_KEYDOWN:
     case WM_KEYUP:
       // Scrolled content would carry the picture behind it along: draw it all again.
-      if (transparent) InvalidateRect(list, nullptr, TRUE);
+      if (Transparent(*ref.engine)) InvalidateRect(list, nullptr, TRUE);
       break;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
@@ -62,14 +62,6 @@ LRESULT CALLBACK ListWindowProc(HWND list, UINT message, WPARAM wp, LPARAM lp) {
       PaintListFrame(list);
       return result;
     }
-    case WM_ERASEBKGND:
-      if (!transparent) break;
-      SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
-      PaintWashedBackground(*ref.engine, list, reinterpret_cast<HDC>(wp));
-      return 1;
-    case WM_NCPAINT:
-      PaintListFrame(list);
-      return LetSystemPaintScrollBars(list, lp);
     case WM_MOUSEMOVE:
       // Lists show no hover look; they leave the pointer tracking to the control (a list
       // view tracks hover itself).
@@ -80,6 +72,12 @@ LRESULT CALLBACK ListWindowProc(HWND list, UINT message, WPARAM wp, LPARAM lp) {
       return 0;
   }
   return CallPreviousProc(list, message, wp, lp);
+}
+
+}  // namespace
+
+LRESULT CALLBACK ListWindowProc(HWND list, UINT message, WPARAM wp, LPARAM lp) {
+  return FramedControlProc<SkinControlRecord>(list, Family::kList, message, wp, lp, ListMessage);
 }
 
 }  // namespace board

@@ -38,12 +38,6 @@ const SkinWindow* SkinEngine::Window(int index) const {
                                                           : nullptr;
 }
 
-SkinWindowState SkinEngine::State(int index) const {
-  const SkinWindow* w = Window(index);
-  if (!w) return {};
-  return {true, w->captionHeight, w->maximised, w->minimised, w->fullRepaint, w->strip};
-}
-
 bool SkinEngine::SetControlSkinning(int32_t enabled, OptInt alpha, OptInt option) {
   settings_.controlsEnabled = enabled;
   settings_.controlAlpha = alpha.value_or(160);
@@ -67,7 +61,7 @@ bool SkinEngine::AttachWindow(HWND window, int32_t captionHeight, int32_t,
   w->captionDrag = o.captionDrag ? *o.captionDrag != 0 : true;
   w->showTitle = o.showTitle ? *o.showTitle != 0 : true;
   w->captionGloss = o.captionGloss && *o.captionGloss != 0;
-  w->imageMode = o.imageMode.value_or(settings_.imageMode);
+  w->imageMode = o.imageMode ? ImageMode(*o.imageMode) : settings_.imageMode;
   w->maxTrack = {ScreenWidth(), ScreenHeight()};
   w->buttons = {
       {26, kCaptionButtonHeight, CaptionKind::kHelp, L"帮助", {}, {}},

@@ -63,7 +63,7 @@ struct SkinSettings {
   int controlAlphaGiven = 0;
   COLORREF themeColour = 0xDDCA22;
   COLORREF faceColour = 0;
-  int imageMode = kImageTiled;
+  ImageMode imageMode = kImageTiled;
   std::vector<uint8_t> skinImage;  // the prepared shared picture (an image file)
 };
 
@@ -94,14 +94,6 @@ struct ComposedKey {
   int width = 0, height = 0;
   unsigned pictureGeneration = 0;
   bool operator==(const ComposedKey&) const = default;
-};
-
-// What a caller may read of a skinned window's record.
-struct SkinWindowState {
-  bool exists = false;
-  int captionHeight = 0;
-  bool maximised = false, minimised = false, fullRepaint = false;
-  StripRect strip;
 };
 
 class SkinEngine {
@@ -194,7 +186,6 @@ class SkinEngine {
   size_t WindowCount() const { return windows_.size(); }
   // 1-based index of a skinned window, 0 when it has none.
   int IndexOf(HWND window) const;
-  SkinWindowState State(int index) const;
   // The skinned top-level window that holds `window`: itself or its nearest skinned
   // ancestor; 0 when there is none.
   int SkinnedAncestor(HWND window) const;
@@ -227,12 +218,11 @@ class SkinEngine {
   // Painting: the full composition into the back buffer and out to `dc`, and the plain copy.
   void Repaint(int index, HDC dc);
   void PaintFromBuffer(int index, HDC dc);
-  // A pixel of a window's back buffer (0xAARRGGBB as stored), for tests; 0 when none.
-  uint32_t BackBufferPixel(int index, int x, int y) const;
 
   static LRESULT CALLBACK WindowProcEntry(HWND window, UINT message, WPARAM wp, LPARAM lp);
 
  private:
+  friend struct SkinEngineTestAccess;  // tests read a window's record through it
   const SkinWindow* Window(int index) const;
   LRESULT WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
   // The window procedure's groups of messages; each answers, or leaves the message to the
@@ -265,7 +255,7 @@ class SkinEngine {
   // A window's own picture and its representative colour; false when it does not decode.
   bool PrepareWindowPicture(SkinWindow& w, std::span<const uint8_t> image, OptInt mode);
   // The picture as it is kept: edge-blended for the top-left and top-right modes, else as given.
-  std::vector<uint8_t> PreparePicture(std::span<const uint8_t> source, COLORREF colour, int mode) const;
+  std::vector<uint8_t> PreparePicture(std::span<const uint8_t> source, COLORREF colour, ImageMode mode) const;
 
   SkinArt art_;
   SkinSettings settings_;

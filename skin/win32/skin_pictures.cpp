@@ -65,7 +65,7 @@ bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> 
       settings_.faceColour = PictureColour(*decoded);
     }
     if (themeColour.value_or(0) == kThemeFollowsFace) settings_.themeColour = settings_.faceColour;
-    settings_.imageMode = mode.value_or(kImageTiled);
+    settings_.imageMode = ImageMode(mode.value_or(kImageTiled));
     settings_.skinImage = PreparePicture(source, settings_.faceColour, settings_.imageMode);
     background_ = std::ranges::equal(settings_.skinImage, source) ? std::move(decoded)
                                                                    : DecodedImage::FromBytes(settings_.skinImage);
@@ -89,8 +89,9 @@ bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> 
       w.fullRepaint = false;
     }
     InvalidateRect(w.window, nullptr, FALSE);
-    for (HWND child = GetWindow(w.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    ForEachChild(w.window, [](HWND child) {
       if (IsWindowVisible(child)) InvalidateRect(child, nullptr, TRUE);
+    });
     for (ContainerRecord& c : w.controls.containers) {
       if (!c.window) continue;
       c.dirty = true;
@@ -112,7 +113,7 @@ bool SkinEngine::PrepareWindowPicture(SkinWindow& w, std::span<const uint8_t> im
   auto decoded = DecodedImage::FromBytes(image);
   if (!decoded) return false;
   w.windowColour = PictureColour(*decoded);
-  w.imageMode = mode.value_or(settings_.imageMode);
+  w.imageMode = mode ? ImageMode(*mode) : settings_.imageMode;
   const std::vector<uint8_t> prepared = PreparePicture(image, w.windowColour, w.imageMode);
   w.windowImage = std::ranges::equal(prepared, image) ? std::move(decoded) : DecodedImage::FromBytes(prepared);
   w.scaled.reset();
@@ -131,7 +132,7 @@ void SkinEngine::PreloadPicture(std::span<const uint8_t> image, int width, int h
 }
 
 std::vector<uint8_t> SkinEngine::PreparePicture(std::span<const uint8_t> source, COLORREF colour,
-                                                int mode) const {
+                                                ImageMode mode) const {
   if (mode == kImageTopLeft || mode == kImageTopRight) {
     // The edge that faces the open client fades into the colour.
     std::vector<uint8_t> blended = BlendImageEdge(source, colour, 0, mode == kImageTopRight);

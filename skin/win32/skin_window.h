@@ -29,9 +29,6 @@ constexpr int kMinimumCaptionHeight = 25;
 constexpr UINT_PTR kSettleTimer = 2;
 constexpr UINT kSettleMilliseconds = 150;
 
-inline gp::ARGB White(int alpha) { return ToArgb(0xFFFFFF, alpha); }
-inline gp::ARGB Black(int alpha) { return ToArgb(0, alpha); }
-
 // Signed client coordinates of a mouse message.
 inline int XOf(LPARAM lp) { return int(short(LOWORD(lp))); }
 inline int YOf(LPARAM lp) { return int(short(HIWORD(lp))); }
@@ -54,7 +51,7 @@ struct SkinWindow {
   bool hasMinimize = false, hasMaximize = false;
   bool showTitle = true, captionGloss = false, captionDrag = true, interactive = true;
   WNDPROC previous = nullptr;
-  int imageMode = kImageTiled;
+  ImageMode imageMode = kImageTiled;
   std::vector<CaptionButton> buttons;
   StripRect strip;
   bool maximised = false, minimised = false;

@@ -17,9 +17,6 @@ namespace {
 
 constexpr float kChannelThickness = 6;
 
-gp::ARGB White(int alpha) { return ToArgb(0xFFFFFF, alpha); }
-gp::ARGB Black(int alpha) { return ToArgb(0, alpha); }
-
 void FillRounded(gp::Graphics& g, const RectF& r, float radius, const gp::Brush& brush) {
   gp::GraphicsPath path;
   AddRoundRect(path, r.X, r.Y, r.Width, r.Height, radius);
@@ -35,8 +32,6 @@ RECT ChannelOf(HWND control, bool vertical) {
     channel = {channel.top, channel.left, channel.bottom, channel.right};
   return channel;
 }
-
-int NoPart(HWND, POINT) { return 0; }
 
 }  // namespace
 
@@ -175,28 +170,16 @@ void PaintProgressBar(SkinEngine& engine, HWND control, HDC dc) {
   });
 }
 
-namespace {
-void Repaint(HWND control, SkinEngine& engine) {
-  PaintNow(control, [&](HDC dc) { PaintTrackbar(engine, control, dc); });
-}
-}  // namespace
-
+// Hover only: a trackbar shows no pressed part.
 LRESULT CALLBACK TrackbarWindowProc(HWND control, UINT message, WPARAM wp, LPARAM lp) {
-  if (message == WM_NCDESTROY) return DestroyedControl(control, PropSlot::kMain, wp, lp);
-  // Hover only: a trackbar shows no pressed part.
-  if (message == WM_MOUSEMOVE || message == WM_MOUSELEAVE)
-    return PartsMouseMessage(control, Family::kTrackbar, message, wp, lp, NoPart, Repaint);
-  if (FamilyMember m = FindMember(control, Family::kTrackbar))
-    if (auto result = SelfPaintMessage(*m.engine, control, message, wp, true, PaintTrackbar)) return *result;
-  return CallPreviousProc(control, message, wp, lp);
+  static constexpr SelfPainted kTrackbar{Family::kTrackbar, PaintTrackbar, true, PointerLook::kHover};
+  return SelfPaintedProc(kTrackbar, control, message, wp, lp);
 }
 
 // A progress bar has no hover look: mouse moves go straight to the control.
 LRESULT CALLBACK ProgressBarWindowProc(HWND control, UINT message, WPARAM wp, LPARAM lp) {
-  if (message == WM_NCDESTROY) return DestroyedControl(control, PropSlot::kMain, wp, lp);
-  if (FamilyMember m = FindMember(control, Family::kProgressBar))
-    if (auto result = SelfPaintMessage(*m.engine, control, message, wp, true, PaintProgressBar)) return *result;
-  return CallPreviousProc(control, message, wp, lp);
+  static constexpr SelfPainted kProgressBar{Family::kProgressBar, PaintProgressBar, true};
+  return SelfPaintedProc(kProgressBar, control, message, wp, lp);
 }
 
 void InstallTrackbars(SkinEngine& engine, int windowIndex, HWND parent) {

@@ -30,10 +30,6 @@ void Halves(HWND control, float w, float h, RectF& first, RectF& second) {
   }
 }
 
-void Repaint(HWND control, SkinEngine& engine) {
-  PaintNow(control, [&](HDC dc) { PaintUpDown(engine, control, dc); });
-}
-
 }  // namespace
 
 int UpDownHalfAt(HWND control, POINT p) {
@@ -86,12 +82,8 @@ void PaintUpDown(SkinEngine& engine, HWND control, HDC dc) {
 }
 
 LRESULT CALLBACK UpDownWindowProc(HWND control, UINT message, WPARAM wp, LPARAM lp) {
-  if (message == WM_NCDESTROY) return DestroyedControl(control, PropSlot::kMain, wp, lp);
-  if (IsPartsMouseMessage(message))
-    return PartsMouseMessage(control, Family::kUpDown, message, wp, lp, UpDownHalfAt, Repaint);
-  if (FamilyMember m = FindMember(control, Family::kUpDown))
-    if (auto result = SelfPaintMessage(*m.engine, control, message, wp, true, PaintUpDown)) return *result;
-  return CallPreviousProc(control, message, wp, lp);
+  static constexpr SelfPainted kUpDown{Family::kUpDown, PaintUpDown, true, PointerLook::kParts, UpDownHalfAt};
+  return SelfPaintedProc(kUpDown, control, message, wp, lp);
 }
 
 void InstallUpDowns(SkinEngine& engine, int windowIndex, HWND parent) {

@@ -201,11 +201,4 @@ void SkinEngine::PaintFromBuffer(int index, HDC dc) {
   BitBlt(dc, 0, 0, w->buffer.width(), w->buffer.height(), w->buffer.dc(), 0, 0, SRCCOPY);
 }
 
-uint32_t SkinEngine::BackBufferPixel(int index, int x, int y) const {
-  const SkinWindow* w = Window(index);
-  if (!w || !w->buffer.bits() || x < 0 || y < 0 || x >= w->buffer.width() || y >= w->buffer.height())
-    return 0;
-  return w->buffer.bits()[size_t(y) * w->buffer.width() + x];
-}
-
 }  // namespace board

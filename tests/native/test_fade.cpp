@@ -10,14 +10,14 @@ namespace {
 std::vector<int> FadeIn(int delay) {
   FadePlan plan = PlanFade(delay);
   std::vector<int> alphas;
-  for (int i = 1; i <= plan.steps; ++i) alphas.push_back(LayeredAlpha(2, FadeInAlpha(plan, i)));
+  for (int i = 1; i <= plan.steps; ++i) alphas.push_back(LayeredAlpha(kAlphaGiven, FadeInAlpha(plan, i)));
   return alphas;
 }
 
 std::vector<int> FadeOut(int delay) {
   FadePlan plan = PlanFade(delay);
   std::vector<int> alphas;
-  for (int i = 1; i <= plan.steps; ++i) alphas.push_back(LayeredAlpha(2, FadeOutAlpha(plan, i)));
+  for (int i = 1; i <= plan.steps; ++i) alphas.push_back(LayeredAlpha(kAlphaGiven, FadeOutAlpha(plan, i)));
   return alphas;
 }
 
@@ -55,7 +55,7 @@ TEST(Fade, LayeredAlphaByMode) {
   struct Case { int mode, alpha, expected; };
   for (Case c : {Case{2, 300, 255}, {2, -5, 0}, {2, 77, 77}, {1, 0, 192}, {1, 255, 192},
                  {0, 12, 255}, {3, 12, 255}, {-1, 0, 255}})
-    EXPECT_EQ(LayeredAlpha(c.mode, c.alpha), c.expected) << c.mode << "," << c.alpha;
+    EXPECT_EQ(LayeredAlpha(LayeredAlphaMode(c.mode), c.alpha), c.expected) << c.mode << "," << c.alpha;
 }
 
 }  // namespace

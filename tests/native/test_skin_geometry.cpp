@@ -127,16 +127,16 @@ TEST(HoverFade, AFadeOutCutShortShowsItsButtonNormalAtOnce) {
 
 TEST(BackgroundLayout, EachModePlacesThePictureItsOwnWay) {
   using V = std::vector<DestRect>;
-  EXPECT_EQ(PlaceBackground(0, 300, 200, 786, 315), (V{{0, 0, 300, 200}}));
-  EXPECT_EQ(PlaceBackground(1, 300, 200, 786, 315), (V{{486, 0, 300, 200}}));
-  EXPECT_EQ(PlaceBackground(2, 300, 200, 786, 315), (V{{243, 57, 300, 200}}));
-  EXPECT_EQ(PlaceBackground(2, 1920, 1200, 786, 315), (V{{-567, -442, 1920, 1200}}));
-  EXPECT_EQ(PlaceBackground(3, 1920, 1200, 786, 315), (V{{0, 0, 786, 315}}));
-  EXPECT_EQ(PlaceBackground(4, 300, 200, 786, 315),
+  EXPECT_EQ(PlaceBackground(kImageTopLeft, 300, 200, 786, 315), (V{{0, 0, 300, 200}}));
+  EXPECT_EQ(PlaceBackground(kImageTopRight, 300, 200, 786, 315), (V{{486, 0, 300, 200}}));
+  EXPECT_EQ(PlaceBackground(kImageCentred, 300, 200, 786, 315), (V{{243, 57, 300, 200}}));
+  EXPECT_EQ(PlaceBackground(kImageCentred, 1920, 1200, 786, 315), (V{{-567, -442, 1920, 1200}}));
+  EXPECT_EQ(PlaceBackground(kImageStretched, 1920, 1200, 786, 315), (V{{0, 0, 786, 315}}));
+  EXPECT_EQ(PlaceBackground(kImageTiled, 300, 200, 786, 315),
             (V{{0, 0, 300, 200}, {300, 0, 300, 200}, {600, 0, 300, 200}}));
-  EXPECT_TRUE(PlaceBackground(4, 0, 200, 786, 315).empty()) << "a zero-width tile never ends";
-  EXPECT_TRUE(PlaceBackground(5, 300, 200, 786, 315).empty());
-  EXPECT_TRUE(PlaceBackground(3, 300, 200, 0, 315).empty());
+  EXPECT_TRUE(PlaceBackground(kImageTiled, 0, 200, 786, 315).empty()) << "a zero-width tile never ends";
+  EXPECT_TRUE(PlaceBackground(ImageMode(5), 300, 200, 786, 315).empty());
+  EXPECT_TRUE(PlaceBackground(kImageStretched, 300, 200, 0, 315).empty());
 }
 
 TEST(Colour, ToArgbSwapsRedAndBlueAndPlacesTheAlpha) {

@@ -11,6 +11,7 @@
 
 #include "skin/win32/container_skin.h"
 #include "skin/win32/control_records.h"
+#include "tests/wine/skin_engine_test_access.h"
 #include "tests/wine/skin_test_support.h"
 
 namespace board {
@@ -148,7 +149,7 @@ TEST_F(ContainerSkinTest, ATabControlWithNoTintShowsOnlyTheWindowPicture) {
   for (int y : {0, 1, 2, 5, 10, 15, 20, 25, 30, 120, int(client.bottom) - 2, int(client.bottom) - 1})
     for (int x = 0; x < client.right; x += (y < 30 || y >= client.bottom - 2) ? 3 : 133) {
       const COLORREF screen = PixelAt(tab, x, y);
-      const COLORREF buffer = ArgbToColorref(engine.BackBufferPixel(1, 8 + x, 38 + y));
+      const COLORREF buffer = ArgbToColorref(BackBufferPixel(engine, 1, 8 + x, 38 + y));
       ++checked;
       if (Distance(screen, buffer) > 6) {
         if (++differing <= 5) ADD_FAILURE() << "at (" << x << ", " << y << ") the screen shows "
@@ -158,7 +159,7 @@ TEST_F(ContainerSkinTest, ATabControlWithNoTintShowsOnlyTheWindowPicture) {
   for (int x : {0, 1, int(client.right) - 2, int(client.right) - 1})
     for (int y = 0; y < client.bottom; y += 7) {
       ++checked;
-      if (Distance(PixelAt(tab, x, y), ArgbToColorref(engine.BackBufferPixel(1, 8 + x, 38 + y))) > 6) ++differing;
+      if (Distance(PixelAt(tab, x, y), ArgbToColorref(BackBufferPixel(engine, 1, 8 + x, 38 + y))) > 6) ++differing;
     }
   EXPECT_EQ(differing, 0) << "of " << checked << " pixels: a tab strip or a frame shows";
   EXPECT_FALSE(Record(tab)->dirty) << "the first paint was the full one";

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/wine/skin_engine_test_access.h"
 #include "tests/wine/skin_test_support.h"
 
 namespace board {
@@ -20,12 +21,12 @@ using Pixels = std::vector<uint32_t>;
 Pixels BufferBox(const SkinEngine& engine, int index, int x, int y, int w, int h) {
   Pixels out;
   for (int j = y; j < y + h; ++j)
-    for (int i = x; i < x + w; ++i) out.push_back(engine.BackBufferPixel(index, i, j));
+    for (int i = x; i < x + w; ++i) out.push_back(BackBufferPixel(engine, index, i, j));
   return out;
 }
 
 Pixels ButtonBox(const SkinEngine& engine, int index, int button, CaptionKind kind) {
-  const BoxF b = CaptionButtonBox(engine.State(index).strip, button, kind);
+  const BoxF b = CaptionButtonBox(WindowState(engine, index).strip, button, kind);
   return BufferBox(engine, index, int(b.x), int(b.y), int(b.width), int(b.height));
 }
 
@@ -40,7 +41,7 @@ long Distance(const Pixels& a, const Pixels& b) {
 // Pixels of the caption band left of the strip near one pure colour (0xRRGGBB).
 int CaptionPixelsNear(const SkinEngine& engine, int index, uint32_t rgb) {
   int n = 0;
-  for (uint32_t p : BufferBox(engine, index, 0, 0, engine.State(index).strip.left - 2, 25)) {
+  for (uint32_t p : BufferBox(engine, index, 0, 0, WindowState(engine, index).strip.left - 2, 25)) {
     int d = 0;
     for (int shift : {0, 8, 16}) d += std::abs(int((p >> shift) & 0xFF) - int((rgb >> shift) & 0xFF));
     n += d < 60;
@@ -76,7 +77,7 @@ class FrameMessages : public SkinFixture {
 TEST_F(FrameMessages, TheFadeTimerLightsTheHotButtonStepByStepAndStopsOnceItHasFadedOut) {
   const int index = Open();
   HWND window = At(index);
-  const BoxF close = CaptionButtonBox(engine.State(index).strip, 5, CaptionKind::kClose);
+  const BoxF close = CaptionButtonBox(WindowState(engine, index).strip, 5, CaptionKind::kClose);
   const Pixels normal = ButtonBox(engine, index, 5, CaptionKind::kClose);
 
   SendMessageW(window, WM_MOUSEMOVE, 0, ClientPoint(close));
@@ -101,9 +102,9 @@ TEST_F(FrameMessages, TheFadeTimerLightsTheHotButtonStepByStepAndStopsOnceItHasF
 TEST_F(FrameMessages, PositionChangesLayTheStripOutAndAnyMaximiseShowsTheRestoreGlyph) {
   const int index = Open();
   HWND window = At(index);
-  const int left = engine.State(index).strip.left;
+  const int left = WindowState(engine, index).strip.left;
   SetWindowPos(window, nullptr, 0, 0, kWidth + 100, kHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  EXPECT_EQ(engine.State(index).strip.left, left + 100) << "the strip keeps to the right edge";
+  EXPECT_EQ(WindowState(engine, index).strip.left, left + 100) << "the strip keeps to the right edge";
   SetWindowPos(window, nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   UpdateWindow(window);
   const Pixels maximiseGlyph = ButtonBox(engine, index, 4, CaptionKind::kMaximize);
@@ -112,7 +113,7 @@ TEST_F(FrameMessages, PositionChangesLayTheStripOutAndAnyMaximiseShowsTheRestore
   ShowWindow(window, SW_MAXIMIZE);
   UpdateWindow(window);
   Pump();
-  EXPECT_TRUE(engine.State(index).maximised);
+  EXPECT_TRUE(WindowState(engine, index).maximised);
   RECT r;
   GetWindowRect(window, &r);
   EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXSCREEN));
@@ -122,7 +123,7 @@ TEST_F(FrameMessages, PositionChangesLayTheStripOutAndAnyMaximiseShowsTheRestore
   ShowWindow(window, SW_RESTORE);
   UpdateWindow(window);
   Pump();
-  EXPECT_FALSE(engine.State(index).maximised);
+  EXPECT_FALSE(WindowState(engine, index).maximised);
   GetWindowRect(window, &r);
   EXPECT_EQ(r.right - r.left, kWidth);
   EXPECT_EQ(ButtonBox(engine, index, 4, CaptionKind::kMaximize), maximiseGlyph);
@@ -167,15 +168,15 @@ TEST_F(FrameMessages, MinimiseAndRestoreCommandsKeepTheStateAndRebuildTheBuffer)
   HWND window = At(index);
   SendMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
   Pump();
-  EXPECT_TRUE(engine.State(index).minimised);
+  EXPECT_TRUE(WindowState(engine, index).minimised);
   EXPECT_TRUE(IsIconic(window));
   SendMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
-  EXPECT_FALSE(engine.State(index).minimised);
+  EXPECT_FALSE(WindowState(engine, index).minimised);
   EXPECT_FALSE(IsIconic(window));
   UpdateWindow(window);
   Pump();
-  EXPECT_FALSE(engine.State(index).fullRepaint) << "the restored window was not painted again";
-  EXPECT_NE(engine.BackBufferPixel(index, kWidth / 2, kHeight / 2), 0u);
+  EXPECT_FALSE(WindowState(engine, index).fullRepaint) << "the restored window was not painted again";
+  EXPECT_NE(BackBufferPixel(engine, index, kWidth / 2, kHeight / 2), 0u);
 }
 
 HWND g_looping;
@@ -246,11 +247,11 @@ TEST_F(FrameMessages, APressOnTheLeftEdgeResizesAndTheWindowIsPaintedAtItsNewSiz
   GetClientRect(window, &client);
   EXPECT_EQ(after.right, before.right);
   ASSERT_LT(after.left, before.left - 30) << "the left edge did not move out";
-  EXPECT_EQ(engine.State(index).strip.left + engine.State(index).strip.width + kResizeBorder + 2,
+  EXPECT_EQ(WindowState(engine, index).strip.left + WindowState(engine, index).strip.width + kResizeBorder + 2,
             int(client.right));
   // The border's outer line runs along the new bottom edge, all the way to the new width.
-  const uint32_t border = engine.BackBufferPixel(index, client.right - 20, client.bottom - 1);
-  const uint32_t inside = engine.BackBufferPixel(index, client.right - 20, client.bottom / 2);
+  const uint32_t border = BackBufferPixel(engine, index, client.right - 20, client.bottom - 1);
+  const uint32_t inside = BackBufferPixel(engine, index, client.right - 20, client.bottom / 2);
   EXPECT_NE(border & 0xFFFFFF, inside & 0xFFFFFF) << "no border at the new size";
   EXPECT_EQ(PixelAt(window, client.right - 20, client.bottom / 2), COLORREF(RGB(40, 90, 160)))
       << "the screen shows the picture at the new size";
@@ -319,14 +320,14 @@ TEST_F(FrameMessages, CaptionTooltipsNameEachButtonOverItsBox) {
     ASSERT_GE(button, 1);
     ASSERT_LE(button, 6);
     EXPECT_STREQ(text, texts[button - 1]);
-    const BoxF box = CaptionButtonBox(engine.State(index).strip, button,
+    const BoxF box = CaptionButtonBox(WindowState(engine, index).strip, button,
                                       button == 6 ? CaptionKind::kClose : CaptionKind::kHelp);
     EXPECT_EQ(tool.rect.left, LONG(box.x));
     EXPECT_EQ(tool.rect.right, LONG(box.x + box.width));
   }
   // The pointer resting on the close box brings its tip up.
   SetForegroundWindow(window);
-  const BoxF close = CaptionButtonBox(engine.State(index).strip, 6, CaptionKind::kClose);
+  const BoxF close = CaptionButtonBox(WindowState(engine, index).strip, 6, CaptionKind::kClose);
   POINT at{int(close.x + close.width / 2), int(close.y + close.height / 2)};
   ClientToScreen(window, &at);
   SetCursorPos(at.x - 3, at.y);
@@ -347,8 +348,8 @@ TEST_F(FrameMessages, ACaptionButtonRunsOnlyWhenReleasedOverItself) {
   HWND window = At(index);
   int ran = 0;
   engine.SetHelpHandler(window, [&ran] { ++ran; });
-  const BoxF help = CaptionButtonBox(engine.State(index).strip, 1, CaptionKind::kHelp);
-  const BoxF menu = CaptionButtonBox(engine.State(index).strip, 2, CaptionKind::kMainMenu);
+  const BoxF help = CaptionButtonBox(WindowState(engine, index).strip, 1, CaptionKind::kHelp);
+  const BoxF menu = CaptionButtonBox(WindowState(engine, index).strip, 2, CaptionKind::kMainMenu);
   const Pixels normal = ButtonBox(engine, index, 1, CaptionKind::kHelp);
 
   SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, ClientPoint(help));
@@ -365,11 +366,11 @@ TEST_F(FrameMessages, ACaptionButtonRunsOnlyWhenReleasedOverItself) {
 TEST_F(FrameMessages, WindowPicturesAndCaptionGlyphsReplaceTheSharedOnes) {
   const int index = Open();
   HWND window = At(index);
-  const uint32_t shared = engine.BackBufferPixel(index, kWidth / 2, kHeight / 2) & 0xFFFFFF;
+  const uint32_t shared = BackBufferPixel(engine, index, kWidth / 2, kHeight / 2) & 0xFFFFFF;
   EXPECT_EQ(shared, 0x285AA0u) << "the shared blue picture";
   ASSERT_TRUE(engine.SetWindowImage(window, SolidBmp(32, 32, RGB(200, 30, 30)), Given(3)));
   UpdateWindow(window);
-  EXPECT_EQ(engine.BackBufferPixel(index, kWidth / 2, kHeight / 2) & 0xFFFFFF, 0xC81E1Eu);
+  EXPECT_EQ(BackBufferPixel(engine, index, kWidth / 2, kHeight / 2) & 0xFFFFFF, 0xC81E1Eu);
   EXPECT_EQ(PixelAt(window, kWidth / 2, kHeight / 2), RGB(200, 30, 30)) << "and on the screen";
 
   const std::vector<uint8_t> green = SolidBmp(26, 18, RGB(0, 200, 0));
@@ -384,7 +385,7 @@ TEST_F(FrameMessages, WindowPicturesAndCaptionGlyphsReplaceTheSharedOnes) {
   const std::vector<uint8_t> yellow = SolidBmp(32, 32, RGB(220, 200, 20));
   own.image = yellow;
   const int second = Open(own);
-  EXPECT_EQ(engine.BackBufferPixel(second, kWidth / 2, kHeight / 2) & 0xFFFFFF, 0xDCC814u);
+  EXPECT_EQ(BackBufferPixel(engine, second, kWidth / 2, kHeight / 2) & 0xFFFFFF, 0xDCC814u);
 
   EXPECT_FALSE(engine.SetWindowImage(nullptr, green, NotGiven()));
   EXPECT_FALSE(engine.SetCaptionButtonImages(GetDesktopWindow(), glyphs));

@@ -15,6 +15,7 @@
 #include "base/win32/scoped_win.h"
 #include "skin/win32/skin_globals.h"
 #include "tests/support/key_hook.h"
+#include "tests/wine/skin_engine_test_access.h"
 
 namespace board {
 namespace {
@@ -62,7 +63,7 @@ TEST_F(ProgramTest, TheCreatedEventSkinsTheWindowAndItsContainersThenFadesIn) {
   EXPECT_EQ(s.controlsEnabled, 1);
   const int index = globals.skin.IndexOf(window);
   ASSERT_GT(index, 0) << "the window is not skinned";
-  EXPECT_EQ(globals.skin.State(index).captionHeight, 25);
+  EXPECT_EQ(WindowState(globals.skin, index).captionHeight, 25);
   // Each container is attached to the window, the tab control first.
   int listIndex = 0;
   for (uint32_t id : {kTabControlId, kGroupBoxControlId}) {

@@ -13,6 +13,7 @@
 #include "skin/win32/skin_drawing.h"
 #include "skin/win32/skin_images.h"
 #include "skin/win32/skin_window.h"
+#include "tests/wine/skin_engine_test_access.h"
 #include "tests/wine/skin_test_support.h"
 
 namespace board {
@@ -59,12 +60,12 @@ class SkinEngineTest : public ::testing::Test {
 TEST_F(SkinEngineTest, AttachKeepsTheFirstRecordRaisesTheCaptionAndRenumbersOnDestroy) {
   HWND first = Window(), second = Window();
   ASSERT_TRUE(engine.AttachWindow(first, 20, 1, {}));
-  EXPECT_EQ(engine.State(1).captionHeight, 25) << "below 25 becomes 25";
+  EXPECT_EQ(WindowState(engine, 1).captionHeight, 25) << "below 25 becomes 25";
   EXPECT_FALSE(engine.AttachWindow(first, 40, 1, {})) << "a second attach changes nothing";
   EXPECT_EQ(engine.WindowCount(), 1u);
-  EXPECT_EQ(engine.State(1).captionHeight, 25);
+  EXPECT_EQ(WindowState(engine, 1).captionHeight, 25);
   ASSERT_TRUE(engine.AttachWindow(second, 40, 1, {}));
-  EXPECT_EQ(engine.State(2).captionHeight, 40);
+  EXPECT_EQ(WindowState(engine, 2).captionHeight, 40);
   EXPECT_EQ(IndexProp(second), 2);
   EXPECT_TRUE(GetWindowLongPtrW(first, GWL_STYLE) & WS_SYSMENU);
 
@@ -122,18 +123,18 @@ TEST_F(SkinEngineTest, TheBackBufferHoldsShapeBorderPictureAndTitle) {
   UpdateWindow(window);
   Pump();
   auto rgb = [](uint32_t argb) { return argb & 0xFFFFFF; };
-  EXPECT_EQ(rgb(engine.BackBufferPixel(1, 0, 0)), 0xFF00FFu) << "magenta outside the rounded shape";
-  EXPECT_EQ(rgb(engine.BackBufferPixel(1, kWidth - 1, kHeight - 1)), 0xFF00FFu);
-  const uint32_t inside = rgb(engine.BackBufferPixel(1, 400, 200));
+  EXPECT_EQ(rgb(BackBufferPixel(engine, 1, 0, 0)), 0xFF00FFu) << "magenta outside the rounded shape";
+  EXPECT_EQ(rgb(BackBufferPixel(engine, 1, kWidth - 1, kHeight - 1)), 0xFF00FFu);
+  const uint32_t inside = rgb(BackBufferPixel(engine, 1, 400, 200));
   EXPECT_EQ(inside, 0x2060C0u) << "the stretched picture (0xRRGGBB)";
   // The outer line darkens the picture, the inner one lightens it.
-  const uint32_t outer = engine.BackBufferPixel(1, 0, 150), inner = engine.BackBufferPixel(1, 1, 150);
+  const uint32_t outer = BackBufferPixel(engine, 1, 0, 150), inner = BackBufferPixel(engine, 1, 1, 150);
   EXPECT_LT(outer & 0xFF, 0xC0u / 2) << std::hex << outer;
   EXPECT_GT(inner & 0xFF, 0xC0u) << std::hex << inner;
   // The white title with its grey outline lies right of the icon.
   int white = 0;
   for (int y = 4; y < 22; ++y)
-    for (int x = 30; x < 120; ++x) white += rgb(engine.BackBufferPixel(1, x, y)) == 0xFFFFFFu;
+    for (int x = 30; x < 120; ++x) white += rgb(BackBufferPixel(engine, 1, x, y)) == 0xFFFFFFu;
   EXPECT_GT(white, 20) << "no title pixels";
 }
 
@@ -144,7 +145,7 @@ TEST_F(SkinEngineTest, CaptionDoubleClickMaximisesAndRestoresAndTheCloseButtonCl
   Pump();
   SendMessageW(window, WM_LBUTTONDBLCLK, 0, MAKELPARAM(100, 10));
   Pump();
-  EXPECT_TRUE(engine.State(1).maximised);
+  EXPECT_TRUE(WindowState(engine, 1).maximised);
   RECT r;
   GetWindowRect(window, &r);
   EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXSCREEN));
@@ -156,12 +157,12 @@ TEST_F(SkinEngineTest, CaptionDoubleClickMaximisesAndRestoresAndTheCloseButtonCl
 
   SendMessageW(window, WM_LBUTTONDBLCLK, 0, MAKELPARAM(100, 10));
   Pump();
-  EXPECT_FALSE(engine.State(1).maximised);
+  EXPECT_FALSE(WindowState(engine, 1).maximised);
   GetWindowRect(window, &r);
   EXPECT_EQ(r.right - r.left, kWidth) << "restored to its size";
   SendMessageW(window, WM_LBUTTONDBLCLK, 0, MAKELPARAM(100, 60));
   Pump();
-  EXPECT_FALSE(engine.State(1).maximised) << "below the caption a double-click does nothing";
+  EXPECT_FALSE(WindowState(engine, 1).maximised) << "below the caption a double-click does nothing";
 
   // The strip's last button closes: the close command reaches the window.
   engine.RunCaptionButton(1, 99);  // out of range: nothing
@@ -173,11 +174,11 @@ TEST_F(SkinEngineTest, CaptionDoubleClickMaximisesAndRestoresAndTheCloseButtonCl
 
 // White pixels of a caption button's box in the back buffer: the glyph's strokes.
 int GlyphPixels(const SkinEngine& engine, int button, CaptionKind kind) {
-  const BoxF box = CaptionButtonBox(engine.State(1).strip, button, kind);
+  const BoxF box = CaptionButtonBox(WindowState(engine, 1).strip, button, kind);
   int white = 0;
   for (int y = int(box.y); y < int(box.y + box.height); ++y)
     for (int x = int(box.x); x < int(box.x + box.width); ++x)
-      white += (engine.BackBufferPixel(1, x, y) & 0xFFFFFF) == 0xFFFFFF;
+      white += (BackBufferPixel(engine, 1, x, y) & 0xFFFFFF) == 0xFFFFFF;
   return white;
 }
 
@@ -192,20 +193,20 @@ TEST_F(SkinEngineTest, MaximisedWindowsShowTheRestoreGlyphAndCustomButtonsComeFi
   engine.RunCaptionButton(1, 4);
   Pump();
   UpdateWindow(window);
-  ASSERT_TRUE(engine.State(1).maximised);
-  EXPECT_FALSE(engine.State(1).fullRepaint) << "the maximised window was not painted again";
+  ASSERT_TRUE(WindowState(engine, 1).maximised);
+  EXPECT_FALSE(WindowState(engine, 1).fullRepaint) << "the maximised window was not painted again";
   const int restoreGlyph = GlyphPixels(engine, 4, CaptionKind::kMaximize);
   EXPECT_GT(restoreGlyph, 20);
   EXPECT_NE(restoreGlyph, maximiseGlyph) << "the maximise box still shows the maximise glyph";
   engine.RunCaptionButton(1, 4);
   Pump();
-  EXPECT_FALSE(engine.State(1).maximised);
+  EXPECT_FALSE(WindowState(engine, 1).maximised);
 
   const int widthBefore = engine.GetCaptionStripRect(window).width;
   int ran = 0;
   ASSERT_TRUE(engine.AddCaptionButton(window, SkinImageFile(SkinImage::kHelpGlyph), L"mine", [&] { ++ran; }));
   EXPECT_EQ(engine.GetCaptionStripRect(window).width, widthBefore + 27);
-  const BoxF first = CaptionButtonBox(engine.State(1).strip, 1, CaptionKind::kCustom);
+  const BoxF first = CaptionButtonBox(WindowState(engine, 1).strip, 1, CaptionKind::kCustom);
   EXPECT_EQ(engine.HitCaptionButton(1, int(first.x) + 3, 5), 1);
   engine.RunCaptionButton(1, 1);
   EXPECT_EQ(ran, 1);
@@ -247,7 +248,7 @@ TEST_F(SkinEngineTest, TheItemStripShowsItsTextsAndFillWindowsFollowTheSize) {
   Pump();
   int white = 0;
   for (int y = strip.top; y < strip.bottom; ++y)
-    for (int x = strip.left; x < 120; ++x) white += (engine.BackBufferPixel(1, x, y) & 0xFFFFFF) == 0xFFFFFF;
+    for (int x = strip.left; x < 120; ++x) white += (BackBufferPixel(engine, 1, x, y) & 0xFFFFFF) == 0xFFFFFF;
   EXPECT_GT(white, 20) << "no item text in the strip";
 
   RECT r;
@@ -287,7 +288,7 @@ TEST_F(SkinEngineTest, AResizedPictureSettlesToTheHighQualityScale) {
   auto differing = [this] {
     int count = 0;
     for (int y = 40; y < 250; y += 23)
-      for (int x = 10; x < 590; x += 37) count += engine.BackBufferPixel(1, x, y) != engine.BackBufferPixel(2, x, y);
+      for (int x = 10; x < 590; x += 37) count += BackBufferPixel(engine, 1, x, y) != BackBufferPixel(engine, 2, x, y);
     return count;
   };
   const DWORD start = GetTickCount();
@@ -312,7 +313,7 @@ TEST_F(SkinEngineTest, APreloadedPictureShowsAsOneDecodedWhenSet) {
   auto samples = [this] {
     std::vector<uint32_t> s;
     for (int y = 30; y < kHeight - 5; y += 17)
-      for (int x = 5; x < kWidth - 5; x += 29) s.push_back(engine.BackBufferPixel(1, x, y));
+      for (int x = 5; x < kWidth - 5; x += 29) s.push_back(BackBufferPixel(engine, 1, x, y));
     return s;
   };
   const std::vector<uint32_t> preloaded = samples();
@@ -322,7 +323,7 @@ TEST_F(SkinEngineTest, APreloadedPictureShowsAsOneDecodedWhenSet) {
   const auto bmp = SolidBmp(64, 48, RGB(0x30, 0x90, 0x50));
   engine.PreloadPicture(bmp, kWidth, kHeight);
   engine.SetSkinImage(nullptr, bmp, Given(0), Given(0), Given(3));
-  EXPECT_EQ(engine.BackBufferPixel(1, 300, 150) & 0xFFFFFF, 0x309050u);
+  EXPECT_EQ(BackBufferPixel(engine, 1, 300, 150) & 0xFFFFFF, 0x309050u);
 }
 
 TEST_F(SkinEngineTest, CapturedBackgroundsShowTheSkinBehindAControlAndAreFreedOnce) {
