@@ -256,6 +256,9 @@ class SkinEngine {
   bool PrepareWindowPicture(SkinWindow& w, std::span<const uint8_t> image, OptInt mode);
   // The picture as it is kept: edge-blended for the top-left and top-right modes, else as given.
   std::vector<uint8_t> PreparePicture(std::span<const uint8_t> source, COLORREF colour, ImageMode mode) const;
+  // The shared picture, once a preload it waits for has finished; null for none.
+  const DecodedImage* Background();
+  static std::unique_ptr<DecodedImage> TakePicture(std::future<std::unique_ptr<DecodedImage>>& pending);
 
   SkinArt art_;
   SkinSettings settings_;
@@ -285,6 +288,8 @@ class SkinEngine {
   // before anything else goes.
   std::span<const uint8_t> preloadBytes_;
   std::future<std::unique_ptr<DecodedImage>> preload_;
+  // The shared picture while its preload is still under way; Background() waits for it.
+  std::future<std::unique_ptr<DecodedImage>> pendingBackground_;
   static SkinEngine* instance_;
 };
 

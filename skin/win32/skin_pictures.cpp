@@ -49,15 +49,22 @@ bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> 
   }
   const bool hasSource = !source.empty();
   if (!hasSource && !faceColour) return true;
-  if (hasSource) {
+  pendingBackground_ = {};
+  const bool preloaded =
+      preload_.valid() && source.data() == preloadBytes_.data() && source.size() == preloadBytes_.size();
+  const ImageMode imageMode = ImageMode(mode.value_or(kImageTiled));
+  if (hasSource && preloaded && faceColour && imageMode != kImageTopLeft && imageMode != kImageTopRight) {
+    // Nothing here needs the pixels (the colour is given, the picture kept as it is): the
+    // preload goes on beside the caller's attaching, and the first paint takes it.
+    settings_.faceColour = COLORREF(*faceColour);
+    if (themeColour.value_or(0) == kThemeFollowsFace) settings_.themeColour = settings_.faceColour;
+    settings_.imageMode = imageMode;
+    settings_.skinImage.assign(source.begin(), source.end());
+    background_.reset();
+    pendingBackground_ = std::move(preload_);
+  } else if (hasSource) {
     std::unique_ptr<DecodedImage> decoded;
-    if (preload_.valid() && source.data() == preloadBytes_.data() && source.size() == preloadBytes_.size()) {
-      try {
-        decoded = preload_.get();
-      } catch (...) {
-        // A thread that could not finish (no memory, say): decoded here instead.
-      }
-    }
+    if (preloaded) decoded = TakePicture(preload_);
     if (!decoded) decoded = DecodedImage::FromBytes(source);
     if (faceColour) {
       settings_.faceColour = COLORREF(faceColour.value_or(0));
@@ -65,7 +72,7 @@ bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> 
       settings_.faceColour = PictureColour(*decoded);
     }
     if (themeColour.value_or(0) == kThemeFollowsFace) settings_.themeColour = settings_.faceColour;
-    settings_.imageMode = ImageMode(mode.value_or(kImageTiled));
+    settings_.imageMode = imageMode;
     settings_.skinImage = PreparePicture(source, settings_.faceColour, settings_.imageMode);
     background_ = std::ranges::equal(settings_.skinImage, source) ? std::move(decoded)
                                                                    : DecodedImage::FromBytes(settings_.skinImage);
@@ -119,6 +126,22 @@ bool SkinEngine::PrepareWindowPicture(SkinWindow& w, std::span<const uint8_t> im
   w.scaled.reset();
   w.composedKey = {};
   return true;
+}
+
+std::unique_ptr<DecodedImage> SkinEngine::TakePicture(std::future<std::unique_ptr<DecodedImage>>& pending) {
+  try {
+    return pending.get();
+  } catch (...) {
+    return nullptr;  // a thread that could not finish (no memory, say): the caller decodes
+  }
+}
+
+const DecodedImage* SkinEngine::Background() {
+  if (pendingBackground_.valid()) {
+    background_ = TakePicture(pendingBackground_);
+    if (!background_) background_ = DecodedImage::FromBytes(settings_.skinImage);
+  }
+  return background_.get();
 }
 
 void SkinEngine::PreloadPicture(std::span<const uint8_t> image, int width, int height) {

@@ -17,7 +17,7 @@ void SkinEngine::PaintBackground(SkinWindow& w, void* graphicsHandle) {
   gp::Graphics& g = *static_cast<gp::Graphics*>(graphicsHandle);
   const int cw = w.buffer.width(), ch = w.buffer.height();
   const RectF client(0, 0, float(cw), float(ch));
-  const DecodedImage* picture = w.windowImage ? w.windowImage.get() : background_.get();
+  const DecodedImage* picture = w.windowImage ? w.windowImage.get() : Background();
   const bool stretched = picture && w.imageMode == kImageStretched;
   if (stretched) {
     // The stretched picture is scaled once per client size, not on every repaint. During a

@@ -303,8 +303,9 @@ TEST_F(SkinEngineTest, AResizedPictureSettlesToTheHighQualityScale) {
 // set; bytes that are not the program's own are left to the set, which still takes them.
 TEST_F(SkinEngineTest, APreloadedPictureShowsAsOneDecodedWhenSet) {
   const auto stored = SkinImageFile(SkinImage::kBackground);
+  // The board's way, its colour given: the set leaves the preload running, the first paint takes it.
   engine.PreloadPicture(stored, kWidth, kHeight);
-  engine.SetSkinImage(nullptr, stored, NotGiven(), NotGiven(), Given(3));
+  engine.SetSkinImage(nullptr, stored, Given(0), Given(0), Given(3));
   HWND window = Window();
   ASSERT_TRUE(engine.AttachWindow(window, 25, 1, {}));
   ShowWindow(window, SW_SHOWNA);
@@ -317,8 +318,14 @@ TEST_F(SkinEngineTest, APreloadedPictureShowsAsOneDecodedWhenSet) {
     return s;
   };
   const std::vector<uint32_t> preloaded = samples();
-  engine.SetSkinImage(nullptr, stored, NotGiven(), NotGiven(), Given(3));  // decoded here, now
+  engine.SetSkinImage(nullptr, stored, Given(0), Given(0), Given(3));  // decoded here, now
   EXPECT_EQ(samples(), preloaded);
+  // The colour to be found in the picture: the set takes the preload at once.
+  engine.PreloadPicture(stored, kWidth, kHeight);
+  engine.SetSkinImage(nullptr, stored, NotGiven(), Given(0), Given(3));
+  const std::vector<uint32_t> found = samples();
+  engine.SetSkinImage(nullptr, stored, NotGiven(), Given(0), Given(3));
+  EXPECT_EQ(samples(), found);
 
   const auto bmp = SolidBmp(64, 48, RGB(0x30, 0x90, 0x50));
   engine.PreloadPicture(bmp, kWidth, kHeight);
