@@ -249,7 +249,10 @@ void ComposeFace(HWND hwnd, HDC dc, const RECT& rect, std::optional<uint64_t> lo
     draw(g, *engine, *record, caption,
          Face{float(rect.left), float(rect.top), float(rect.right - rect.left), float(rect.bottom - rect.top)});
   }
-  if (key) Composed().Keep(*key, behind.bits, count);
+  if (key) {
+    GdiFlush();  // a surface that fell back to the DC drew through GDI
+    Composed().Keep(*key, behind.bits, count);
+  }
   canvas.CopyTo(dc);
 }
 
