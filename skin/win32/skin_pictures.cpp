@@ -53,34 +53,34 @@ bool SkinEngine::SetSkinImage(const wchar_t* fileName, std::span<const uint8_t> 
   const bool preloaded =
       preload_.valid() && source.data() == preloadBytes_.data() && source.size() == preloadBytes_.size();
   const ImageMode imageMode = ImageMode(mode.value_or(kImageTiled));
-  if (hasSource && preloaded && faceColour && imageMode != kImageTopLeft && imageMode != kImageTopRight) {
-    // Nothing here needs the pixels (the colour is given, the picture kept as it is): the
-    // preload goes on beside the caller's attaching, and the first paint takes it.
-    settings_.faceColour = COLORREF(*faceColour);
-    if (themeColour.value_or(0) == kThemeFollowsFace) settings_.themeColour = settings_.faceColour;
-    settings_.imageMode = imageMode;
-    settings_.skinImage.assign(source.begin(), source.end());
-    background_.reset();
-    pendingBackground_ = std::move(preload_);
-  } else if (hasSource) {
-    std::unique_ptr<DecodedImage> decoded;
+  // The pixels are needed here only to find the face colour or to blend the picture's edge;
+  // otherwise a preload goes on beside the caller's attaching, and the first paint takes it.
+  const bool takeLater =
+      hasSource && preloaded && faceColour && imageMode != kImageTopLeft && imageMode != kImageTopRight;
+  std::unique_ptr<DecodedImage> decoded;
+  if (hasSource && !takeLater) {
     if (preloaded) decoded = TakePicture(preload_);
     if (!decoded) decoded = DecodedImage::FromBytes(source);
-    if (faceColour) {
-      settings_.faceColour = COLORREF(faceColour.value_or(0));
-    } else if (decoded) {
-      settings_.faceColour = PictureColour(*decoded);
-    }
-    if (themeColour.value_or(0) == kThemeFollowsFace) settings_.themeColour = settings_.faceColour;
+  }
+  if (faceColour) {
+    settings_.faceColour = COLORREF(*faceColour);
+  } else if (decoded) {
+    settings_.faceColour = PictureColour(*decoded);
+  }
+  if (themeColour.value_or(0) == kThemeFollowsFace) settings_.themeColour = settings_.faceColour;
+  if (hasSource) {
     settings_.imageMode = imageMode;
     settings_.skinImage = PreparePicture(source, settings_.faceColour, settings_.imageMode);
-    background_ = std::ranges::equal(settings_.skinImage, source) ? std::move(decoded)
-                                                                   : DecodedImage::FromBytes(settings_.skinImage);
+    if (takeLater) {
+      background_.reset();
+      pendingBackground_ = std::move(preload_);
+    } else {
+      background_ = std::ranges::equal(settings_.skinImage, source) ? std::move(decoded)
+                                                                     : DecodedImage::FromBytes(settings_.skinImage);
+    }
   } else {
     settings_.skinImage.clear();
     background_.reset();
-    settings_.faceColour = COLORREF(faceColour.value_or(0));
-    if (themeColour.value_or(0) == kThemeFollowsFace) settings_.themeColour = settings_.faceColour;
   }
   ++pictureGeneration_;
   // The new picture shows at once, and no control keeps the old one behind it: the
