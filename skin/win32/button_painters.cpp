@@ -162,13 +162,6 @@ void DrawCheckGlyph(gp::Graphics& g, float x, float y, int h, bool hot, bool che
   }
 }
 
-// The frame of every paint: the button's record, the skin behind it, a GDI+ surface on that
-// copy for `draw`(graphics, engine, record, caption, face) and one copy to `dc` after the
-// surface is gone. A button the skin did not register is not painted.
-struct Face {
-  float x, y, w, h;
-};
-
 // Faces already composed, kept by everything that went into one: the pixels behind it, its
 // rectangle, its look, the theme and its caption. Moving over a row of buttons composes each
 // look once; every later paint of it is one copy. The oldest go first beyond a few MiB.
@@ -222,8 +215,15 @@ ComposedFaces& Composed() {
   return faces;
 }
 
-// `look` names everything the drawing reads beyond the key's own parts; a face drawn from
-// pictures (nullopt) is composed every time.
+// The frame of every paint: the button's record, the skin behind it, a GDI+ surface on that
+// copy for `draw`(graphics, engine, record, caption, face) and one copy to `dc` after the
+// surface is gone. A button the skin did not register is not painted. `look` names everything
+// the drawing reads beyond the kept faces' key; a face drawn from pictures (nullopt) is
+// composed every time.
+struct Face {
+  float x, y, w, h;
+};
+
 template <class Draw>
 void ComposeFace(HWND hwnd, HDC dc, const RECT& rect, std::optional<uint64_t> look, Draw&& draw) {
   SkinEngine* engine = SkinEngine::Instance();

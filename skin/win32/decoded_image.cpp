@@ -7,12 +7,20 @@
 
 namespace board {
 
+namespace {
+
+bool Opaque(const Picture& picture) {
+  return std::ranges::all_of(picture.argb, [](uint32_t c) { return c >> 24 == 0xFF; });
+}
+
+}  // namespace
+
 std::unique_ptr<DecodedImage> DecodedImage::FromBytes(std::span<const uint8_t> bytes) {
   if (bytes.empty()) return nullptr;
   std::unique_ptr<DecodedImage> image(new DecodedImage);
   if (IsStoredSkinPicture(bytes)) image->pixels_ = DecodeStoredPicture(bytes);
   if (!image->pixels_.empty()) {
-    image->opaque_ = std::ranges::all_of(image->pixels_.argb, [](uint32_t c) { return c >> 24 == 0xFF; });
+    image->opaque_ = Opaque(image->pixels_);
     image->bitmap_ = std::make_unique<gp::Bitmap>(BitmapOver(image->pixels_));
   } else {
     // The bitmap keeps the stream it was decoded from; drawing it decodes nothing again.
@@ -60,7 +68,7 @@ std::shared_ptr<const ScaledPicture> DecodedImage::Scaled(int width, int height,
     s.DrawImage(*bitmap_, gp::RectF(0, 0, float(width), float(height)));
     s.Flush();
   }
-  if (std::ranges::all_of(scaled->pixels.argb, [](uint32_t c) { return c >> 24 == 0xFF; })) scaled->bitmap.reset();
+  if (Opaque(scaled->pixels)) scaled->bitmap.reset();
   lastHigh_ = scaled;
   return scaled;
 }
