@@ -27,6 +27,7 @@ HDC SkinEngine::CaptureBackground(HWND window, const RECT& rect) {
   record.original = SelectObject(record.dc.get(), record.bitmap.get());
   record.pixels = {static_cast<uint32_t*>(bits), width, height};
   if (const int index = SkinnedAncestor(window)) {
+    ComposeIfLeft(index);
     const SkinWindow& w = *windows_[size_t(index) - 1];
     POINT origin{0, 0};
     if (w.window != window) MapWindowPoints(window, w.window, &origin, 1);

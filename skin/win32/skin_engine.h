@@ -258,6 +258,10 @@ class SkinEngine {
   std::vector<uint8_t> PreparePicture(std::span<const uint8_t> source, COLORREF colour, ImageMode mode) const;
   // The shared picture, once a preload it waits for has finished; null for none.
   const DecodedImage* Background();
+  // The shared picture is still being prepared on its own thread.
+  bool BackgroundPending() const;
+  // A back buffer whose composing a show left to its first use, composed now.
+  void ComposeIfLeft(int index);
   static std::unique_ptr<DecodedImage> TakePicture(std::future<std::unique_ptr<DecodedImage>>& pending);
 
   SkinArt art_;

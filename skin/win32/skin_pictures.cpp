@@ -144,6 +144,11 @@ const DecodedImage* SkinEngine::Background() {
   return background_.get();
 }
 
+bool SkinEngine::BackgroundPending() const {
+  return pendingBackground_.valid() &&
+         pendingBackground_.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+}
+
 void SkinEngine::PreloadPicture(std::span<const uint8_t> image, int width, int height) {
   if (preload_.valid() || !IsStoredSkinPicture(image)) return;
   preloadBytes_ = image;

@@ -72,6 +72,9 @@ struct SkinWindow {
   // no stale handle is ever destroyed.
   gp::Tooltip tooltip;
   bool fullRepaint = true;
+  // Shown while the shared picture was still being prepared: the back buffer is composed by
+  // the first paint or the first child that reads it, not by the show.
+  bool composeOnFirstUse = false;
   bool liveResize = false;  // inside the system's move-and-size loop
   BackBuffer buffer;
   // The composed background, for partial redraws: one copy of plain pixels rather than

@@ -50,6 +50,11 @@ std::optional<LRESULT> SkinEngine::OnPaintMessage(SkinWindow& w, int index, HWND
       if (wp == 1) {
         if (w.minimised) {
           w.minimised = false;
+        } else if (!w.windowImage && BackgroundPending()) {
+          // The picture is still being scaled on its own thread: the system's show goes on
+          // meanwhile, and the first paint composes the frame (the window fades in from
+          // nothing, so no frame is seen without it).
+          w.composeOnFirstUse = true;
         } else {
           // A window DC rather than BeginPaint, which belongs to WM_PAINT and would
           // validate the window before its first paint.

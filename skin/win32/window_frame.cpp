@@ -168,6 +168,7 @@ void SkinEngine::SetShape(SkinWindow& w) {
 void SkinEngine::Repaint(int index, HDC dc) {
   if (!Window(index)) return;
   SkinWindow& w = *windows_[size_t(index) - 1];
+  w.composeOnFirstUse = false;
   RECT client;
   GetClientRect(w.window, &client);
   const int cw = client.right, ch = client.bottom;
@@ -193,6 +194,13 @@ void SkinEngine::Repaint(int index, HDC dc) {
   for (size_t i = 0; i < w.buttons.size(); ++i) DrawCaptionButton(w, int(i) + 1, false, 0, nullptr);
   DrawItemStrip(w);
   if (dc) BitBlt(dc, 0, 0, cw, ch, w.buffer.dc(), 0, 0, SRCCOPY);
+}
+
+void SkinEngine::ComposeIfLeft(int index) {
+  SkinWindow* w = Window(index) ? windows_[size_t(index) - 1].get() : nullptr;
+  if (!w || !w->composeOnFirstUse) return;
+  Repaint(index, nullptr);
+  w->fullRepaint = false;  // the window's own paint copies what is composed now
 }
 
 void SkinEngine::PaintFromBuffer(int index, HDC dc) {

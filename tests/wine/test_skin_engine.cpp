@@ -301,16 +301,26 @@ TEST_F(SkinEngineTest, AResizedPictureSettlesToTheHighQualityScale) {
 
 // A picture decoded and scaled ahead on its own thread shows exactly as one decoded when
 // set; bytes that are not the program's own are left to the set, which still takes them.
+// A window shown before the picture is ready gives a child that paints first the picture
+// behind it, not an empty buffer.
 TEST_F(SkinEngineTest, APreloadedPictureShowsAsOneDecodedWhenSet) {
   const auto stored = SkinImageFile(SkinImage::kBackground);
   // The board's way, its colour given: the set leaves the preload running, the first paint takes it.
   engine.PreloadPicture(stored, kWidth, kHeight);
   engine.SetSkinImage(nullptr, stored, Given(0), Given(0), Given(3));
   HWND window = Window();
+  HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 300, 150, 40, 30, window,
+                               nullptr, GetModuleHandleW(nullptr), nullptr);
   ASSERT_TRUE(engine.AttachWindow(window, 25, 1, {}));
   ShowWindow(window, SW_SHOWNA);
+  HDC behind = engine.CaptureBackground(child, RECT{0, 0, 40, 30});
+  ASSERT_NE(behind, nullptr);
+  const COLORREF captured = GetPixel(behind, 7, 9);
+  engine.FreeBackground(behind);
   UpdateWindow(window);
   Pump();
+  const uint32_t painted = BackBufferPixel(engine, 1, 307, 159);
+  EXPECT_EQ(captured, RGB((painted >> 16) & 0xFF, (painted >> 8) & 0xFF, painted & 0xFF));
   auto samples = [this] {
     std::vector<uint32_t> s;
     for (int y = 30; y < kHeight - 5; y += 17)
