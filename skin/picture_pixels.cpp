@@ -3,6 +3,41 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// The decoder writes its output straight into the picture's own pixels. Under Wine every
+// page of fresh memory costs a fault, and a second 9 MB buffer with a copy out of it cost
+// more than the decoding itself. The one allocation of exactly the size given here takes
+// the memory set aside; every other one is the heap's, and the set-aside memory is never
+// freed or resized by the decoder.
+struct OutputSlot {
+  void* memory = nullptr;
+  size_t bytes = 0;
+  bool taken = false;
+};
+thread_local OutputSlot t_outputSlot;
+
+void* DecoderMalloc(size_t bytes) {
+  OutputSlot& slot = t_outputSlot;
+  if (slot.memory && !slot.taken && bytes == slot.bytes) {
+    slot.taken = true;
+    return slot.memory;
+  }
+  return std::malloc(bytes);
+}
+void DecoderFree(void* p) {
+  if (p && p != t_outputSlot.memory) std::free(p);
+}
+void* DecoderRealloc(void* p, size_t bytes) {
+  if (!p || p != t_outputSlot.memory) return std::realloc(p, bytes);
+  void* moved = std::malloc(bytes);
+  if (moved) std::memcpy(moved, p, std::min(bytes, t_outputSlot.bytes));
+  return moved;
+}
+
+}  // namespace
 
 // stb's decoder and resampler, built here once; only what the skin stores is compiled in.
 #if defined(__GNUC__)
@@ -22,6 +57,9 @@
 #define STBI_NO_LINEAR
 #define STBI_NO_HDR
 #define STBI_MAX_DIMENSIONS 16384
+#define STBI_MALLOC(bytes) DecoderMalloc(bytes)
+#define STBI_FREE(p) DecoderFree(p)
+#define STBI_REALLOC(p, bytes) DecoderRealloc(p, bytes)
 #include <stb/stb_image.h>
 #define STB_IMAGE_RESIZE_IMPLEMENTATION
 #define STB_IMAGE_RESIZE_STATIC
@@ -103,20 +141,39 @@ Picture Bilinear(const Picture& source, int width, int height) {
 Picture DecodeStoredPicture(std::span<const uint8_t> file) {
   if (file.empty() || file.size() > size_t(INT_MAX)) return {};
   int width = 0, height = 0, channels = 0;
-  stbi_uc* rgba = stbi_load_from_memory(file.data(), int(file.size()), &width, &height, &channels, 4);
-  if (!rgba) return {};
+  if (!stbi_info_from_memory(file.data(), int(file.size()), &width, &height, &channels) ||
+      !SizeInRange(width, height))
+    return {};
   Picture p;
-  if (SizeInRange(width, height)) {
-    p.width = width;
-    p.height = height;
-    p.argb.resize(size_t(width) * size_t(height));
-    const stbi_uc* s = rgba;
-    for (uint32_t& px : p.argb) {
-      px = uint32_t(s[3]) << 24 | uint32_t(s[0]) << 16 | uint32_t(s[1]) << 8 | s[2];
-      s += 4;
-    }
+  const size_t count = size_t(width) * size_t(height);
+  // The JPEG decoder's output is its RGBA pixels and one byte more: the picture's memory,
+  // one pixel longer until the decode is done. Other files are decoded, then copied.
+  const bool jpeg = file.size() > 2 && file[0] == 0xFF && file[1] == 0xD8;
+  if (jpeg) {
+    p.argb.resize(count + 1);
+    t_outputSlot = {p.argb.data(), count * 4 + 1, false};
   }
-  stbi_image_free(rgba);
+  int w = 0, h = 0;
+  stbi_uc* rgba = stbi_load_from_memory(file.data(), int(file.size()), &w, &h, &channels, 4);
+  t_outputSlot = {};
+  const bool inPlace = rgba == reinterpret_cast<stbi_uc*>(p.argb.data());
+  auto release = [&] {
+    if (!inPlace) stbi_image_free(rgba);
+  };
+  if (!rgba || w != width || h != height) {
+    release();
+    return {};
+  }
+  p.width = width;
+  p.height = height;
+  p.argb.resize(count);
+  // RGBA bytes to 0xAARRGGBB, in place when the decoder wrote into the picture.
+  const stbi_uc* s = rgba;
+  for (uint32_t& px : p.argb) {
+    px = uint32_t(s[3]) << 24 | uint32_t(s[0]) << 16 | uint32_t(s[1]) << 8 | s[2];
+    s += 4;
+  }
+  release();
   return p;
 }
 

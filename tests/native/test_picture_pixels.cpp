@@ -50,6 +50,12 @@ TEST(PicturePixels, WhatIsNoStoredPictureGivesAnEmptyOne) {
   const std::span<const uint8_t> jpeg = ByteSetBytes(stored);
   EXPECT_TRUE(DecodeStoredPicture({}).empty());
   EXPECT_TRUE(DecodeStoredPicture(jpeg.first(200)).empty()) << "a JPEG cut off in its headers";
+  // Cut off in its scan: the decoder writes into the picture's own memory and gives up or
+  // finishes there, and the picture is whole or empty (the sanitizer watches the memory).
+  for (size_t cut : {jpeg.size() / 3, jpeg.size() - 2}) {
+    const Picture partial = DecodeStoredPicture(jpeg.first(cut));
+    if (!partial.empty()) EXPECT_EQ(partial.argb.size(), size_t(partial.width) * size_t(partial.height));
+  }
   EXPECT_TRUE(DecodeStoredPicture(stored).empty()) << "the ByteSet's header before the file";
   const std::vector<uint8_t> text = {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'};
   EXPECT_TRUE(DecodeStoredPicture(text).empty());
