@@ -120,15 +120,6 @@ void SkinEngine::PaintBorder(SkinWindow& w, void* graphicsHandle) {
   // Laid over the picture as GDI+ lays a premultiplied colour over an opaque one (the same
   // pixels, rounding included, as drawing the paths here).
   uint32_t* bits = w.buffer.bits();
-  auto over = [](uint32_t dst, uint32_t src) {
-    const uint32_t keep = 255 - (src >> 24);
-    uint32_t out = 0xFF000000u;
-    for (int shift = 0; shift < 24; shift += 8) {
-      const uint32_t d = (dst >> shift) & 0xFF, s = (src >> shift) & 0xFF;
-      out |= std::min<uint32_t>(255, s + d * keep / 255) << shift;
-    }
-    return out;
-  };
   for (int y = 0; y < height; ++y) {
     const uint32_t* squareRow = borderCorners_.data() + size_t(BorderSquareAt(y, height)) * kBorderSquare;
     const bool edgeRow = y < kBorderCorner || y >= height - kBorderCorner;
@@ -136,7 +127,7 @@ void SkinEngine::PaintBorder(SkinWindow& w, void* graphicsHandle) {
     for (int x = 0; x < width; ++x) {
       if (!edgeRow && x == kBorderCorner) x = width - kBorderCorner;  // nothing of the border between the sides
       const uint32_t src = squareRow[BorderSquareAt(x, width)];
-      if (src >> 24) row[x] = over(row[x], src);
+      if (src >> 24) row[x] = PremultipliedOver(row[x] | 0xFF000000u, src);
     }
   }
 }

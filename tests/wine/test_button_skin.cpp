@@ -380,6 +380,34 @@ std::vector<uint8_t> StripesBmp(std::initializer_list<COLORREF> colours, int str
   return file;
 }
 
+// The push face's glass, laid from the layers kept for its look, is to the pixel the glass
+// drawn in place: a picture button whose picture does not decode draws it there, over the
+// same skin, in every look.
+TEST_F(ButtonSkinTest, ThePushFaceLaidFromItsLayersIsTheFaceDrawnInPlace) {
+  HWND window = Window();
+  HWND push = Button(window, L"", BS_PUSHBUTTON, 40, 50);
+  const auto stripes = StripesBmp({RGB(200, 30, 30), RGB(20, 180, 60), RGB(30, 40, 200), RGB(240, 240, 240), 0}, 3);
+  engine.SetSkinImage(nullptr, stripes, NotGiven(), Given(int32_t(RGB(250, 120, 20))), Given(3));
+  engine.SetControlSkinning(1, Given(0), NotGiven());
+  ASSERT_TRUE(engine.AttachWindow(window, 25, 1, {}));
+  ShowWindow(window, SW_SHOWNOACTIVATE);
+  UpdateWindow(window);
+  Pump();
+  HWND drawn = Button(window, L"", BS_PUSHBUTTON, 40, 50);  // made after the attach: not a push button of the skin's
+  const std::vector<uint8_t> noPicture = {'n', 'o', 'n', 'e'};
+  ASSERT_TRUE(engine.SkinImageButton(drawn, noPicture, 1, L""));
+  for (UINT state : {0u, UINT(ODS_HOTLIGHT), UINT(ODS_SELECTED | ODS_HOTLIGHT), UINT(ODS_FOCUS), UINT(ODS_DISABLED)}) {
+    PaintedFace laid(push), inPlace(drawn);
+    laid.Paint(push, state);
+    inPlace.Paint(drawn, state, PaintImageButton);
+    int differing = 0;
+    for (int y = 0; y < kButtonH; ++y)
+      for (int x = 0; x < kButtonW; ++x) differing += laid.At(x, y) != inPlace.At(x, y);
+    EXPECT_EQ(differing, 0) << "state " << state;
+    EXPECT_NE(laid.At(kButtonW / 2, 3), inPlace.At(0, 0)) << "state " << state << ": no glass at all";
+  }
+}
+
 TEST_F(ButtonSkinTest, PictureButtonsShowTheirStatesPicture) {
   HWND window = Window();
   HWND taken = Button(window, L"", BS_PUSHBUTTON, 260, 120);
