@@ -2,6 +2,8 @@
 #include "skin/win32/button_skin.h"
 
 #include <optional>
+#include <span>
+#include <utility>
 #include <vector>
 
 #include "base/win32/window_text.h"
@@ -81,25 +83,26 @@ void ForEachButtonChild(HWND parent, F&& f) {
     f(child, GetWindowLongPtrW(child, GWL_STYLE));
 }
 
-void InstallButtons(SkinEngine& engine, int windowIndex, HWND parent, bool pushButtons) {
-  if (!engine.settings().controlsEnabled || !parent) return;
-  ForEachButtonChild(parent, [&](HWND child, LONG_PTR style) {
+// Registers one kind of the buttons found: push buttons, or check boxes and radio buttons.
+void RegisterButtons(SkinEngine& engine, int windowIndex, HWND parent,
+                     std::span<const std::pair<HWND, LONG_PTR>> buttons, bool pushButtons) {
+  for (const auto& [child, style] : buttons) {
     const std::optional<ButtonKind> kind = KindOfStyle(style, pushButtons);
-    if (!kind) return;
-    if (const ControlLink* link = FindLink(child); link && link->controls) return;  // listed already
+    if (!kind) continue;
+    if (const ControlLink* link = FindLink(child); link && link->controls) continue;  // listed already
     ButtonRecord record = NewRecord(child, *kind);
     if (!pushButtons) {
       record.checkState = SendMessageW(child, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
       record.parent = parent;
     }
     const int index = Register(engine, windowIndex, std::move(record));
-    if (!index) return;
+    if (!index) continue;
     // Push buttons become owner-drawn: their own procedure then asks the parent for every
     // face. Check boxes and radio buttons keep their type and are painted here.
     if (pushButtons) SetWindowLongPtrW(child, GWL_STYLE, style | kOwnerDrawBits);
     if (SkinControls* again = engine.ControlsOf(windowIndex))
       if (ButtonRecord* r = again->buttons.At(index)) ReadFontInto(child, *r);
-  });
+  }
 }
 
 void PaintByKind(ButtonKind kind, HWND hwnd, HDC dc, UINT state, const RECT& rect) {
@@ -231,12 +234,14 @@ ButtonRecord* FindButtonRecord(SkinEngine& engine, HWND hwnd) {
   return found && found.engine == &engine ? found.record : nullptr;
 }
 
-void InstallPushButtons(SkinEngine& engine, int windowIndex, HWND parent) {
-  InstallButtons(engine, windowIndex, parent, true);
-}
-
-void InstallCheckButtons(SkinEngine& engine, int windowIndex, HWND parent) {
-  InstallButtons(engine, windowIndex, parent, false);
+void InstallButtons(SkinEngine& engine, int windowIndex, HWND parent) {
+  if (!engine.settings().controlsEnabled || !parent) return;
+  // The children are walked once, each step a round trip to the server under Wine. The
+  // push buttons are numbered first, then the check boxes and radio buttons.
+  std::vector<std::pair<HWND, LONG_PTR>> buttons;
+  ForEachButtonChild(parent, [&buttons](HWND child, LONG_PTR style) { buttons.emplace_back(child, style); });
+  RegisterButtons(engine, windowIndex, parent, buttons, true);
+  RegisterButtons(engine, windowIndex, parent, buttons, false);
 }
 
 LRESULT CALLBACK ButtonWindowProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {

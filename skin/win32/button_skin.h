@@ -21,9 +21,9 @@ inline constexpr UINT kStateFocus = ODS_FOCUS;
 inline constexpr UINT kStateHot = ODS_HOTLIGHT;
 
 // Register the buttons among the direct children of `parent` in window `windowIndex`'s
-// button list; buttons already listed, owner-drawn ones and group boxes are skipped.
-void InstallPushButtons(SkinEngine& engine, int windowIndex, HWND parent);
-void InstallCheckButtons(SkinEngine& engine, int windowIndex, HWND parent);
+// button list, the push buttons first; buttons already listed, owner-drawn ones and group
+// boxes are skipped.
+void InstallButtons(SkinEngine& engine, int windowIndex, HWND parent);
 
 // The procedure of every registered button.
 LRESULT CALLBACK ButtonWindowProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp);

@@ -96,8 +96,7 @@ bool SkinEngine::AttachWindow(HWND window, int32_t captionHeight, int32_t,
 
 void SkinEngine::InstallControls(int index, HWND parent) {
   if (!settings_.controlsEnabled || !Window(index)) return;
-  InstallPushButtons(*this, index, parent);
-  InstallCheckButtons(*this, index, parent);
+  InstallButtons(*this, index, parent);
   InstallEdits(*this, index, parent);
   InstallTrackbars(*this, index, parent);
   InstallProgressBars(*this, index, parent);
