@@ -50,14 +50,13 @@ Caption CaptionOf(const ButtonRecord& record, HWND hwnd) {
           COLORREF(PropInt(hwnd, kPropTextColour))};
 }
 
-void DrawCaption(gp::Graphics& g, const Caption& caption, const RectF& layout,
+void DrawCaption(gp::Graphics& g, SkinEngine& engine, const Caption& caption, const RectF& layout,
                  Gdiplus::StringAlignment alignment) {
   if (caption.text.empty()) return;
-  const gp::Font font = CaptionFont(caption.fontName, caption.fontSize, caption.fontStyle);
-  gp::StringFormat format;
-  format.SetAlignment(alignment);
-  format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
-  g.DrawString(caption.text, font, layout, &format, gp::SolidBrush(ToArgb(caption.colour, 0, false)));
+  CaptionTexts& texts = engine.captionTexts();
+  const gp::Font& font = texts.Font(caption.fontName, caption.fontSize, caption.fontStyle);
+  g.DrawString(caption.text, font, layout, &texts.LineCentred(alignment),
+               gp::SolidBrush(ToArgb(caption.colour, 0, false)));
 }
 
 gp::LinearGradientBrush Vertical(float x, float top, float bottom, ARGB from, ARGB to) {
@@ -346,7 +345,7 @@ void PaintChoice(HWND hwnd, HDC dc, UINT state, const RECT& rect, bool radio) {
     } else {
       DrawCheckGlyph(g, f.x, f.y, int(f.h), hot, checked, theme);
     }
-    DrawCaption(g, caption, RectF(f.x + 17, 2, f.w - 19, f.h), Gdiplus::StringAlignmentNear);
+    DrawCaption(g, engine, caption, RectF(f.x + 17, 2, f.w - 19, f.h), Gdiplus::StringAlignmentNear);
   });
 }
 
@@ -408,7 +407,7 @@ void PaintPushButton(HWND hwnd, HDC dc, UINT state, const RECT& rect) {
     const COLORREF theme = engine.settings().themeColour;
     if (!f.bits || !LayPushFace(f, state, theme)) DrawPushFace(g, f.x, f.y, f.w, f.h, state, theme);
     // Two pixels below the true centre.
-    DrawCaption(g, caption, RectF(0, 2, f.w, f.h), Gdiplus::StringAlignmentCenter);
+    DrawCaption(g, engine, caption, RectF(0, 2, f.w, f.h), Gdiplus::StringAlignmentCenter);
   });
 }
 
@@ -432,7 +431,7 @@ void PaintImageButton(HWND hwnd, HDC dc, UINT state, const RECT& rect) {
     }
     // A pressed picture button's caption sinks by a pixel with it.
     const float sink = look == kPressed ? 1.0f : 0.0f;
-    DrawCaption(g, caption, RectF(sink, 2 + sink, f.w, f.h), Gdiplus::StringAlignmentCenter);
+    DrawCaption(g, engine, caption, RectF(sink, 2 + sink, f.w, f.h), Gdiplus::StringAlignmentCenter);
   });
 }
 

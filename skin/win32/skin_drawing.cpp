@@ -58,6 +58,24 @@ ControlFont ReadControlFont(HWND control) {
   return out;
 }
 
+const gp::Font& CaptionTexts::Font(const std::wstring& family, int size, int style) {
+  for (const KeptFont& k : fonts_)
+    if (k.size == size && k.style == style && k.family == family) return k.font;
+  if (fonts_.size() >= kMaxFonts) fonts_.clear();
+  fonts_.push_back({family, size, style, CaptionFont(family, size, style)});
+  return fonts_.back().font;
+}
+
+const gp::StringFormat& CaptionTexts::LineCentred(Gdiplus::StringAlignment alignment) {
+  std::optional<gp::StringFormat>& kept = formats_[size_t(alignment) % formats_.size()];
+  if (!kept) {
+    kept.emplace();
+    kept->SetAlignment(alignment);
+    kept->SetLineAlignment(Gdiplus::StringAlignmentCenter);
+  }
+  return *kept;
+}
+
 gp::Font CaptionFont(const std::wstring& family, int size, int style) {
   for (const std::wstring& candidate : {family, std::wstring(L"宋体"), std::wstring(L"Tahoma")}) {
     if (candidate.empty()) continue;

@@ -3,7 +3,10 @@
 #pragma once
 #include <windows.h>
 
+#include <array>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "skin/win32/gdiplus_objects.h"
 
@@ -28,5 +31,26 @@ ControlFont ReadControlFont(HWND control);
 // A caption font of `size` pixels by family name; a face GDI+ cannot use (a raster font,
 // say) falls back to the skin's own, so a caption never silently vanishes.
 gp::Font CaptionFont(const std::wstring& family, int size, int style);
+
+// Caption fonts and string formats, each made once and kept by the one that owns this (the
+// engine, which lets them go before GDI+ stops): under Wine a font costs a family lookup and
+// a font and a format cost a few objects made and freed on every caption drawn otherwise.
+class CaptionTexts {
+ public:
+  // CaptionFont(family, size, style), kept; valid until the next call.
+  const gp::Font& Font(const std::wstring& family, int size, int style);
+  // A format centring its lines vertically, with `alignment` across them.
+  const gp::StringFormat& LineCentred(Gdiplus::StringAlignment alignment);
+
+ private:
+  struct KeptFont {
+    std::wstring family;
+    int size, style;
+    gp::Font font;
+  };
+  static constexpr size_t kMaxFonts = 32;
+  std::vector<KeptFont> fonts_;
+  std::array<std::optional<gp::StringFormat>, 3> formats_;  // by alignment: near, centre, far
+};
 
 }  // namespace board

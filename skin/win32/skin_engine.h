@@ -23,6 +23,7 @@
 #include "skin/background_layout.h"
 #include "skin/caption_strip.h"
 #include "skin/win32/control_records.h"
+#include "skin/win32/skin_drawing.h"
 
 namespace board {
 
@@ -182,6 +183,8 @@ class SkinEngine {
                                              int band, bool leftSide);
 
   const SkinSettings& settings() const { return settings_; }
+  // The captions' fonts and formats, kept while the engine lives.
+  CaptionTexts& captionTexts() { return captionTexts_; }
   COLORREF faceColour() const { return settings_.faceColour; }
   size_t WindowCount() const { return windows_.size(); }
   // 1-based index of a skinned window, 0 when it has none.
@@ -265,6 +268,7 @@ class SkinEngine {
   static std::unique_ptr<DecodedImage> TakePicture(std::future<std::unique_ptr<DecodedImage>>& pending);
 
   SkinArt art_;
+  CaptionTexts captionTexts_;
   SkinSettings settings_;
   std::vector<std::unique_ptr<SkinWindow>> windows_;
   std::unique_ptr<DecodedImage> background_;  // the shared picture, decoded once
