@@ -51,9 +51,9 @@ std::optional<LRESULT> SkinEngine::OnPaintMessage(SkinWindow& w, int index, HWND
         if (w.minimised) {
           w.minimised = false;
         } else if (!w.windowImage && BackgroundPending()) {
-          // The picture is still being scaled on its own thread: the system's show goes on
-          // meanwhile, and the first paint composes the frame (the window fades in from
-          // nothing, so no frame is seen without it).
+          // The picture is still being prepared on its own thread: the show does not wait
+          // for it. The first paint, or the first child that reads the back buffer, composes
+          // the frame (the board's window is still fading in from nothing by then).
           w.composeOnFirstUse = true;
         } else {
           // A window DC rather than BeginPaint, which belongs to WM_PAINT and would
