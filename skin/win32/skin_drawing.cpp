@@ -67,10 +67,12 @@ const gp::Font& CaptionTexts::Font(const std::wstring& family, int size, int sty
 }
 
 const gp::StringFormat& CaptionTexts::LineCentred(Gdiplus::StringAlignment alignment) {
-  std::optional<gp::StringFormat>& kept = formats_[size_t(alignment) % formats_.size()];
+  // An alignment GDI+ does not name is taken as the last it does.
+  const size_t slot = std::min(size_t(alignment), formats_.size() - 1);
+  std::optional<gp::StringFormat>& kept = formats_[slot];
   if (!kept) {
     kept.emplace();
-    kept->SetAlignment(alignment);
+    kept->SetAlignment(Gdiplus::StringAlignment(slot));
     kept->SetLineAlignment(Gdiplus::StringAlignmentCenter);
   }
   return *kept;
