@@ -112,7 +112,7 @@ void DrawPushFaceOn(Next&& next, float x, float y, float w, float h, UINT state,
     next().FillPath(Vertical(x, y, y + h - 1, ToArgb(theme, 60), ToArgb(theme, 10)), face);
     next().DrawPath(gp::Pen(ToArgb(theme, 255)), face);
   } else if (state & kStateFocus) {
-    for (int i = 1; i <= 3; ++i) next().DrawPath(gp::Pen(kFocusCyan, float(i)), face);  // DrawGlow's strokes
+    DrawGlowOn(next, face, 3, kFocusCyan);
     next().DrawPath(gp::Pen(Argb(70, 0, 0, 0)), face);
   } else {
     next().DrawPath(gp::Pen(Argb(120, 0, 0, 0)), face);
@@ -205,13 +205,15 @@ void DrawCheckGlyph(gp::Graphics& g, float x, float y, int h, bool hot, bool che
 // look once; every later paint of it is one copy. The oldest go first beyond a few MiB.
 class ComposedFaces {
  public:
+  // One value more into a key.
+  static void Mix(uint64_t& h, uint64_t v) {
+    h = (h ^ v) * 0x9E3779B97F4A7C15ull;
+    h ^= h >> 29;
+  }
   static uint64_t Key(const SkinEngine::BackgroundPixels& behind, const RECT& rect, uint64_t look,
                       COLORREF theme, const Caption& caption) {
     uint64_t h = 0x6A09E667F3BCC909ull;
-    auto mix = [&h](uint64_t v) {
-      h = (h ^ v) * 0x9E3779B97F4A7C15ull;
-      h ^= h >> 29;
-    };
+    auto mix = [&h](uint64_t v) { Mix(h, v); };
     for (const uint32_t* p = behind.bits; p != behind.bits + size_t(behind.width) * behind.height; ++p) mix(*p);
     for (uint64_t v : {uint64_t(behind.width), uint64_t(behind.height), uint64_t(uint32_t(rect.left)),
                        uint64_t(uint32_t(rect.top)), look, uint64_t(theme), uint64_t(caption.colour),
@@ -285,7 +287,7 @@ bool LayPushFace(const Face& f, UINT state, COLORREF theme) {
   for (uint64_t v : {uint64_t(f.width), uint64_t(f.height), uint64_t(std::bit_cast<uint32_t>(f.x)),
                      uint64_t(std::bit_cast<uint32_t>(f.y)), uint64_t(std::bit_cast<uint32_t>(f.w)),
                      uint64_t(std::bit_cast<uint32_t>(f.h)), uint64_t(state), uint64_t(theme)})
-    key = (key ^ v) * 0x9E3779B97F4A7C15ull, key ^= key >> 29;
+    ComposedFaces::Mix(key, v);
   const std::vector<uint32_t>* layers = GlassLayers().Find(key);
   std::vector<uint32_t> made;
   if (!layers) {

@@ -27,7 +27,7 @@ void AddTopRoundedPath(gp::GraphicsPath& path, float x, float y, float w, float 
 }
 
 void DrawGlow(gp::Graphics& graphics, const gp::GraphicsPath& path, int n, gp::ARGB colour) {
-  for (int i = 1; i <= n; ++i) graphics.DrawPath(gp::Pen(colour, float(i)), path);
+  DrawGlowOn([&graphics]() -> gp::Graphics& { return graphics; }, path, n, colour);
 }
 
 ControlFont ReadControlFont(HWND control) {

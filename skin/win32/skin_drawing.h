@@ -20,6 +20,11 @@ void AddRoundRect(gp::GraphicsPath& path, float x, float y, float w, float h, fl
 void AddTopRoundedPath(gp::GraphicsPath& path, float x, float y, float w, float h, float r);
 // Strokes the path n times with pens 1..n wide, so translucent strokes build up towards it.
 void DrawGlow(gp::Graphics& graphics, const gp::GraphicsPath& path, int n, gp::ARGB colour);
+// The same, each stroke on the surface `next()` gives.
+template <class Next>
+void DrawGlowOn(Next&& next, const gp::GraphicsPath& path, int n, gp::ARGB colour) {
+  for (int i = 1; i <= n; ++i) next().DrawPath(gp::Pen(colour, float(i)), path);
+}
 
 struct ControlFont {
   std::wstring family;

@@ -309,8 +309,7 @@ TEST_F(SkinEngineTest, APreloadedPictureShowsAsOneDecodedWhenSet) {
   engine.PreloadPicture(stored, kWidth, kHeight);
   engine.SetSkinImage(nullptr, stored, Given(0), Given(0), Given(3));
   HWND window = Window();
-  HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 300, 150, 40, 30, window,
-                               nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND child = MakeChild(window, L"STATIC", L"", 0, 300, 150, 40, 30);
   ASSERT_TRUE(engine.AttachWindow(window, 25, 1, {}));
   ShowWindow(window, SW_SHOWNA);
   HDC behind = engine.CaptureBackground(child, RECT{0, 0, 40, 30});
@@ -347,8 +346,7 @@ TEST_F(SkinEngineTest, CapturedBackgroundsShowTheSkinBehindAControlAndAreFreedOn
   const auto bmp = SolidBmp(64, 48, RGB(0x30, 0x90, 0x50));
   engine.SetSkinImage(nullptr, bmp, Given(0), Given(0), Given(3));
   HWND window = Window();
-  HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 100, 80, 40, 30, window,
-                               nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND child = MakeChild(window, L"STATIC", L"", 0, 100, 80, 40, 30);
   ASSERT_TRUE(engine.AttachWindow(window, 25, 1, {}));
   ShowWindow(window, SW_SHOWNA);
   UpdateWindow(window);
